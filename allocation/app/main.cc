@@ -1,0 +1,99 @@
+// korava: the allocation engine's program. Given a run file it runs the model
+// without a window and ends with exit code 0 (clean run), 4 (errors were
+// logged) or 2 (the run could not be performed).
+#include <cstdio>
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "allocation/app/command_line_host.h"
+#include "allocation/run/engine.h"
+#include "allocation/run/run_driver.h"
+#include "allocation/run/run_file.h"
+#include "common/environment.h"
+#include "common/paths.h"
+
+namespace korav {
+namespace {
+
+constexpr int kExitClean = 0;
+constexpr int kExitCouldNotRun = 2;
+constexpr int kExitErrorsLogged = 4;
+
+constexpr std::string_view kUsage =
+    "Usage: korava [RUNFILE]\n"
+    "       korava --help | --version\n"
+    "\n"
+    "Runs the cost allocation model that RUNFILE describes: reads its model,\n"
+    "dimension and transaction files, allocates the cost pools and writes the\n"
+    "reports and the job-and-trace logs into the run file's $ODIR folder.\n"
+    "Without RUNFILE, the first line of Start.txt beside the program names it.\n"
+    "\n"
+    "The logs are .JobandTrace.csv (everything, with traces) and .Job.csv\n"
+    "(everything but traces); their names begin with a dot.\n"
+    "\n"
+    "Exit codes: 0 the run ended without errors, 4 errors were logged (see the\n"
+    "logs), 2 the run could not be performed (the message says why).\n";
+
+void PrintError(const std::string& message) { std::fprintf(stderr, "korava: %s\n", message.c_str()); }
+
+void PrintSummary(const Engine& engine) {
+  std::fprintf(stderr, "korava: %d errors, %d warnings; logs .JobandTrace.csv and .Job.csv in %s\n",
+               engine.log.errors(), engine.log.warnings(), engine.paths.output_directory.c_str());
+}
+
+int Run(const std::optional<std::string>& argument) {
+  RunPaths paths;
+  paths.program_path = ProgramPath();
+  paths.program_directory = ProgramDirectory();
+  paths.user_name = UserName();
+  CommandLineHost host;
+  try {
+    paths.run_file = FindRunFile(argument, paths);
+    Engine engine(host, paths);
+    try {
+      RunModel(engine);
+    } catch (const RunAborted& aborted) {
+      PrintError(aborted.what());
+      if (!engine.paths.output_directory.empty() && engine.log.errors() > 0) PrintSummary(engine);
+      return kExitCouldNotRun;
+    }
+    PrintSummary(engine);
+    return engine.log.errors() > 0 ? kExitErrorsLogged : kExitClean;
+  } catch (const RunAborted& aborted) {
+    PrintError(aborted.what());
+    return kExitCouldNotRun;
+  }
+}
+
+int Main(int argc, char** argv) {
+  std::optional<std::string> run_file;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      std::fputs(kUsage.data(), stdout);
+      return kExitClean;
+    }
+    if (argument == "--version") {
+      std::puts("KORAVA - KORAV Cost Allocation, Version 0.7");
+      return kExitClean;
+    }
+    if ((argument.size() > 1 && argument.front() == '-') || run_file) {
+      PrintError("unexpected argument '" + std::string(argument) + "'; see korava --help");
+      return kExitCouldNotRun;
+    }
+    run_file = std::string(argument);
+  }
+  try {
+    return Run(run_file);
+  } catch (const std::exception& failure) {
+    PrintError(std::string("internal failure: ") + failure.what());
+    return kExitCouldNotRun;
+  }
+}
+
+}  // namespace
+}  // namespace korav
+
+int main(int argc, char** argv) { return korav::Main(argc, argv); }

@@ -1,0 +1,125 @@
+#include "allocation/run/run_driver.h"
+
+#include <string>
+
+#include "allocation/engine/allocation_loop.h"
+#include "allocation/model/model_completion.h"
+#include "allocation/model/model_loading.h"
+#include "allocation/reports/report_output.h"
+#include "allocation/reports/report_table.h"
+#include "allocation/run/run_file.h"
+#include "allocation/transactions/transaction_phase.h"
+#include "common/numbers.h"
+
+namespace korav {
+namespace {
+
+bool IsPhaseKind(int kind) {
+  return kind == kTransactionRecord || kind == kReportRecord || kind == kCopyRecord;
+}
+
+bool IsOutputKind(int kind) { return kind == kReportRecord || kind == kCopyRecord; }
+
+void ResetRunState(Engine& engine) {
+  const bool where_used_built = engine.state.where_used_built;
+  engine.state = RunState{};
+  engine.state.where_used_built = where_used_built;
+  engine.counts = PassCounts{};
+  engine.paths.output_directory.clear();
+  engine.paths.input_directory.clear();
+}
+
+void CompleteModelPhase(Engine& engine) {
+  if (engine.state.model_completed) {
+    engine.LogLine("w  ***** Transaction file after a report or copy record; model already complete");
+    return;
+  }
+  engine.state.model_completed = true;
+  AddConfidenceValues(engine);
+  AddNotSelectedDefaults(engine);
+  CompleteModel(engine);
+  BuildInputs(engine);
+  engine.LogLine("MFinished Reading Model; Start of Read Transactions");
+  StartTransactionPhase(engine);
+}
+
+void AllocatePhase(Engine& engine) {
+  ResolveTransactionMeasures(engine);
+  EndTransactionPhase(engine);
+  engine.LogLine("MEnd of Transactions; Start Allocate");
+  RunAllocation(engine);
+  engine.LogLine("MEnd of Allocate; Start of Reports");
+}
+
+void CloseLogs(Engine& engine) {
+  engine.LogLine("iNr of Errors " + std::to_string(engine.log.errors()));
+  engine.LogLine("iNr of Warnings " + std::to_string(engine.log.warnings()));
+  engine.LogLine("IProgram End " + engine.host.DateTime());
+  engine.log.Close();
+}
+
+}  // namespace
+
+void OpenLogs(Engine& engine, std::string_view suffix) {
+  engine.log.Open(engine.paths.output_directory, suffix);
+  engine.LogLine("IProgram Start KORAVA " + engine.host.DateTime());
+  engine.LogLine("i,Program," + engine.paths.program_path);
+  engine.LogLine("i,Runfile," + engine.paths.run_file);
+}
+
+void RunModel(Engine& engine) {
+  ResetRunState(engine);
+  FindOutputDirectory(engine);
+  OpenLogs(engine, "");
+  try {
+    engine.LogLine("MStart Read Pass 1");
+    ReadPass1(engine);
+    SizeModelTables(engine);
+    engine.LogLine("MEnd of Pass1; Start Pass 2");
+    ReadPass2(engine);
+    engine.LogLine("MEnd of Run");
+  } catch (const RunAborted& aborted) {
+    engine.state.data_line.clear();
+    engine.LogLine("F" + std::string(aborted.what()));
+    CloseLogs(engine);
+    throw;
+  }
+  CloseLogs(engine);
+}
+
+void StepPhase(Engine& engine) {
+  // The completion steps split other lines into engine.csv and the data line;
+  // the record that called is restored afterwards.
+  const std::string kept_line = engine.state.data_line;
+  const int current = engine.state.current_kind;
+  const int previous = engine.state.previous_kind;
+  if (current != previous) {
+    const bool completion_due =
+        current == kTransactionRecord || (IsOutputKind(current) && !IsPhaseKind(previous));
+    const bool allocation_due = IsOutputKind(current) && !IsOutputKind(previous);
+    engine.state.previous_kind = current;
+    if (completion_due) CompleteModelPhase(engine);
+    if (allocation_due) AllocatePhase(engine);
+  }
+  engine.state.data_line = kept_line;
+  engine.csv.SplitCsv(engine.state.data_line);
+  const RecordKind kind = RecordKindOf(engine.csv[1]);
+  engine.state.current_kind = kind;
+  if (kind == kTransactionRecord) ReadTransactions(engine);
+  if (kind == kReportRecord) RunReportRecord(engine);
+}
+
+void RunReportRecord(Engine& engine) {
+  engine.LogLine("i" + engine.state.data_line);
+  const bool copy_record = engine.csv[1] == "CPY";
+  const int number = copy_record ? 0 : LeadingInt(engine.csv[2]);
+  OpenReportOutput(engine);
+  if (!engine.state.where_used_built) {
+    BuildWhereUsed(engine);
+    engine.state.where_used_built = true;
+  }
+  if (const ReportFunction report = FindReport(number)) report(engine);
+  CloseReportOutput(engine);
+}
+
+}  // namespace korav

@@ -1,0 +1,272 @@
+#include "allocation/run/run_file.h"
+
+#include "allocation/model/model_completion.h"
+#include "allocation/model/model_loading.h"
+#include "allocation/run/run_driver.h"
+#include "common/numbers.h"
+#include "common/paths.h"
+
+namespace korav {
+namespace {
+
+// Columns 1 to 3 of a run file record and its text, copied out of engine.csv
+// because reading the files it names splits other lines into that table.
+struct RunFileRecord {
+  std::string text;
+  std::string type;
+  std::string kind;
+  std::string name;
+};
+
+bool IsComment(std::string_view first_column) {
+  return !first_column.empty() && first_column.front() == ';';
+}
+
+// Calls `handle` with each record of the run file until it returns false.
+template <typename Handler>
+void ForEachRunFileRecord(Engine& engine, Handler handle) {
+  LineReader reader;
+  if (!reader.Open(engine.paths.run_file)) {
+    throw RunAborted("Error, RUN file " + engine.paths.run_file + " cannot be read");
+  }
+  RunFileRecord record;
+  std::string_view line;
+  while (reader.Next(line)) {
+    record.text.assign(line);
+    engine.csv.SplitCsv(line);
+    record.type.assign(engine.csv[1]);
+    record.kind.assign(engine.csv[2]);
+    record.name.assign(engine.csv[3]);
+    if (!handle(record)) break;
+  }
+  if (reader.Failed()) {
+    throw RunAborted("Error, RUN file " + engine.paths.run_file + " could not be read to its end");
+  }
+}
+
+// The dimension number of a "$FILE" kind "DIM<n>": the integer of its
+// characters 4 and 5 when that is 1 to 8, else 0.
+int32_t DimensionFileNumber(std::string_view kind) {
+  int32_t number = 0;
+  if (!ParseInt(kind.substr(3, 2), number) || number < 1 || number > 8) return 0;
+  return number;
+}
+
+bool IsDimensionKind(std::string_view kind) { return kind.substr(0, 3) == "DIM"; }
+
+void SetInputDirectory(Engine& engine, const RunFileRecord& record) {
+  engine.paths.input_directory = ExpandDirectory(engine, record.name);
+}
+
+// Ends the reading of a data file: a read error is reported, the file closed
+// and the current data line cleared.
+void CloseDataFile(Engine& engine, std::string_view name) {
+  const bool failed = engine.data_file.Failed();
+  engine.data_file.Close();
+  engine.state.data_line.clear();
+  engine.state.current_dimension = 0;
+  if (failed) engine.LogLine("e003 File could not be read to its end; File=" + std::string(name));
+}
+
+// Pass 1 for one record of `kind`; returns false when the rest of the file
+// is not to be read.
+bool CountRecord(Engine& engine, RecordKind kind) {
+  PassCounts& counts = engine.counts;
+  switch (kind) {
+    case kUnknownRecord:
+      engine.LogLine("e126 Unknown File Record Type=" + std::string(engine.csv[1]));
+      return true;
+    case kTransactionHeaderRecord:
+    case kReportRecord:
+    case kCopyRecord:
+      return false;
+    case kOptionRecord:
+      ReadOptionRecord(engine);
+      break;
+    case kDimensionHeaderRecord:
+      ReadDimensionHeader(engine);
+      break;
+    case kDimensionValueRecord:
+      ++counts.dimension_values[static_cast<size_t>(engine.state.current_dimension)];
+      break;
+    case kStageRecord:
+      if (engine.csv[4] == "1") counts.default_stage_code.assign(engine.csv[2]);
+      break;
+    case kPoolRecord:
+      if (engine.csv[5].substr(0, 1) == ">") ++counts.generated_direct_bases;
+      break;
+    default:
+      break;
+  }
+  ++counts.records_of_kind[static_cast<size_t>(kind)];
+  return true;
+}
+
+void CountFileRecords(Engine& engine, const RunFileRecord& record) {
+  const bool dimension_file = engine.state.current_dimension > 0;
+  int32_t count = 0;
+  std::string_view line;
+  while (engine.data_file.Next(line)) {
+    engine.state.data_line.assign(line);
+    ++count;
+    ++engine.counts.data_file_records;
+    engine.csv.SplitCsv(line);
+    if (IsComment(engine.csv[1])) continue;
+    const RecordKind kind = dimension_file ? kDimensionValueRecord : RecordKindOf(engine.csv[1]);
+    if (!CountRecord(engine, kind)) break;
+  }
+  CloseDataFile(engine, record.name);
+  engine.LogLine("i   records " + std::to_string(count));
+}
+
+// Pass 2 for the records of one file.
+void ParseFileRecords(Engine& engine) {
+  const bool dimension_file = engine.state.current_dimension > 0;
+  std::string_view line;
+  while (engine.data_file.Next(line)) {
+    engine.state.data_line.assign(line);
+    ++engine.state.record_number;
+    engine.csv.SplitCsv(line);
+    if (IsComment(engine.csv[1])) continue;
+    const RecordKind kind = dimension_file ? kDimensionValueRecord : RecordKindOf(engine.csv[1]);
+    engine.state.current_kind = kind;
+    switch (kind) {
+      case kTransactionHeaderRecord:
+        return;
+      case kReportRecord:
+        StepPhase(engine);
+        break;
+      case kCopyRecord:
+        StepPhase(engine);
+        CopyCostPool(engine);
+        break;
+      case kUnknownRecord:
+      case kCommentRecord:
+      case kOptionRecord:
+      case kDimensionHeaderRecord:
+      case kTransactionRecord:
+        break;
+      default:
+        ParseModelRecord(engine, kind);
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+std::string FindRunFile(const std::optional<std::string>& argument, const RunPaths& paths) {
+  std::string path;
+  if (argument) {
+    path = *argument;
+  } else {
+    const std::string start_file = paths.program_directory + "Start.txt";
+    LineReader reader;
+    if (!FileExists(start_file) || !reader.Open(start_file)) {
+      throw RunAborted("Error, Start file " + start_file + " not found");
+    }
+    std::string_view first_line;
+    if (reader.Next(first_line)) path = WithNativeSeparators(first_line);
+    if (!path.empty() && path.front() == '.') path = paths.program_directory + path;
+  }
+  path = ReplaceAll(path, "$USERNAME", paths.user_name);
+  if (!FileExists(path)) throw RunAborted("Error, RUN file " + path + " not found");
+  return path;
+}
+
+std::string ExpandDirectory(const Engine& engine, std::string_view text) {
+  std::string directory = WithNativeSeparators(text);
+  if (!directory.empty() && directory.front() == '.') {
+    directory = DirectoryOf(engine.paths.run_file) + directory;
+  }
+  return WithTrailingSeparator(ReplaceAll(directory, "$USERNAME", engine.paths.user_name));
+}
+
+bool OpenDataFile(Engine& engine, std::string_view name) {
+  engine.state.record_number = 0;
+  std::string path = WithNativeSeparators(name);
+  if (!IsAbsoluteName(path)) path = engine.paths.input_directory + path;
+  if (!FileExists(path)) {
+    engine.LogLine("e001 File does not exist; File=" + path);
+    return false;
+  }
+  if (!engine.data_file.Open(path)) {
+    engine.LogLine("e003 File cannot be read; File=" + path);
+    return false;
+  }
+  return true;
+}
+
+void FindOutputDirectory(Engine& engine) {
+  bool found = false;
+  ForEachRunFileRecord(engine, [&](const RunFileRecord& record) {
+    if (record.type != "$ODIR") return true;
+    engine.paths.output_directory = ExpandDirectory(engine, record.name);
+    found = true;
+    return false;
+  });
+  if (!found) throw RunAborted("RUN File does not contain $ODIR");
+  if (!DirectoryExists(engine.paths.output_directory)) {
+    throw RunAborted("Output Directory does not exist " + engine.paths.output_directory);
+  }
+}
+
+void ReadPass1(Engine& engine) {
+  ForEachRunFileRecord(engine, [&](const RunFileRecord& record) {
+    ++engine.counts.run_file_records;
+    engine.LogLine("i" + record.text);
+    if (record.type == "$IDIR") {
+      SetInputDirectory(engine, record);
+      if (!DirectoryExists(engine.paths.input_directory)) {
+        throw RunAborted("Input Directory does not exist " + engine.paths.input_directory);
+      }
+      return true;
+    }
+    if (record.type != "$FILE" || !OpenDataFile(engine, record.name)) return true;
+    if (record.kind == "TX") {
+      engine.data_file.Close();
+      return true;
+    }
+    if (IsDimensionKind(record.kind)) {
+      engine.state.current_dimension = DimensionFileNumber(record.kind);
+      if (engine.state.current_dimension == 0) {
+        engine.data_file.Close();
+        engine.LogLine("e002 RunF DIM; DIM File Number not valid=" + record.kind);
+        return true;
+      }
+    }
+    CountFileRecords(engine, record);
+    return true;
+  });
+  SetUpConfidenceDimension(engine);
+  engine.LogLine("iNr of Data File Records " + std::to_string(engine.counts.data_file_records));
+  engine.LogLine("iNr of Run File Records " + std::to_string(engine.counts.run_file_records));
+}
+
+// Each "$IDIR" applies to the "$FILE" records after it in pass 2 as it did in
+// pass 1, so that both passes read the same files.
+void ReadPass2(Engine& engine) {
+  engine.paths.input_directory.clear();
+  ForEachRunFileRecord(engine, [&](const RunFileRecord& record) {
+    engine.LogLine("i" + record.text);
+    if (record.type == "$IDIR") {
+      SetInputDirectory(engine, record);
+      return true;
+    }
+    if (record.type != "$FILE" || !OpenDataFile(engine, record.name)) return true;
+    if (record.kind == "TX") {
+      engine.state.data_line = "TX";
+      engine.state.current_kind = kTransactionRecord;
+      StepPhase(engine);
+    } else if (IsDimensionKind(record.kind)) {
+      engine.state.current_dimension = DimensionFileNumber(record.kind);
+      if (engine.state.current_dimension > 0) ParseFileRecords(engine);
+    } else {
+      ParseFileRecords(engine);
+    }
+    CloseDataFile(engine, record.name);
+    return true;
+  });
+}
+
+}  // namespace korav

@@ -1,0 +1,54 @@
+// The start file and the run file.
+//
+// A run file names the output directory ("$ODIR"), the input directory
+// ("$IDIR") and, in order, the files to read ("$FILE", kind, name). The run
+// driver reads it three times: once to find the output directory, then pass 1,
+// which counts every file's records and reads options and dimension headers,
+// then pass 2, which parses every record and steps the run through its phases
+// at transaction, report and copy records.
+#ifndef KORAV_ALLOCATION_RUN_RUN_FILE_H_
+#define KORAV_ALLOCATION_RUN_RUN_FILE_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "allocation/run/engine.h"
+
+namespace korav {
+
+// The run file path: `argument` when given (used as typed, relative to the
+// working directory), else the first line of "Start.txt" in the program
+// directory, where a leading "." stands for the program directory. In both,
+// "$USERNAME" is replaced by the user name. Throws RunAborted with
+// "Error, Start file <path> not found" or "Error, RUN file <path> not found".
+std::string FindRunFile(const std::optional<std::string>& argument, const RunPaths& paths);
+
+// A directory text of the run file, expanded: "\" read as "/", a leading "."
+// taken relative to the run file's directory, "$USERNAME" replaced, and a
+// trailing "/" added unless the result is empty.
+std::string ExpandDirectory(const Engine& engine, std::string_view text);
+
+// Resolves a "$FILE" name against the input directory (an absolute name is
+// used unchanged), sets the record number to 0 and opens the file into
+// engine.data_file. Logs e001 (missing) or e003 (unreadable) and returns
+// false when it cannot be read.
+bool OpenDataFile(Engine& engine, std::string_view name);
+
+// Reads the run file up to its first "$ODIR" record and sets the output
+// directory from it. Throws RunAborted when the run file cannot be read, has
+// no "$ODIR" record, or names a directory that does not exist.
+void FindOutputDirectory(Engine& engine);
+
+// Pass 1: counts every file's records into engine.counts and reads options
+// and dimension headers, ending with the record totals in the log. Throws
+// RunAborted for an "$IDIR" directory that does not exist.
+void ReadPass1(Engine& engine);
+
+// Pass 2: parses every record; transaction, report and copy records go
+// through StepPhase.
+void ReadPass2(Engine& engine);
+
+}  // namespace korav
+
+#endif  // KORAV_ALLOCATION_RUN_RUN_FILE_H_

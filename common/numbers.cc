@@ -1,0 +1,81 @@
+#include "common/numbers.h"
+
+#include <charconv>
+#include <limits>
+
+namespace korav {
+namespace {
+
+std::string_view SkipLeadingBlanks(std::string_view text) {
+  const size_t start = text.find_first_not_of(' ');
+  return start == std::string_view::npos ? std::string_view() : text.substr(start);
+}
+
+// Leading blanks and a "+" removed; a "-" stays for from_chars to read. Gives
+// false for "+-", which is no sign at all.
+bool StripToSignedDigits(std::string_view& text) {
+  text = SkipLeadingBlanks(text);
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    if (!text.empty() && text.front() == '-') return false;
+  }
+  return true;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+bool ParseInt(std::string_view text, int32_t& value) {
+  if (!StripToSignedDigits(text)) return false;
+  // from_chars takes a leading "-" itself; a "+" or blank after the sign is
+  // rejected because the first character must then be a digit.
+  const size_t first_digit = !text.empty() && text.front() == '-' ? 1 : 0;
+  if (text.size() <= first_digit || !IsDigit(text[first_digit])) return false;
+  int32_t parsed = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+  if (error != std::errc() || end != text.data() + text.size()) return false;
+  value = parsed;
+  return true;
+}
+
+bool ParseDouble(std::string_view text, double& value) {
+  if (!StripToSignedDigits(text)) return false;
+  const size_t first = !text.empty() && text.front() == '-' ? 1 : 0;
+  // A number must start with a digit or a decimal point; this keeps out the
+  // "inf" and "nan" spellings that from_chars would otherwise accept.
+  if (text.size() <= first || !(IsDigit(text[first]) || text[first] == '.')) return false;
+  double parsed = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed,
+                                            std::chars_format::general);
+  if (error != std::errc() || end != text.data() + text.size()) return false;
+  value = parsed;
+  return true;
+}
+
+int32_t LeadingInt(std::string_view text) {
+  text = SkipLeadingBlanks(text);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  int64_t magnitude = 0;
+  for (char c : text) {
+    if (!IsDigit(c)) break;
+    magnitude = magnitude * 10 + (c - '0');
+    if (magnitude > int64_t{std::numeric_limits<int32_t>::max()} + 1) break;
+  }
+  const int64_t signed_value = negative ? -magnitude : magnitude;
+  if (signed_value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  if (signed_value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(signed_value);
+}
+
+int32_t IntOr(std::string_view text, int32_t fallback) {
+  int32_t value = fallback;
+  ParseInt(text, value);
+  return value;
+}
+
+}  // namespace korav

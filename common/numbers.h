@@ -1,0 +1,38 @@
+// Reading numbers from record fields.
+//
+// Model, run and transaction files hold numbers as plain decimal text. These
+// helpers are shared by every parser so that one text always reads as the
+// same number; they accept the C locale's forms only, whatever the user's
+// locale, and never allocate.
+#ifndef KORAV_COMMON_NUMBERS_H_
+#define KORAV_COMMON_NUMBERS_H_
+
+#include <cstdint>
+#include <string_view>
+
+namespace korav {
+
+// Reads the whole of `text` as a decimal integer: optional leading blanks, an
+// optional sign, then digits and nothing else. On success sets `value` and
+// returns true. On failure (empty text, any other character, or a number out
+// of the 32-bit range) returns false and leaves `value` unchanged.
+bool ParseInt(std::string_view text, int32_t& value);
+
+// Reads the whole of `text` as a decimal number: optional leading blanks, an
+// optional sign, digits with an optional "." fraction and an optional
+// exponent. Infinity and NaN spellings, hexadecimal forms and the empty text
+// are not numbers. On success sets `value` and returns true; on failure returns
+// false and leaves `value` unchanged.
+bool ParseDouble(std::string_view text, double& value);
+
+// The integer formed by the leading digits of `text`, after leading blanks and
+// an optional sign: "12x" reads 12, " -3a" reads -3. Text that begins with no
+// digit reads 0; a number beyond the 32-bit range reads as the nearest limit.
+int32_t LeadingInt(std::string_view text);
+
+// ParseInt, with `fallback` when the text is not an integer.
+int32_t IntOr(std::string_view text, int32_t fallback);
+
+}  // namespace korav
+
+#endif  // KORAV_COMMON_NUMBERS_H_

@@ -1,0 +1,60 @@
+#include "common/paths.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace korav {
+
+std::string WithNativeSeparators(std::string_view path) {
+  std::string result(path);
+  for (char& c : result) {
+    if (c == '\\') c = '/';
+  }
+  return result;
+}
+
+bool IsAbsoluteName(std::string_view path) {
+  return (!path.empty() && path.front() == '/') || path.find(':') != std::string_view::npos;
+}
+
+std::string DirectoryOf(std::string_view path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+  if (from.empty()) return std::string(text);
+  std::string result;
+  size_t start = 0;
+  for (size_t hit = text.find(from); hit != std::string_view::npos; hit = text.find(from, start)) {
+    result.append(text.substr(start, hit - start)).append(to);
+    start = hit + from.size();
+  }
+  result.append(text.substr(start));
+  return result;
+}
+
+std::string WithTrailingSeparator(std::string directory) {
+  if (!directory.empty() && directory.back() != '/') directory.push_back('/');
+  return directory;
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+bool DirectoryExists(const std::string& path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_directory(path, error);
+}
+
+std::string ProgramPath() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : exe.string();
+}
+
+std::string ProgramDirectory() { return WithTrailingSeparator(DirectoryOf(ProgramPath())); }
+
+}  // namespace korav

@@ -1,0 +1,41 @@
+// Path and file helpers shared by both programs.
+//
+// Model folders move between systems, so names read from start files, run
+// files and "$FILE" records may use "\" or "/" as separators; both are taken.
+// A name is used unchanged when it is absolute: when it begins with "/" or
+// carries a drive colon. Directory texts built here end with "/".
+#ifndef KORAV_COMMON_PATHS_H_
+#define KORAV_COMMON_PATHS_H_
+
+#include <string>
+#include <string_view>
+
+namespace korav {
+
+// `path` with every "\" turned into "/".
+std::string WithNativeSeparators(std::string_view path);
+
+// True when `path` begins with "/" or contains ":".
+bool IsAbsoluteName(std::string_view path);
+
+// The directory part of `path` including its last "/", or "" when `path`
+// names no directory.
+std::string DirectoryOf(std::string_view path);
+
+// `text` with every occurrence of `from` replaced by `to` (exact match).
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+
+// `directory` with a "/" appended unless it is empty or already ends in one.
+std::string WithTrailingSeparator(std::string directory);
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// The full path of the running executable, or "" when it cannot be read.
+std::string ProgramPath();
+// The directory of the running executable, ending in "/".
+std::string ProgramDirectory();
+
+}  // namespace korav
+
+#endif  // KORAV_COMMON_PATHS_H_

@@ -1,0 +1,155 @@
+#include "allocation/run/run_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "test_support.h"
+
+namespace korav {
+namespace {
+
+// Runs the model of `run_file` in a fresh folder holding `files` and returns
+// the job log's lines with their time stamps cut off.
+class RunDriverTest : public ::testing::Test {
+ protected:
+  void Run(const std::string& run_file) {
+    folder_.MakeDirectory("out");
+    folder_.Write("run.csv", run_file);
+    RunPaths paths;
+    paths.program_path = "/opt/korav/bin/korava";
+    paths.run_file = folder_.path("run.csv");
+    engine_ = std::make_unique<Engine>(host_, paths);
+    RunModel(*engine_);
+    job_ = folder_.Lines("out/.Job.csv");
+  }
+
+  int Count(const std::string& line) const {
+    return static_cast<int>(std::count(job_.begin(), job_.end(), line));
+  }
+
+  // The position of `line` in the job log, or -1.
+  int IndexOf(const std::string& line) const {
+    const auto found = std::find(job_.begin(), job_.end(), line);
+    return found == job_.end() ? -1 : static_cast<int>(found - job_.begin());
+  }
+
+  ModelFolder folder_;
+  FixedHost host_;
+  std::unique_ptr<Engine> engine_;
+  std::vector<std::string> job_;
+};
+
+constexpr const char* kFinished =
+    "10:11:12  Finished Reading Model; Start of Read Transactions - Memory 0 Chg 0";
+constexpr const char* kAllocate = "10:11:12  End of Transactions; Start Allocate - Memory 0 Chg 0";
+
+TEST_F(RunDriverTest, ModelOnlyRunHasNoPhaseMilestones) {
+  folder_.Write("STG.csv", "STG,S1,Stage,1\r\n");
+  Run("$ODIR,,./out\n$IDIR,,.\n$FILE,MOD,STG.csv\n");
+  const std::vector<std::string> expected = {
+      "10:11:12  Program Start KORAVA 2026-12-07 10:11:12 ",
+      "         ,Program,/opt/korav/bin/korava ",
+      "         ,Runfile," + folder_.path("run.csv") + " ",
+      "10:11:12  Start Read Pass 1 - Memory 0 Chg 0",
+      "         $ODIR,,./out ",
+      "         $IDIR,,. ",
+      "         $FILE,MOD,STG.csv ",
+      "            records 1 ",
+      "         Nr of Data File Records 1 ",
+      "         Nr of Run File Records 3 ",
+      "10:11:12  End of Pass1; Start Pass 2 - Memory 0 Chg 0",
+      "         $ODIR,,./out ",
+      "         $IDIR,,. ",
+      "         $FILE,MOD,STG.csv ",
+      "10:11:12  End of Run - Memory 0 Chg 0",
+      "         Nr of Errors 0 ",
+      "         Nr of Warnings 0 ",
+      "10:11:12  Program End 2026-12-07 10:11:12 ",
+  };
+  EXPECT_EQ(job_, expected);
+  EXPECT_EQ(engine_->counts.records_of_kind[kStageRecord], 1);
+  EXPECT_EQ(engine_->counts.default_stage_code, "S1");
+}
+
+TEST_F(RunDriverTest, ConsecutiveReportsCompleteAndAllocateOnceAndEachRunsItself) {
+  folder_.Write("REP.csv", "REP,11,first\nREP,12x,second\nCPY,CP1,CP2\n");
+  Run("$ODIR,,./out\n$IDIR,,.\n$FILE,MOD,REP.csv\n");
+  EXPECT_EQ(Count(kFinished), 1);
+  EXPECT_EQ(Count(kAllocate), 1);
+  EXPECT_LT(IndexOf(kAllocate), IndexOf("         REP,11,first "));
+  EXPECT_EQ(Count("         REP,11,first "), 1);
+  EXPECT_EQ(Count("         REP,12x,second "), 1);
+}
+
+TEST_F(RunDriverTest, TransactionsThenReportsPassEveryMilestoneInOrder) {
+  folder_.Write("tx.csv", "100.00,A,B\n");
+  folder_.Write("REP.csv", "REP,15\n");
+  Run("$ODIR,,./out\n$IDIR,,.\n$FILE,TX,tx.csv\n$FILE,TX,tx.csv\n$FILE,MOD,REP.csv\n");
+  const int finished = IndexOf(kFinished);
+  const int allocate = IndexOf(kAllocate);
+  const int reports = IndexOf("10:11:12  End of Allocate; Start of Reports - Memory 0 Chg 0");
+  const int report = IndexOf("         REP,15 ");
+  EXPECT_EQ(Count(kFinished), 1) << "the second transaction file completes nothing";
+  EXPECT_LT(IndexOf("10:11:12  End of Pass1; Start Pass 2 - Memory 0 Chg 0"), finished);
+  EXPECT_LT(finished, allocate);
+  EXPECT_LT(allocate, reports);
+  EXPECT_LT(reports, report);
+}
+
+TEST_F(RunDriverTest, TransactionFileAfterReportsDoesNotCompleteTheModelAgain) {
+  folder_.Write("tx.csv", "1,A\n");
+  folder_.Write("REP.csv", "REP,15\n");
+  Run("$ODIR,,./out\n$IDIR,,.\n$FILE,MOD,REP.csv\n$FILE,TX,tx.csv\n");
+  EXPECT_EQ(Count(kFinished), 1);
+  EXPECT_EQ(engine_->log.warnings(), 1);
+}
+
+TEST_F(RunDriverTest, EachInputDirectoryAppliesToTheFilesAfterItInBothPasses) {
+  folder_.Write("a/one.csv", "STG,S1,One,1\n");
+  folder_.Write("b/two.csv", "STG,S2,Two,2\n");
+  Run("$ODIR,,./out\n$IDIR,,./a\n$FILE,MOD,one.csv\n$IDIR,,./b\n$FILE,MOD,two.csv\n");
+  EXPECT_EQ(engine_->log.errors(), 0);
+}
+
+TEST_F(RunDriverTest, RunFileWithoutOutputDirectoryOrWithAMissingOne) {
+  folder_.Write("run.csv", "$IDIR,,.\n");
+  RunPaths paths;
+  paths.run_file = folder_.path("run.csv");
+  Engine engine(host_, paths);
+  EXPECT_THROW(
+      {
+        try {
+          RunModel(engine);
+        } catch (const RunAborted& aborted) {
+          EXPECT_STREQ(aborted.what(), "RUN File does not contain $ODIR");
+          throw;
+        }
+      },
+      RunAborted);
+  folder_.Write("run.csv", "$ODIR,,./missing\n$ODIR,,.\n");
+  try {
+    RunModel(engine);
+    FAIL() << "expected RunAborted";
+  } catch (const RunAborted& aborted) {
+    EXPECT_EQ(std::string(aborted.what()),
+              "Output Directory does not exist " + folder_.dir() + "./missing/");
+  }
+}
+
+TEST_F(RunDriverTest, MissingInputDirectoryEndsTheRunAndTheLogSaysWhy) {
+  folder_.MakeDirectory("out");
+  folder_.Write("run.csv", "$ODIR,,./out\n$IDIR,,./gone\n");
+  RunPaths paths;
+  paths.run_file = folder_.path("run.csv");
+  Engine engine(host_, paths);
+  EXPECT_THROW(RunModel(engine), RunAborted);
+  const auto job = folder_.Lines("out/.Job.csv");
+  ASSERT_GE(job.size(), 4u);
+  EXPECT_EQ(job[job.size() - 4],
+            "10:11:12  Input Directory does not exist " + folder_.dir() + "./gone/ ");
+  EXPECT_EQ(job.back(), "10:11:12  Program End 2026-12-07 10:11:12 ");
+}
+
+}  // namespace
+}  // namespace korav
