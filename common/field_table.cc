@@ -15,7 +15,8 @@ void FieldTable::SplitSlash(std::string_view text) { Split(text, '/', false); }
 
 void FieldTable::Store(int n, std::string_view text) {
   size_t end = text.find_last_not_of(' ');
-  slots_[static_cast<size_t>(n)].assign(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
+  slots_[static_cast<size_t>(n)].assign(
+      text.substr(0, end == std::string_view::npos ? 0 : end + 1));
 }
 
 // Positions are 0-based here; the rules are those of the header. A quoted

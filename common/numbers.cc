@@ -46,8 +46,8 @@ bool ParseDouble(std::string_view text, double& value) {
   // "inf" and "nan" spellings that from_chars would otherwise accept.
   if (text.size() <= first || !(IsDigit(text[first]) || text[first] == '.')) return false;
   double parsed = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed,
-                                            std::chars_format::general);
+  const auto [end, error] =
+      std::from_chars(text.data(), text.data() + text.size(), parsed, std::chars_format::general);
   if (error != std::errc() || end != text.data() + text.size()) return false;
   value = parsed;
   return true;
@@ -67,8 +67,10 @@ int32_t LeadingInt(std::string_view text) {
     if (magnitude > int64_t{std::numeric_limits<int32_t>::max()} + 1) break;
   }
   const int64_t signed_value = negative ? -magnitude : magnitude;
-  if (signed_value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-  if (signed_value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+  if (signed_value > std::numeric_limits<int32_t>::max())
+    return std::numeric_limits<int32_t>::max();
+  if (signed_value < std::numeric_limits<int32_t>::min())
+    return std::numeric_limits<int32_t>::min();
   return static_cast<int32_t>(signed_value);
 }
 

@@ -36,7 +36,9 @@ constexpr std::string_view kUsage =
     "Exit codes: 0 the run ended without errors, 4 errors were logged (see the\n"
     "logs), 2 the run could not be performed (the message says why).\n";
 
-void PrintError(const std::string& message) { std::fprintf(stderr, "korava: %s\n", message.c_str()); }
+void PrintError(const std::string& message) {
+  std::fprintf(stderr, "korava: %s\n", message.c_str());
+}
 
 void PrintSummary(const Engine& engine) {
   std::fprintf(stderr, "korava: %d errors, %d warnings; logs .JobandTrace.csv and .Job.csv in %s\n",

@@ -26,7 +26,7 @@ struct RunPaths {
   std::string user_name;          // replaces "$USERNAME" in paths
   std::string run_file;
   std::string output_directory;
-  std::string input_directory;    // empty until an "$IDIR" record is read
+  std::string input_directory;  // empty until an "$IDIR" record is read
 };
 
 // The run driver's own state, reset at the start of each run.

@@ -28,7 +28,8 @@ void OutputFile::Close() {
   const bool failed = std::ferror(file_) != 0;
   const bool close_failed = std::fclose(file_) != 0;
   file_ = nullptr;
-  if (failed || close_failed) throw RunAborted("Output File " + path_ + " could not be written completely");
+  if (failed || close_failed)
+    throw RunAborted("Output File " + path_ + " could not be written completely");
 }
 
 }  // namespace korav

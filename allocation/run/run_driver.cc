@@ -31,7 +31,8 @@ void ResetRunState(Engine& engine) {
 
 void CompleteModelPhase(Engine& engine) {
   if (engine.state.model_completed) {
-    engine.LogLine("w  ***** Transaction file after a report or copy record; model already complete");
+    engine.LogLine(
+        "w  ***** Transaction file after a report or copy record; model already complete");
     return;
   }
   engine.state.model_completed = true;

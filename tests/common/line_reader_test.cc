@@ -12,7 +12,8 @@ namespace {
 
 std::vector<std::string> ReadAll(const std::string& content) {
   const std::string path =
-      (std::filesystem::temp_directory_path() / ("korav_lines_" + std::to_string(::getpid()))).string();
+      (std::filesystem::temp_directory_path() / ("korav_lines_" + std::to_string(::getpid())))
+          .string();
   std::FILE* file = std::fopen(path.c_str(), "wb");
   std::fwrite(content.data(), 1, content.size(), file);
   std::fclose(file);

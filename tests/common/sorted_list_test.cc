@@ -53,7 +53,8 @@ TEST(SortedListTest, DuplicatesFindTheLowestPosition) {
   // first after sorting is the one found, and it is the first of them.
   stTsortObj list(stTsortObj::Growth::kSizedOnce);
   list.Init(40, 0);
-  for (int i = 1; i <= 40; ++i) list.Add(i % 3 == 0 ? "dup" : std::string("k").append(std::to_string(i)), i);
+  for (int i = 1; i <= 40; ++i)
+    list.Add(i % 3 == 0 ? "dup" : std::string("k").append(std::to_string(i)), i);
   list.Sort();
   const int32_t position = list.FindPosition("dup");
   ASSERT_GT(position, 0);

@@ -47,7 +47,8 @@ TEST_F(JobLogTest, MilestonesShowTheHeapAndItsChange) {
 TEST_F(JobLogTest, CountsAndWhichFileEachClassReaches) {
   ModelFolder folder;
   log_.Open(folder.dir(), "REP");
-  for (const char* text : {"e1 a", "E2 b", "f3 c", "F4 d", "w5 e", "W6 f", "t7 g", "T8 h", "i9 i"}) {
+  for (const char* text :
+       {"e1 a", "E2 b", "f3 c", "F4 d", "w5 e", "W6 f", "t7 g", "T8 h", "i9 i"}) {
     log_.Write(text, "", 0);
   }
   log_.Close();
