@@ -1,7 +1,7 @@
 // The one object that owns a program run's state: the paths of the run, the
 // run driver's state, the pass-1 counts, the log, the field tables and the
-// data file being read. The model, the options and the value cube join it as
-// they are built. Every part of the engine takes it by reference.
+// data file being read, the options and the model tables. The value cube joins
+// them as it is built. Every part of the engine takes it by reference.
 #ifndef KORAV_ALLOCATION_RUN_ENGINE_H_
 #define KORAV_ALLOCATION_RUN_ENGINE_H_
 
@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "allocation/model/model_tables.h"
 #include "allocation/run/job_log.h"
 #include "allocation/run/record_kind.h"
 #include "allocation/run/run_host.h"
@@ -74,6 +75,8 @@ struct Engine {
   FieldTable csv{kAllocationCsvSlots};
   FieldTable slash{kAllocationSlashSlots};
   LineReader data_file;  // the model, dimension or transaction file being read
+  RunOptions options;
+  ModelTables model;
 };
 
 }  // namespace korav
