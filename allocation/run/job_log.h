@@ -40,6 +40,14 @@ class JobLog {
   const std::string& FormatLine(std::string_view text, std::string_view data_line,
                                 int32_t record_number);
 
+  // Writes `line` as it stands, without class letter, time stamp or count,
+  // to one of the two files: the value cube's statistics and internal error
+  // lines are written so.
+  enum class File { kTrace, kJob };
+  void WriteDirect(File file, std::string_view line) {
+    (file == File::kTrace ? trace_ : job_).WriteLine(line);
+  }
+
   int32_t errors() const { return errors_; }
   int32_t warnings() const { return warnings_; }
 
