@@ -25,6 +25,8 @@ void ResetRunState(Engine& engine) {
   engine.state = RunState{};
   engine.state.where_used_built = where_used_built;
   engine.counts = PassCounts{};
+  engine.options = RunOptions{};
+  engine.model = ModelTables{};
   engine.paths.output_directory.clear();
   engine.paths.input_directory.clear();
 }
