@@ -23,10 +23,10 @@ void SizeModelTables(Engine& engine) {
   }
 
   const int32_t groups = count(kGroupRecord);
-  const int32_t selections = groups + count(kGroupSelectionRecord) +
-                             count(kPoolSelectionRecord) + count(kTransactionDimensionRecord) +
-                             count(kGroupCopyRecord) + count(kPoolCopyRecord) +
-                             count(kPoolBudgetValueRecord) + count(kInputMeasureSelectionRecord) + 2;
+  const int32_t selections = groups + count(kGroupSelectionRecord) + count(kPoolSelectionRecord) +
+                             count(kTransactionDimensionRecord) + count(kGroupCopyRecord) +
+                             count(kPoolCopyRecord) + count(kPoolBudgetValueRecord) +
+                             count(kInputMeasureSelectionRecord) + 2;
   model.selections.Size(selections);
   engine.LogLine("iNrSEL " + std::to_string(selections));
   engine.LogLine("iNrDIMT " + std::to_string(count(kTransactionDimensionRecord)));

@@ -73,7 +73,7 @@ struct TmyDIM {
   std::string ParentCode;
   char Summarise = ' ';  // 'Y', ' ', or 'o' when inherited from a "Y" ancestor
   int32_t ParentIndex = 0;
-  int32_t Level = 0;  // 1 for a top value; 0 while unresolved
+  int32_t Level = 0;                           // 1 for a top value; 0 while unresolved
   std::array<int32_t, kMaxLevels + 1> Path{};  // ancestor rows by level, 1..Level
   int32_t HierarchyPos = 0;
   int32_t TxCount = 0;
@@ -122,7 +122,7 @@ struct TmyCPG {
   std::string Description;
   std::string StageCode;
   int32_t Priority = 0;
-  bool Flag = false;  // negate the amounts the group takes
+  bool Flag = false;                  // negate the amounts the group takes
   std::array<int32_t, 7> DimOrder{};  // 1..6: the rank of dimension k
   int32_t TxCount = 0;
   double Value = 0;
@@ -165,7 +165,7 @@ struct TmyCP {
   bool Allocated = false;
   std::vector<PoolInput> Inputs;
   std::vector<int32_t> PoolSelections;  // "CPS" rows
-  int32_t VCCount = 0;  // value cube tallies of vcTotals
+  int32_t VCCount = 0;                  // value cube tallies of vcTotals
   double VCTotal = 0;
 };
 

@@ -87,8 +87,8 @@ void ParseSelection(Engine& engine, RecordKind kind, const FieldTable& fields) {
   selection.Row = row;
   if (kind != kInputMeasureSelectionRecord) {
     if (!selection.Code2.empty() || !selection.Include.empty()) {
-      engine.LogLine("e102 " + Text(fields[1]) + "; Code2 and Include must be empty; Code=" +
-                     Text(fields[2]));
+      engine.LogLine("e102 " + Text(fields[1]) +
+                     "; Code2 and Include must be empty; Code=" + Text(fields[2]));
       selection.Code2.clear();
       selection.Include.clear();
     }
@@ -160,8 +160,8 @@ void ParseGroup(Engine& engine, const FieldTable& fields) {
   if (group.StageCode == engine.counts.default_stage_code) {
     const std::string code = group.Code;
     ParseGeneratedRecord(engine, "CP,.NOTSEL." + code + ",Not Selected," + code);
-    ParseGeneratedRecord(engine, "CPS,.NOTSEL." + code +
-                                     ",Not Selected,,,*,*,*,*,*,*,*,*,*,*,*,*,*,*,*");
+    ParseGeneratedRecord(engine,
+                         "CPS,.NOTSEL." + code + ",Not Selected,,,*,*,*,*,*,*,*,*,*,*,*,*,*,*,*");
   }
 }
 
@@ -186,8 +186,9 @@ void ParsePool(Engine& engine, const FieldTable& fields) {
   pool.ValueBudget = NumberOrZero(engine, fields, 8);
   pool.UnitSource = SmallCode(fields[9]);
   if (pool.UnitSource == 0 && pool.BudgetMethod > 1) {
-    engine.LogLine("i116 CP; Cost Pool to use Units in Budgeting; but UnitSource is 0; Set to 1; CP=" +
-                   Text(fields[2]));
+    engine.LogLine(
+        "i116 CP; Cost Pool to use Units in Budgeting; but UnitSource is 0; Set to 1; CP=" +
+        Text(fields[2]));
     pool.UnitSource = 1;
   }
   pool.UnitBudget = NumberOrZero(engine, fields, 10);
@@ -281,8 +282,7 @@ void ParseNamedMeasure(Engine& engine, const FieldTable& fields) {
   measure.Description.assign(fields[3]);
   measures.CodeIndex.Add(measure.Code, row);
   if (!ParseDouble(fields[4], measure.Value)) {
-    engine.LogLine("e121 NM; Value not valid; NM=" + Text(fields[2]) +
-                   " Value=" + Text(fields[4]));
+    engine.LogLine("e121 NM; Value not valid; NM=" + Text(fields[2]) + " Value=" + Text(fields[4]));
   }
   bool valid = true;
   measure.Divisor = Divisor(engine, fields, 5, valid);
@@ -378,7 +378,8 @@ void ParseModelRecord(Engine& engine, RecordKind kind) { ParseRecord(engine, kin
 void ReadDimensionHeader(Engine& engine) { ParseDimensionHeader(engine, engine.csv); }
 
 void AddNotSelectedDefaults(Engine& engine) {
-  ParseGeneratedRecord(engine, "CPG,.NOTSEL,Not Selected," + engine.counts.default_stage_code + ",99");
+  ParseGeneratedRecord(engine,
+                       "CPG,.NOTSEL,Not Selected," + engine.counts.default_stage_code + ",99");
   ParseGeneratedRecord(engine, "CPGS,.NOTSEL,Not Selected,,,*,*,*,*,*,*,*,*,*,*,*,*,*,*,*");
 }
 
