@@ -1,6 +1,7 @@
 #include "common/numbers.h"
 
 #include <charconv>
+#include <cstdio>
 #include <limits>
 
 namespace korav {
@@ -78,6 +79,19 @@ int32_t IntOr(std::string_view text, int32_t fallback) {
   int32_t value = fallback;
   ParseInt(text, value);
   return value;
+}
+
+std::string FormatGeneral(double value) {
+  char text[32];
+  // snprintf follows the C locale here: the programs never set another one.
+  const int length = std::snprintf(text, sizeof text, "%.15G", value);
+  return std::string(text, static_cast<size_t>(length));
+}
+
+std::string FormatFixed2(double value) {
+  char text[64];
+  const int length = std::snprintf(text, sizeof text, "%.2f", value);
+  return std::string(text, static_cast<size_t>(length));
 }
 
 }  // namespace korav

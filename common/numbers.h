@@ -8,6 +8,7 @@
 #define KORAV_COMMON_NUMBERS_H_
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace korav {
@@ -32,6 +33,13 @@ int32_t LeadingInt(std::string_view text);
 
 // ParseInt, with `fallback` when the text is not an integer.
 int32_t IntOr(std::string_view text, int32_t fallback);
+
+// `value` in the general number format of logs and reports: the shortest form
+// with up to 15 significant digits, an exponent written "E" ("1.5", "1E+20").
+std::string FormatGeneral(double value);
+
+// `value` in fixed point with two decimals ("1234.50"), always with ".".
+std::string FormatFixed2(double value);
 
 }  // namespace korav
 

@@ -251,6 +251,9 @@ struct ModelTables {
   ModelTable<TmyIM> input_measures;
   ModelTable<TmyNM> named_measures;
   ModelTable<TmyNMV> named_values;
+  // The groups in the order in which transactions try them: keyed by
+  // priority (at least two characters, blank-padded) and code.
+  stTsortObj group_priority{stTsortObj::Growth::kSizedOnce};
 };
 
 }  // namespace korav

@@ -49,3 +49,18 @@ TEST(IntOrTest, FallbackForNonIntegers) {
 
 }  // namespace
 }  // namespace korav
+
+namespace korav {
+namespace {
+
+TEST(FormatTest, GeneralAndFixedForms) {
+  EXPECT_EQ(FormatGeneral(1.5), "1.5");
+  EXPECT_EQ(FormatGeneral(3), "3");
+  EXPECT_EQ(FormatGeneral(1e20), "1E+20");
+  EXPECT_EQ(FormatGeneral(0.1 + 0.2), "0.3");
+  EXPECT_EQ(FormatFixed2(1234.5), "1234.50");
+  EXPECT_EQ(FormatFixed2(-0.005), "-0.01");
+}
+
+}  // namespace
+}  // namespace korav

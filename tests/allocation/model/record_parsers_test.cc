@@ -4,57 +4,12 @@
 
 #include "allocation/model/model_completion.h"
 #include "allocation/model/model_loading.h"
-#include "tests/allocation/run/test_support.h"
+#include "tests/allocation/model/model_fixture.h"
 
 namespace korav {
 namespace {
 
-// An engine whose tables have room for a few rows of every kind, with its
-// log open in a scratch folder so that the messages can be read back.
-class ParserTest : public ::testing::Test {
- protected:
-  ParserTest() : engine_(host_, RunPaths{}) {
-    engine_.paths.output_directory = folder_.dir();
-    engine_.log.Open(folder_.dir(), "");
-    ModelTables& model = engine_.model;
-    for (auto& dimension : model.dimensions) dimension.Values.Size(4);
-    model.selections.Size(8);
-    model.stages.Size(4);
-    model.groups.Size(4);
-    model.pools.Size(6);
-    model.budgets.Size(2);
-    model.bases.Size(2);
-    model.base_lines.Size(6);
-    model.input_measures.Size(3);
-    model.named_measures.Size(3);
-    model.named_values.Size(2);
-  }
-
-  void Parse(std::string_view record) { ParseGeneratedRecord(engine_, record); }
-
-  // Reads an "OO" record as pass 1 does.
-  void Option(std::string_view record) {
-    engine_.state.data_line = std::string(record);
-    engine_.csv.SplitCsv(record);
-    ReadOptionRecord(engine_);
-    engine_.state.data_line.clear();
-  }
-
-  // The log lines written so far; closes the log.
-  std::vector<std::string> Messages() {
-    engine_.log.Close();
-    return folder_.Lines(".Job.csv");
-  }
-
-  static std::string Error(const std::string& text) { return "  >>>>,,  " + text + " "; }
-  static std::string Info(const std::string& text) { return "         " + text + " "; }
-
-  ModelFolder folder_;
-  FixedHost host_;
-  Engine engine_;
-};
-
-using Lines = std::vector<std::string>;
+using ParserTest = ModelTest;
 
 TEST_F(ParserTest, ConstantLinesOfOneBaseIntoOnePoolMerge) {
   Parse("ABL,B1,first,C,2,P1");
@@ -193,11 +148,11 @@ TEST_F(ParserTest, StagesMeasuresAndTheirFaults) {
 }
 
 TEST_F(ParserTest, FullTableReportsTheRecordInsteadOfOverwriting) {
-  for (int i = 1; i <= 3; ++i) Parse("NMV,N" + std::to_string(i) + ",1");
-  EXPECT_EQ(engine_.model.named_values.count(), 2);
-  EXPECT_EQ(engine_.model.named_values[2].MeasureCode, "N2");
-  EXPECT_EQ(Messages(), (Lines{Error("125 NMV; Record not counted in pass 1 (after a REP or CPY "
-                                     "record); not read; Code=N3")}));
+  for (int i = 1; i <= 3; ++i) Parse("CPB,P" + std::to_string(i) + ",1");
+  EXPECT_EQ(engine_.model.budgets.count(), 2);
+  EXPECT_EQ(engine_.model.budgets[2].PoolCode, "P2");
+  EXPECT_EQ(Messages(), (Lines{Error("125 CPB; Record not counted in pass 1 (after a REP or CPY "
+                                     "record); not read; Code=P3")}));
 }
 
 TEST_F(ParserTest, OptionsAreLoggedStoredAndChecked) {

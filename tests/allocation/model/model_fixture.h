@@ -1,0 +1,66 @@
+// A test engine for the model tests: tables with room for a few rows of every
+// kind and the log open in a scratch folder, so that messages can be read.
+#ifndef KORAV_TESTS_ALLOCATION_MODEL_MODEL_FIXTURE_H_
+#define KORAV_TESTS_ALLOCATION_MODEL_MODEL_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "allocation/model/model_loading.h"
+#include "allocation/model/record_parsers.h"
+#include "tests/allocation/run/test_support.h"
+
+namespace korav {
+
+// An engine whose tables have room for a few rows of every kind, with its
+// log open in a scratch folder so that the messages can be read back.
+class ModelTest : public ::testing::Test {
+ protected:
+  ModelTest() : engine_(host_, RunPaths{}) {
+    engine_.paths.output_directory = folder_.dir();
+    engine_.log.Open(folder_.dir(), "");
+    ModelTables& model = engine_.model;
+    for (auto& dimension : model.dimensions) dimension.Values.Size(6);
+    model.selections.Size(12);
+    model.stages.Size(4);
+    model.groups.Size(4);
+    model.pools.Size(8);
+    model.budgets.Size(2);
+    model.bases.Size(4);
+    model.base_lines.Size(6);
+    model.input_measures.Size(3);
+    model.named_measures.Size(3);
+    model.named_values.Size(3);
+  }
+
+  void Parse(std::string_view record) { ParseGeneratedRecord(engine_, record); }
+
+  // Reads an "OO" record as pass 1 does.
+  void Option(std::string_view record) {
+    engine_.state.data_line = std::string(record);
+    engine_.csv.SplitCsv(record);
+    ReadOptionRecord(engine_);
+    engine_.state.data_line.clear();
+  }
+
+  // The log lines written so far; closes the log.
+  std::vector<std::string> Messages() {
+    engine_.log.Close();
+    return folder_.Lines(".Job.csv");
+  }
+
+  static std::string Error(const std::string& text) { return "  >>>>,,  " + text + " "; }
+  static std::string Info(const std::string& text) { return "         " + text + " "; }
+
+  ModelFolder folder_;
+  FixedHost host_;
+  Engine engine_;
+};
+
+using Lines = std::vector<std::string>;
+
+}  // namespace korav
+
+#endif  // KORAV_TESTS_ALLOCATION_MODEL_MODEL_FIXTURE_H_
