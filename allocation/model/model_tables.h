@@ -184,6 +184,9 @@ struct TmyAB {
   std::string ComputedLOC;
   int32_t LOCRow = 0;
   int32_t LineCount = 0;
+  double TotalMeasure = 0;  // resolution: sum of the lines' measures
+  double TotalUnitBudget = 0;
+  bool Resolved = false;
 };
 
 struct TmyABL {
@@ -198,6 +201,7 @@ struct TmyABL {
   int32_t InputMeasure = 0;
   int32_t NamedMeasure = 0;
   int32_t Output = 0;
+  double Propn = 0;  // allocation: this line's share of its base
 };
 
 struct TmyIM {

@@ -158,6 +158,21 @@ void RankPoolSelections(ModelTables& model) {
   }
 }
 
+bool SelectionMatches(const ModelTables& model, const TmySEL& selection,
+                      const std::array<int32_t, kMaxDimensions + 1>& codes) {
+  for (int k = 1; k <= model.dimension_count; ++k) {
+    const int32_t wanted = selection.DimIndex[static_cast<size_t>(k)];
+    if (wanted == 0) continue;
+    const int32_t code = codes[static_cast<size_t>(k)];
+    if (code == 0) return false;
+    const ModelTable<TmyDIM>& values = model.dimensions[static_cast<size_t>(k)].Values;
+    const int32_t level = values[wanted].Level;
+    const TmyDIM& value = values[code];
+    if (value.Level < level || value.Path[static_cast<size_t>(level)] != wanted) return false;
+  }
+  return true;
+}
+
 std::string SelectionText(const ModelTables& model, int32_t row) {
   std::string text;
   for (int d = 1; d <= model.dimension_count; ++d) {
