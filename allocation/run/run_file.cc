@@ -120,7 +120,7 @@ void CountFileRecords(Engine& engine, const RunFileRecord& record) {
 }
 
 // Pass 2 for the records of one file.
-void ParseFileRecords(Engine& engine) {
+void ParseFileRecords(Engine& engine, PhaseSteps steps) {
   const bool dimension_file = engine.state.current_dimension > 0;
   std::string_view line;
   while (engine.data_file.Next(line)) {
@@ -134,11 +134,13 @@ void ParseFileRecords(Engine& engine) {
       case kTransactionHeaderRecord:
         return;
       case kReportRecord:
-        StepPhase(engine);
+        if (steps == PhaseSteps::kRun) StepPhase(engine);
         break;
       case kCopyRecord:
-        StepPhase(engine);
-        CopyCostPool(engine);
+        if (steps == PhaseSteps::kRun) {
+          StepPhase(engine);
+          CopyCostPool(engine);
+        }
         break;
       case kUnknownRecord:
       case kCommentRecord:
@@ -245,7 +247,7 @@ void ReadPass1(Engine& engine) {
 
 // Each "$IDIR" applies to the "$FILE" records after it in pass 2 as it did in
 // pass 1, so that both passes read the same files.
-void ReadPass2(Engine& engine) {
+void ReadPass2(Engine& engine, PhaseSteps steps) {
   engine.paths.input_directory.clear();
   ForEachRunFileRecord(engine, [&](const RunFileRecord& record) {
     engine.LogLine("i" + record.text);
@@ -255,14 +257,16 @@ void ReadPass2(Engine& engine) {
     }
     if (record.type != "$FILE" || !OpenDataFile(engine, record.name)) return true;
     if (record.kind == "TX") {
-      engine.state.data_line = "TX";
-      engine.state.current_kind = kTransactionRecord;
-      StepPhase(engine);
+      if (steps == PhaseSteps::kRun) {
+        engine.state.data_line = "TX";
+        engine.state.current_kind = kTransactionRecord;
+        StepPhase(engine);
+      }
     } else if (IsDimensionKind(record.kind)) {
       engine.state.current_dimension = DimensionFileNumber(record.kind);
-      if (engine.state.current_dimension > 0) ParseFileRecords(engine);
+      if (engine.state.current_dimension > 0) ParseFileRecords(engine, steps);
     } else {
-      ParseFileRecords(engine);
+      ParseFileRecords(engine, steps);
     }
     CloseDataFile(engine, record.name);
     return true;

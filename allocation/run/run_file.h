@@ -45,9 +45,14 @@ void FindOutputDirectory(Engine& engine);
 // RunAborted for an "$IDIR" directory that does not exist.
 void ReadPass1(Engine& engine);
 
+// What pass 2 does at transaction, report and copy records: step the run
+// through its phases, or skip them to load the model alone (as the test data
+// generator does).
+enum class PhaseSteps { kRun, kSkip };
+
 // Pass 2: parses every record; transaction, report and copy records go
-// through StepPhase.
-void ReadPass2(Engine& engine);
+// through StepPhase unless `steps` is kSkip.
+void ReadPass2(Engine& engine, PhaseSteps steps = PhaseSteps::kRun);
 
 }  // namespace korav
 
