@@ -79,6 +79,12 @@ void BuildHierarchies(Engine& engine) {
   }
 }
 
+void CreateValueCube(Engine& engine) {
+  const double largest = engine.cube.vcCreate(engine.model);
+  engine.LogLine("iMax Size of Cube  " + FormatGeneral(largest));
+  engine.cube.vcSplit();
+}
+
 void LinkGroups(Engine& engine) {
   ModelTables& model = engine.model;
   for (int32_t row = 1; row <= model.groups.count(); ++row) {
@@ -293,6 +299,7 @@ void CompleteModel(Engine& engine) {
   IndexDimensions(engine);
   GenerateDirectBases(engine);
   BuildHierarchies(engine);
+  CreateValueCube(engine);
   SortCodes(engine, model.stages, "STG");
   SortCodes(engine, model.groups, "CPG");
   SortCodes(engine, model.pools, "CP");

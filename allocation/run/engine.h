@@ -1,7 +1,7 @@
 // The one object that owns a program run's state: the paths of the run, the
 // run driver's state, the pass-1 counts, the log, the field tables and the
-// data file being read, the options and the model tables. The value cube joins
-// them as it is built. Every part of the engine takes it by reference.
+// data file being read, the options, the model tables and the value cube. Every part of the engine
+// takes it by reference.
 #ifndef KORAV_ALLOCATION_RUN_ENGINE_H_
 #define KORAV_ALLOCATION_RUN_ENGINE_H_
 
@@ -11,8 +11,10 @@
 #include <string_view>
 #include <utility>
 
+#include "allocation/cube/value_cube.h"
 #include "allocation/model/model_tables.h"
 #include "allocation/run/job_log.h"
+#include "allocation/run/output_file.h"
 #include "allocation/run/record_kind.h"
 #include "allocation/run/run_host.h"
 #include "common/field_table.h"
@@ -77,6 +79,13 @@ struct Engine {
   LineReader data_file;  // the model, dimension or transaction file being read
   RunOptions options;
   ModelTables model;
+  ValueCube cube;
+  // Transaction lines read since the program started, over all runs.
+  int32_t transaction_count = 0;
+  // The one output file of the report phase; the transaction dump uses it
+  // before the reports do.
+  OutputFile report_output;
+  std::string dump_line;  // reused for every dump line
 };
 
 }  // namespace korav

@@ -1,5 +1,12 @@
 // The transaction phase: cost lines read into the cost pools and the value
 // cube, between the completion of the model and the allocation.
+//
+// Every line's amount goes to the dimension values, selection rows, cost pool
+// group and cost pool that take it, and into the value cube under the pool
+// and the line's codes. A line whose amount is not a number (e202) or that
+// names an unknown code (e204, one line per code) is reported and skipped; so
+// is a line that no group, or no pool of its group, selects (e205), so that
+// every stored amount belongs to a cost pool.
 #ifndef KORAV_ALLOCATION_TRANSACTIONS_TRANSACTION_PHASE_H_
 #define KORAV_ALLOCATION_TRANSACTIONS_TRANSACTION_PHASE_H_
 
@@ -7,7 +14,7 @@
 
 namespace korav {
 
-// Opens the transaction dump when the model asks for one.
+// Creates the transaction dump "35.csv" when option 5 asks for it.
 void StartTransactionPhase(Engine& engine);
 // Reads the transaction file open in engine.data_file to its end.
 void ReadTransactions(Engine& engine);

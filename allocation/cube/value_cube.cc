@@ -1,0 +1,370 @@
+#include "allocation/cube/value_cube.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "allocation/model/hierarchy.h"
+#include "allocation/run/run_host.h"
+#include "common/numbers.h"
+
+namespace korav {
+
+namespace {
+
+// The largest radix product one key part may hold: a margin below 2^63 - 1,
+// so that a part never reaches the sign bit.
+constexpr int64_t kKeyPartLimit = 9223370000000000000;
+
+[[noreturn]] void RefuseCode(int32_t code, int d) {
+  throw RunAborted("Value cube: code number " + std::to_string(code) +
+                   " is not a value of dimension " + std::to_string(d) + " (internal error)");
+}
+
+}  // namespace
+
+ValueCube::ValueCube(ValueCubeLimits limits) : limits_(limits) {
+  limits_.data_segments = std::clamp(limits_.data_segments, 1, kMaxDataSegments);
+  limits_.hash_segments = std::clamp(limits_.hash_segments, 1, kMaxHashSegments);
+}
+
+double ValueCube::vcCreate(const ModelTables& model) {
+  for (int32_t s = 1; s < data_seg_count_; ++s) data_[static_cast<size_t>(s)].reset();
+  for (int32_t s = 1; s < hash_seg_count_; ++s) hash_[static_cast<size_t>(s)].reset();
+  // Entries are written whole when they are created and never read before,
+  // so data segments need no clearing; hash slots start as empty chains.
+  if (!data_[0]) data_[0] = std::make_unique_for_overwrite<vcTEntry[]>(kEntriesPerSegment);
+  if (!hash_[0]) hash_[0] = std::make_unique_for_overwrite<int32_t[]>(kSlotsPerSegment);
+  std::fill_n(hash_[0].get(), kSlotsPerSegment, -1);
+  data_seg_count_ = 1;
+  capacity_ = kEntriesPerSegment;
+  hash_seg_count_ = 1;
+  slot_count_ = kSlotsPerSegment;
+  entry_count_ = 0;
+  used_slots_ = 0;
+  chained_count_ = 0;
+  cur_hash_ = 0;
+  cur_entry_ = -1;
+  iter_cp_ = 0;
+  iter_pos_ = -1;
+  Index1 = 0;
+  Index2 = 0;
+  Code.fill(0);
+  CurCP = 0;
+
+  dim_count_ = std::clamp(model.dimension_count, 0, kMaxDimensions);
+  split_at_ = 0;
+  radix_.fill(0);
+  double product = 1.0;
+  for (int d = 1; d <= dim_count_; ++d) {
+    const int32_t count = model.dimensions[static_cast<size_t>(d)].Values.count();
+    radix_[static_cast<size_t>(d)] = count + 1;
+    product *= count;
+  }
+  pool_entries_.assign(static_cast<size_t>(model.pools.count()) + 1, {});
+  return product;
+}
+
+void ValueCube::vcSplit() {
+  split_at_ = dim_count_;
+  bool split = false;
+  int64_t product = 1;
+  for (int d = 1; d <= dim_count_; ++d) {
+    const int32_t radix = radix_[static_cast<size_t>(d)];
+    // product * radix > kKeyPartLimit, decided without forming the product.
+    if (product > kKeyPartLimit / radix) {
+      if (split) {
+        throw RunAborted(
+            "Value cube: the dimensions have too many values for a key of two parts (the "
+            "second part overflows at dimension " +
+            std::to_string(d) + "); reduce the number of dimension values");
+      }
+      split = true;
+      split_at_ = d - 1;
+      product = 1;
+    }
+    product *= radix;
+  }
+}
+
+void ValueCube::vcApplyMapping(const ModelTables& model, int32_t selection_row) {
+  if (selection_row == 0) return;
+  const TmySEL& row = model.selections[selection_row];
+  for (int d = 1; d <= dim_count_; ++d) {
+    const size_t i = static_cast<size_t>(d);
+    if (row.DimIndex[i] != 0) {
+      Code[i] = row.DimIndex[i];
+      continue;
+    }
+    const char rule = row.DimCopy[i];
+    // Code number 0 stands for an empty value whose targets are all 0: every
+    // rule leaves it 0.
+    if (rule == 0 || Code[i] == 0) continue;
+    const TmyDIM& value = model.dimensions[i].Values[Code[i]];
+    if (rule == 'Y') {
+      Code[i] = value.SummariseTarget;
+    } else if (rule == '0') {
+      Code[i] = 0;
+    } else if (rule >= '1' && rule <= '9') {
+      const int32_t ancestor = value.Path[static_cast<size_t>(rule - '0')];
+      if (ancestor != 0) Code[i] = ancestor;
+    }
+  }
+}
+
+int64_t ValueCube::Pack(int first, int last) const {
+  // vcSplit keeps every run's radix product within kKeyPartLimit, so with
+  // codes below their radices the packed number fits; it is formed unsigned
+  // so that even a cube used before vcSplit cannot overflow.
+  uint64_t packed = 0;
+  for (int d = first; d <= last; ++d) {
+    const size_t i = static_cast<size_t>(d);
+    if (static_cast<uint32_t>(Code[i]) >= static_cast<uint32_t>(radix_[i])) RefuseCode(Code[i], d);
+    packed = packed * static_cast<uint64_t>(radix_[i]) + static_cast<uint64_t>(Code[i]);
+  }
+  return static_cast<int64_t>(packed);
+}
+
+void ValueCube::vcComposeKey() {
+  Index1 = Pack(1, split_at_);
+  Index2 = Pack(split_at_ + 1, dim_count_);
+}
+
+void ValueCube::vcDecomposeKey() {
+  const auto unpack = [this](int64_t packed, int first, int last) {
+    for (int d = last; d > first; --d) {
+      const size_t i = static_cast<size_t>(d);
+      Code[i] = static_cast<int32_t>(packed % radix_[i]);
+      packed /= radix_[i];
+    }
+    if (first <= last) Code[static_cast<size_t>(first)] = static_cast<int32_t>(packed);
+  };
+  unpack(Index1, 1, split_at_);
+  unpack(Index2, split_at_ + 1, dim_count_);
+}
+
+int32_t ValueCube::SlotOf(int64_t index1, int64_t index2, int32_t cp) const {
+  const uint64_t a = static_cast<uint64_t>(index1);
+  const uint64_t b = static_cast<uint64_t>(index2);
+  const uint32_t pool_term = static_cast<uint32_t>(cp) * 1000000087u;
+  uint64_t h = (b >> 32) * 1000000007u + (b & 0xFFFFFFFFu) * 1000000009u + (a >> 32) * 1000000021u +
+               (a & 0xFFFFFFFFu) * 1000000033u +
+               static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(pool_term)));
+  if (static_cast<int64_t>(h) < 0) h = 0 - h;
+  return static_cast<int32_t>(static_cast<uint32_t>(h) & static_cast<uint32_t>(slot_count_ - 1));
+}
+
+void ValueCube::vcHash() { cur_hash_ = SlotOf(Index1, Index2, CurCP); }
+
+bool ValueCube::vcFind() {
+  vcHash();
+  for (int32_t n = Head(cur_hash_); n != -1;) {
+    const vcTEntry& entry = Entry(n);
+    if (entry.CP == CurCP && entry.Index1 == Index1 && entry.Index2 == Index2) {
+      cur_entry_ = n;
+      return true;
+    }
+    n = entry.Next;
+  }
+  return false;
+}
+
+void ValueCube::vcAdd(double amount) {
+  if (amount == 0.0) return;
+  if (vcFind()) {
+    MutableEntry(cur_entry_).Value += amount;
+    return;
+  }
+  Store(amount);
+}
+
+void ValueCube::Store(double amount) {
+  if (!HasPool(CurCP)) {
+    throw RunAborted("Value cube: cost pool number " + std::to_string(CurCP) +
+                     " is not a cost pool of the model (internal error)");
+  }
+  if (entry_count_ == capacity_) AddDataSegment();
+  const int32_t n = entry_count_++;
+  int32_t& head = Head(cur_hash_);
+  MutableEntry(n) = vcTEntry{Index1, Index2, amount, CurCP, head};
+  if (head == -1) ++used_slots_;
+  head = n;
+  cur_entry_ = n;
+  pool_entries_[static_cast<size_t>(CurCP)].push_back(n);
+  if (int64_t{entry_count_} * 100 / slot_count_ >= kGrowthLoadPercent) GrowIndex();
+}
+
+void ValueCube::AddDataSegment() {
+  if (data_seg_count_ == limits_.data_segments) {
+    throw RunAborted("Value cube full: " + std::to_string(capacity_) +
+                     " entries; reduce the dimensions or split the model");
+  }
+  data_[static_cast<size_t>(data_seg_count_)] =
+      std::make_unique_for_overwrite<vcTEntry[]>(kEntriesPerSegment);
+  ++data_seg_count_;
+  capacity_ += kEntriesPerSegment;
+}
+
+void ValueCube::GrowIndex() {
+  if (hash_seg_count_ == limits_.hash_segments) {
+    throw RunAborted("Value cube full: its index of " + std::to_string(slot_count_) + " slots is " +
+                     std::to_string(kGrowthLoadPercent) + "% used by " +
+                     std::to_string(entry_count_) +
+                     " entries; reduce the dimensions or split the model");
+  }
+  const int32_t old_count = hash_seg_count_;
+  hash_seg_count_ *= 2;
+  slot_count_ = hash_seg_count_ * kSlotsPerSegment;
+  for (int32_t s = 0; s < hash_seg_count_; ++s) {
+    std::unique_ptr<int32_t[]>& segment = hash_[static_cast<size_t>(s)];
+    if (s >= old_count) segment = std::make_unique_for_overwrite<int32_t[]>(kSlotsPerSegment);
+    std::fill_n(segment.get(), kSlotsPerSegment, -1);
+  }
+  // Re-inserting in entry-number order rebuilds every chain newest first, as
+  // if the entries had been added to the larger index from the start.
+  used_slots_ = 0;
+  for (int32_t n = 0; n < entry_count_; ++n) {
+    vcTEntry& entry = MutableEntry(n);
+    int32_t& head = Head(SlotOf(entry.Index1, entry.Index2, entry.CP));
+    entry.Next = head;
+    if (head == -1) ++used_slots_;
+    head = n;
+  }
+  vcHash();
+}
+
+void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimension, int32_t source,
+                           int32_t target, int32_t map1, int32_t min_loc, double factor,
+                           int32_t map2) {
+  if (!HasPool(source)) return;
+  const bool confidence = confidence_dimension >= 1 && confidence_dimension <= dim_count_;
+  const bool rekey = map1 != 0 || map2 != 0 || confidence;
+  // A transfer into the source itself appends to the list being walked: its
+  // length at the start bounds the walk, and the list is indexed afresh each
+  // time because appending may move it.
+  const std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(source)];
+  const size_t count = entries.size();
+  for (size_t k = 0; k < count; ++k) {
+    const vcTEntry& entry = Entry(entries[k]);
+    Index1 = entry.Index1;
+    Index2 = entry.Index2;
+    const double amount = entry.Value * factor;
+    if (rekey) {
+      vcDecomposeKey();
+      if (confidence) {
+        int32_t& code = Code[static_cast<size_t>(confidence_dimension)];
+        code = std::max(code, min_loc);
+      }
+      vcApplyMapping(model, map1);
+      vcApplyMapping(model, map2);
+      vcComposeKey();
+    }
+    CurCP = target;
+    vcAdd(amount);
+  }
+}
+
+double ValueCube::vcSumSelected(const ModelTables& model, int32_t pool, const TmySEL& row) {
+  if (!HasPool(pool)) return 0.0;
+  const bool exclude = row.Include == "E";
+  double sum = 0.0;
+  for (const int32_t n : pool_entries_[static_cast<size_t>(pool)]) {
+    const vcTEntry& entry = Entry(n);
+    Index1 = entry.Index1;
+    Index2 = entry.Index2;
+    vcDecomposeKey();
+    bool within = true;
+    for (int d = 1; d <= dim_count_ && within; ++d) {
+      const size_t i = static_cast<size_t>(d);
+      within = IsWithin(model, d, row.DimIndex[i], Code[i]);
+    }
+    if (within) sum += exclude ? -entry.Value : entry.Value;
+  }
+  return sum;
+}
+
+void ValueCube::vcIterStart(int32_t pool) {
+  iter_cp_ = pool;
+  iter_pos_ = -1;
+}
+
+int32_t ValueCube::vcIterNext(const ModelTables& model, std::string& line) {
+  int32_t n = 0;
+  if (iter_cp_ == 0) {
+    if (iter_pos_ + 1 >= entry_count_) return 0;
+    n = ++iter_pos_;
+  } else {
+    if (!HasPool(iter_cp_)) return 0;
+    const std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(iter_cp_)];
+    if (static_cast<size_t>(iter_pos_ + 1) >= entries.size()) return 0;
+    n = entries[static_cast<size_t>(++iter_pos_)];
+  }
+  const vcTEntry& entry = Entry(n);
+  Index1 = entry.Index1;
+  Index2 = entry.Index2;
+  vcDecomposeKey();
+
+  line.clear();
+  if (entry.CP >= 1 && entry.CP <= model.pools.count()) line += model.pools[entry.CP].Code;
+  line += ',';
+  char amount[64];
+  const int length = std::snprintf(amount, sizeof amount, "%.2f", entry.Value);
+  line.append(amount, static_cast<size_t>(length));
+  for (int d = 1; d <= dim_count_; ++d) {
+    const size_t i = static_cast<size_t>(d);
+    line += ',';
+    if (Code[i] != 0) line += model.dimensions[i].Values[Code[i]].Code;
+  }
+  return entry.CP;
+}
+
+void ValueCube::vcTotals(ModelTables& model, JobLog& log) {
+  for (int32_t row = 1; row <= model.pools.count(); ++row) {
+    model.pools[row].VCCount = 0;
+    model.pools[row].VCTotal = 0.0;
+  }
+  chained_count_ = 0;
+  for (int32_t n = 0; n < entry_count_; ++n) {
+    const vcTEntry& entry = Entry(n);
+    if (entry.Next != -1) ++chained_count_;
+    if (entry.CP == 0) {
+      log.WriteDirect(JobLog::File::kJob, " >>>>,,Internal error VC CP Code Nr is zero " +
+                                              std::to_string(n) + " " + std::to_string(entry.CP) +
+                                              "," + FormatGeneral(entry.Value));
+      continue;
+    }
+    TmyCP& pool = model.pools[entry.CP];
+    ++pool.VCCount;
+    pool.VCTotal += entry.Value;
+  }
+}
+
+void ValueCube::vcIndexStats(JobLog& log) const {
+  constexpr int kLongest = 10;
+  std::array<int32_t, kLongest + 2> lengths{};  // the last counts chains above kLongest
+  for (int32_t slot = 0; slot < slot_count_; ++slot) {
+    int length = 0;
+    for (int32_t n = Head(slot); n != -1; n = Entry(n).Next) ++length;
+    ++lengths[static_cast<size_t>(std::min(length, kLongest + 1))];
+  }
+  const std::string indent = "         ";
+  log.WriteDirect(JobLog::File::kTrace, indent + "Total Indexes," + std::to_string(slot_count_));
+  log.WriteDirect(JobLog::File::kTrace, indent + "Indexes Used," + std::to_string(used_slots_));
+  for (int k = 0; k <= kLongest; ++k) {
+    log.WriteDirect(JobLog::File::kTrace, indent + "Index Length " + std::to_string(k) + "," +
+                                              std::to_string(lengths[static_cast<size_t>(k)]));
+  }
+  log.WriteDirect(JobLog::File::kTrace, indent + "Index Length >" + std::to_string(kLongest) + "," +
+                                            std::to_string(lengths[kLongest + 1]));
+}
+
+size_t ValueCube::FootprintBytes() const {
+  size_t bytes = static_cast<size_t>(data_seg_count_) * kEntriesPerSegment * sizeof(vcTEntry) +
+                 static_cast<size_t>(hash_seg_count_) * kSlotsPerSegment * sizeof(int32_t) +
+                 pool_entries_.capacity() * sizeof(std::vector<int32_t>);
+  for (const std::vector<int32_t>& entries : pool_entries_) {
+    bytes += entries.capacity() * sizeof(int32_t);
+  }
+  return bytes;
+}
+
+}  // namespace korav

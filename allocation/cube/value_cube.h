@@ -1,0 +1,196 @@
+// The value cube: the one sparse store of the run's values, each kept against
+// a cost pool number and one code number per model dimension, with a chained
+// hash index over the keys.
+//
+// Entries are numbered in order of creation and are never moved or removed;
+// they live in fixed-size data segments added one at a time, and the index
+// doubles by whole segments when it fills. Every cost pool also keeps the
+// numbers of its own entries, so that transfers, sums and listings of one pool
+// cost what that pool holds while visiting entries in the same order as a
+// scan of the whole store would.
+//
+// The operations work on the current-key fields (Index1, Index2, Code, CurCP),
+// which are scratch state: callers set codes, compose, set the pool and add,
+// and any operation that visits entries overwrites them.
+#ifndef KORAV_ALLOCATION_CUBE_VALUE_CUBE_H_
+#define KORAV_ALLOCATION_CUBE_VALUE_CUBE_H_
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "allocation/model/model_tables.h"
+#include "allocation/run/job_log.h"
+
+namespace korav {
+
+// One stored cell.
+struct vcTEntry {
+  int64_t Index1;
+  int64_t Index2;
+  double Value;
+  int32_t CP;    // cost pool number
+  int32_t Next;  // next entry in the same hash chain, -1 at the end
+};
+static_assert(sizeof(vcTEntry) == 32, "entries are laid out as 32 bytes");
+
+// How far the cube may grow. The defaults are the store's design limits;
+// smaller ones (at least one segment each, hash segments a power of two)
+// let a cube reach its limits cheaply.
+struct ValueCubeLimits {
+  int32_t data_segments = 110;
+  int32_t hash_segments = 16;
+};
+
+class ValueCube {
+ public:
+  static constexpr int32_t kEntriesPerSegment = 500000;
+  static constexpr int32_t kSlotsPerSegment = 4194304;  // 2^22
+  static constexpr int32_t kMaxDataSegments = 110;
+  static constexpr int32_t kMaxHashSegments = 16;
+  // The index grows when entries reach this percentage of its slots.
+  static constexpr int32_t kGrowthLoadPercent = 76;
+
+  ValueCube() = default;
+  explicit ValueCube(ValueCubeLimits limits);
+
+  // Empties the cube and sizes it for `model`: DimCount becomes the model's
+  // dimension count, each Radix the dimension's value count + 1, and every
+  // cost pool of the model gets its (empty) entry list. Returns the product of
+  // the value counts; the model completion logs it as "iMax Size of Cube  "
+  // followed by FormatGeneral(product). vcSplit must follow before any key is
+  // composed.
+  double vcCreate(const ModelTables& model);
+
+  // Chooses SplitAt: the leading dimensions whose radix product stays within
+  // 9.22337E18 go into Index1, the rest into Index2. Throws RunAborted when
+  // the rest do not fit in Index2 either; the cube must then not be used.
+  void vcSplit();
+
+  // Rewrites Code[1..DimCount] by selection row `selection_row`'s rules (a
+  // "CPGIDC", "CPDC" or "CPBV" row); 0 means no mapping. A DimIndex given for
+  // a dimension sets its code; otherwise its DimCopy character decides: 'Y'
+  // the current value's SummariseTarget, '0' no value, '1'..'9' the current
+  // value's ancestor at that level when it has one, none keeps the code. The
+  // codes must be code numbers of their dimensions.
+  void vcApplyMapping(const ModelTables& model, int32_t selection_row);
+
+  // Code[1..DimCount] to Index1 and Index2, most significant code first.
+  // Throws RunAborted for a code that is not a code number of its dimension,
+  // rather than store a value under another cell's key.
+  void vcComposeKey();
+  // Index1 and Index2 to Code[1..DimCount].
+  void vcDecomposeKey();
+
+  // Sets CurHash from the current key and CurCP.
+  void vcHash();
+  // True, with CurEntry set, when an entry for the current key and CurCP
+  // exists.
+  bool vcFind();
+  // Adds `amount` at the current key and CurCP, creating the entry when it is
+  // new; an amount of exactly 0 creates and changes nothing. CurCP must be a
+  // cost pool number of the model given to vcCreate (0 is accepted and
+  // reported by vcTotals). Throws RunAborted when the cube is full.
+  void vcAdd(double amount);
+
+  // Adds every entry of pool `source` that exists when the transfer starts,
+  // times `factor`, to pool `target`. The key is rebuilt on the way when a
+  // mapping row (0 for none) or a level-of-confidence dimension
+  // (`confidence_dimension`, 0 for none) is given: a confidence code below
+  // `min_loc` is raised to it, then `map1` and `map2` are applied in turn.
+  void vcTransfer(const ModelTables& model, int32_t confidence_dimension, int32_t source,
+                  int32_t target, int32_t map1, int32_t min_loc, double factor, int32_t map2);
+
+  // The sum of pool `pool`'s entries whose codes lie within the codes
+  // selected by `row` (an "IMS" row) in every dimension, negated when its
+  // Include is "E".
+  double vcSumSelected(const ModelTables& model, int32_t pool, const TmySEL& row);
+
+  // Starts a listing of pool `pool`'s entries, or of all entries for 0.
+  void vcIterStart(int32_t pool);
+  // Moves to the next entry of the listing, makes its key current and sets
+  // `line` to the pool's code, the value with two decimals and each
+  // dimension's value code (empty for code number 0), separated by commas.
+  // Returns the entry's cost pool number, or 0 at the end with `line`
+  // unchanged. Entries added meanwhile are listed when the listing gets to
+  // them.
+  int32_t vcIterNext(const ModelTables& model, std::string& line);
+
+  // Sets every pool's VCCount and VCTotal and counts ChainedCount. An entry
+  // of cost pool 0 means a caller fault; each is reported to the job log.
+  void vcTotals(ModelTables& model, JobLog& log);
+  // Writes the hash index's slot count, used slots and chain lengths to the
+  // trace log.
+  void vcIndexStats(JobLog& log) const;
+
+  int32_t DimCount() const { return dim_count_; }
+  int32_t SplitAt() const { return split_at_; }
+  int32_t Radix(int d) const { return radix_[static_cast<size_t>(d)]; }
+  int32_t EntryCount() const { return entry_count_; }
+  int32_t Capacity() const { return capacity_; }
+  int32_t DataSegCount() const { return data_seg_count_; }
+  int32_t UsedSlots() const { return used_slots_; }
+  int32_t SlotCount() const { return slot_count_; }
+  int32_t HashSegCount() const { return hash_seg_count_; }
+  int32_t ChainedCount() const { return chained_count_; }
+  int32_t CurHash() const { return cur_hash_; }
+  // The number of the entry found or created last, -1 before any.
+  int32_t CurEntry() const { return cur_entry_; }
+  // Entry `n`, 0 <= n < EntryCount().
+  const vcTEntry& Entry(int32_t n) const {
+    return data_[static_cast<size_t>(n / kEntriesPerSegment)][n % kEntriesPerSegment];
+  }
+  // The memory the cube holds: segments and pool entry lists.
+  size_t FootprintBytes() const;
+
+  // The current key.
+  int64_t Index1 = 0;
+  int64_t Index2 = 0;
+  std::array<int32_t, kMaxDimensions + 1> Code{};  // 1..DimCount
+  int32_t CurCP = 0;
+
+ private:
+  vcTEntry& MutableEntry(int32_t n) { return const_cast<vcTEntry&>(Entry(n)); }
+  // The head of hash slot `slot`'s chain: an entry number, or -1.
+  const int32_t& Head(int32_t slot) const {
+    return hash_[static_cast<size_t>(slot / kSlotsPerSegment)][slot % kSlotsPerSegment];
+  }
+  int32_t& Head(int32_t slot) { return const_cast<int32_t&>(std::as_const(*this).Head(slot)); }
+  int32_t SlotOf(int64_t index1, int64_t index2, int32_t cp) const;
+  // Packs Code[first..last] as a mixed-radix number.
+  int64_t Pack(int first, int last) const;
+  bool HasPool(int32_t pool) const {
+    return pool >= 0 && static_cast<size_t>(pool) < pool_entries_.size();
+  }
+  void Store(double amount);
+  void AddDataSegment();
+  void GrowIndex();
+
+  ValueCubeLimits limits_;
+  int32_t dim_count_ = 0;
+  int32_t split_at_ = 0;
+  std::array<int32_t, kMaxDimensions + 1> radix_{};
+  int32_t iter_cp_ = 0;
+  int32_t iter_pos_ = -1;  // entry number, or position in the pool's list
+  int32_t entry_count_ = 0;
+  int32_t capacity_ = 0;
+  int32_t data_seg_count_ = 0;
+  int32_t used_slots_ = 0;
+  int32_t slot_count_ = 0;
+  int32_t hash_seg_count_ = 0;
+  int32_t chained_count_ = 0;
+  int32_t cur_hash_ = 0;
+  int32_t cur_entry_ = -1;
+  std::array<std::unique_ptr<vcTEntry[]>, kMaxDataSegments> data_;
+  std::array<std::unique_ptr<int32_t[]>, kMaxHashSegments> hash_;
+  // Per cost pool number, its entry numbers in creation order.
+  std::vector<std::vector<int32_t>> pool_entries_;
+};
+
+}  // namespace korav
+
+#endif  // KORAV_ALLOCATION_CUBE_VALUE_CUBE_H_

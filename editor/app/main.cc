@@ -1,0 +1,120 @@
+// korave: the model data editor's program. This build has no window yet; from
+// the command line it checks a model's data or its parameter file, writing the
+// check file into the model's folder, and exits 0 when there is nothing to
+// report, 1 when messages were written, 2 when the check could not run.
+#include <cstdio>
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/environment.h"
+#include "common/paths.h"
+#include "editor/core/checks.h"
+#include "editor/core/editor_host.h"
+#include "editor/core/field_validator.h"
+#include "editor/core/process_open.h"
+#include "editor/core/start_up.h"
+
+namespace korav {
+namespace {
+
+constexpr int kExitClean = 0;
+constexpr int kExitMessages = 1;
+constexpr int kExitCouldNotRun = 2;
+
+constexpr std::string_view kUsage =
+    "Usage: korave --check-data RUNFILE [PARMFILE]\n"
+    "       korave --check-parms RUNFILE [PARMFILE]\n"
+    "       korave --help | --version\n"
+    "\n"
+    "Checks the model whose run file is RUNFILE, as the editor's Check Data and\n"
+    "Check Parms do, using the parameter file PARMFILE (default: KORAVEParms.csv\n"
+    "beside the program; \"*\" also means the default).\n"
+    "\n"
+    "  --check-data   validates every record of the data files in the run file's\n"
+    "                 folder into KORAVECheckData.csv there\n"
+    "  --check-parms  checks the parameter file into KORAVECheckParms.csv in the\n"
+    "                 run file's folder\n"
+    "\n"
+    "The summary is printed on standard output. Exit codes: 0 no messages,\n"
+    "1 messages were written (see the check file), 2 the check could not run.\n";
+
+// Nobody can close a file that another program holds open, so the command
+// line never retries.
+class CommandLineHost : public EditorHost {
+ public:
+  bool RetryOpen(const std::string&) override { return false; }
+};
+
+enum class Check { kData, kParms };
+
+void PrintError(const std::string& message) {
+  std::fprintf(stderr, "korave: %s\n", message.c_str());
+}
+
+int RunCheck(Check check, const std::vector<std::string>& names) {
+  EditorPaths paths;
+  paths.program_folder = ProgramDirectory();
+  paths.user_name = UserName();
+  const std::optional<std::string> parameter_file =
+      names.size() > 1 ? std::optional<std::string>(names[1]) : std::nullopt;
+  CommandLineHost host;
+  try {
+    FindEditorPaths(names[0], parameter_file, paths);
+    EditorModel model;
+    ProcessOpen(model, paths.parameter_file, paths.data_folder, host);
+    FieldValidator validator(model);
+    const CheckResult result =
+        check == Check::kData ? CheckData(model, validator, host) : CheckParms(model, host);
+    std::puts(result.Summary.c_str());
+    return result.MessageCount == 0 ? kExitClean : kExitMessages;
+  } catch (const EditorFailure& failure) {
+    PrintError(failure.what());
+    return kExitCouldNotRun;
+  }
+}
+
+int Main(int argc, char** argv) {
+  std::optional<Check> check;
+  std::vector<std::string> names;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      std::fputs(kUsage.data(), stdout);
+      return kExitClean;
+    }
+    if (argument == "--version") {
+      std::puts("KORAVE - KORAV Editor, Version 0.7");
+      return kExitClean;
+    }
+    if ((argument == "--check-data" || argument == "--check-parms") && !check) {
+      check = argument == "--check-data" ? Check::kData : Check::kParms;
+    } else if ((argument.size() > 1 && argument.front() == '-') || names.size() == 2) {
+      PrintError("unexpected argument '" + std::string(argument) + "'; see korave --help");
+      return kExitCouldNotRun;
+    } else {
+      names.emplace_back(argument);
+    }
+  }
+  if (!check) {
+    PrintError("the editor window is not available in this build; see korave --help");
+    return kExitCouldNotRun;
+  }
+  if (names.empty()) {
+    PrintError("a check needs the RUNFILE; see korave --help");
+    return kExitCouldNotRun;
+  }
+  try {
+    return RunCheck(*check, names);
+  } catch (const std::exception& failure) {
+    PrintError(std::string("internal failure: ") + failure.what());
+    return kExitCouldNotRun;
+  }
+}
+
+}  // namespace
+}  // namespace korav
+
+int main(int argc, char** argv) { return korav::Main(argc, argv); }

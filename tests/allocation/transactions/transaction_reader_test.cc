@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "allocation/model/model_completion.h"
+#include "allocation/transactions/transaction_phase.h"
+#include "tests/allocation/model/model_fixture.h"
+
+namespace korav {
+namespace {
+
+// A two-dimensional model: accounts A1, A2 and departments B1. Group G takes
+// account A1 only; group F (flagged, negating) takes A2; pool P of G takes
+// all, and so does Q of F.
+class TransactionTest : public ModelTest {
+ protected:
+  void Build(bool with_flagged_group = true) {
+    Parse("DIMH,1,Account");
+    Parse("DIMH,2,Department");
+    Value(1, "A1,One");
+    Value(1, "A2,Two");
+    Value(2, "B1,Dept");
+    Parse("STG,S,Stage,2");
+    Parse("CPG,G,Group,S,10");
+    Parse("CPGS,G,Account one,,,A1,*");
+    Parse("CP,P,Pool,G");
+    Parse("CPS,P,All,,,*,*");
+    if (with_flagged_group) {
+      Parse("CPG,F,Flagged,S,20,Y");
+      Parse("CPGS,F,Account two,,,A2,*");
+      Parse("CP,Q,Pool,F");
+      Parse("CPS,Q,All,,,*,*");
+    }
+    CompleteModel(engine_);
+  }
+
+  void Value(int32_t dimension, std::string_view record) {
+    FieldTable fields(kAllocationCsvSlots);
+    fields.SplitCsv(record);
+    ParseDimensionValue(engine_, dimension, fields);
+  }
+
+  void Read(const std::string& content) {
+    folder_.Write("tx.csv", content);
+    ASSERT_TRUE(engine_.data_file.Open(folder_.path("tx.csv")));
+    engine_.state.record_number = 0;
+    ReadTransactions(engine_);
+    engine_.data_file.Close();
+  }
+
+  const TmyCP& Pool(const char* code) {
+    return engine_.model.pools[engine_.model.pools.CodeIndex.Find(code)];
+  }
+};
+
+TEST_F(TransactionTest, AcceptedLinesReachEveryTallyAndTheCube) {
+  Build();
+  Read("12.5,A1,B1\n7,A2,B1\n0,A1,B1\n");
+  const TmyCP& p = Pool("P");
+  EXPECT_DOUBLE_EQ(p.Value, 12.5);
+  EXPECT_EQ(p.TxCount, 2);
+  EXPECT_DOUBLE_EQ(Pool("Q").Value, -7) << "the flagged group negates";
+  const TmyDIM& b1 = engine_.model.dimensions[2].Values[1];
+  EXPECT_EQ(b1.TxCount, 3);
+  EXPECT_DOUBLE_EQ(b1.TxValue, 5.5);
+  EXPECT_DOUBLE_EQ(engine_.model.groups[1].Value, 12.5);
+  // The zero line counts everywhere but stores nothing.
+  ASSERT_EQ(engine_.cube.EntryCount(), 2);
+  EXPECT_DOUBLE_EQ(engine_.cube.Entry(0).Value, 12.5);
+  EXPECT_DOUBLE_EQ(engine_.cube.Entry(1).Value, -7);
+  EXPECT_EQ(engine_.transaction_count, 3);
+}
+
+TEST_F(TransactionTest, BadLinesAreReportedWithTheirRecordAndSkipped) {
+  Build(false);
+  Read("Amount,Account,Department\n,A1,B1\n1,X1,Y1\n2,A1,Y1\n3,A2,B1\n");
+  EXPECT_EQ(Pool("P").Value, 0);
+  EXPECT_EQ(engine_.cube.EntryCount(), 0);
+  EXPECT_EQ(engine_.model.dimensions[1].Values[1].TxCount, 1) << "known codes are counted";
+  const Lines lines = Messages();
+  Lines errors;
+  for (const std::string& line : lines) {
+    if (line.rfind("  >>>>", 0) == 0) errors.push_back(line);
+  }
+  EXPECT_EQ(
+      errors,
+      (Lines{"  >>>>,,  202 TX; Value not numeric; Value=Amount recnr(1),Amount,Account,Department",
+             "  >>>>,,  202 TX; Value not numeric; Value= recnr(2),,A1,B1",
+             "  >>>>,,  204 TX; DIM Code not known; Dim=1 Code=X1 recnr(3),1,X1,Y1",
+             "  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=Y1 recnr(3),1,X1,Y1",
+             "  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=Y1 recnr(4),2,A1,Y1",
+             "  >>>>,,  205 TX; No Cost Pool Group selects the transaction; Codes=A2,B1 "
+             "recnr(5),3,A2,B1"}));
+  EXPECT_EQ(lines.back(), "10:11:12  End of Transaction File; Nr TX 5 ");
+}
+
+TEST_F(TransactionTest, ProgressAndRunningCountsOverSeveralFiles) {
+  Build();
+  engine_.state.progress_interval = 2;
+  Read("1,A1\n1,A1\n1,A1\n1,A1\n1,A1\n");
+  Read("1,A1\n");
+  Lines progress;
+  for (const std::string& line : Messages()) {
+    if (line.find("Count") != std::string::npos || line.find("Nr TX") != std::string::npos) {
+      progress.push_back(line);
+    }
+  }
+  EXPECT_EQ(progress,
+            (Lines{"10:11:12  Count 2 - Memory 0 Chg 0", "10:11:12  Count 4 - Memory 0 Chg 0",
+                   "10:11:12  End of Transaction File; Nr TX 5 ",
+                   "10:11:12  End of Transaction File; Nr TX 6 "}));
+}
+
+TEST_F(TransactionTest, DumpWritesThePoolAndTheLine) {
+  Parse("OO,5,");
+  engine_.options.slots[5].IsSet = true;
+  Build();
+  StartTransactionPhase(engine_);
+  Read("12.5,A1,B1\n");
+  EndTransactionPhase(engine_);
+  EXPECT_EQ(folder_.Lines("35.csv"), (Lines{"Transaction Trace Report", "P,12.5,A1,B1"}));
+}
+
+}  // namespace
+}  // namespace korav
