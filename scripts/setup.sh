@@ -8,7 +8,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 variant=${1:-release}
-packages=(g++ cmake ninja-build libgtest-dev)
+packages=(g++ cmake ninja-build libgtest-dev libbenchmark-dev)
 
 missing=()
 for package in "${packages[@]}"; do
