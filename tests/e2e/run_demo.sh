@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs korava on a copy of the demo model and checks that it runs without
+# errors and that the products receive the costs worked out by hand:
+# personnel 68,750.00 split 12:4 by headcount, premises 14,000.00 split
+# 300:100 by floor space, then baking 62,062.50 by oven hours 430:175 and
+# packing 20,687.50 by packed units 36,400:8,800.
+#
+#   run_demo.sh KORAVA DEMO_DIR
+set -euo pipefail
+korava=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$2"/. "$work"/
+rm -rf "$work/out" && mkdir "$work/out"
+"$korava" "$work/run.csv" 2>/dev/null
+trace=$(tr -d '\r' <"$work/out/.JobandTrace.csv")
+for expected in "CP=A.BAKE (62062.50)" "CP=A.PACK (20687.50)" "CP=P.BREAD (60770.38)" \
+  "CP=P.CAKE (21979.62)"; do
+  grep -qF "CP Resolved Cost    $expected" <<<"$trace" || { echo "missing: $expected"; exit 1; }
+done
