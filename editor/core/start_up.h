@@ -22,8 +22,8 @@ struct EditorPaths {
 // folder; the parameter file is `parameter_argument`, or when absent or "*"
 // "KORAVEParms.csv" in the program folder. In every name "\" reads as "/"
 // and "$USERNAME" stands for the user name; a leading "." in Start.txt stands
-// for the program folder, while arguments are taken as typed. Throws EditorFailure with the
-// start-up messages when a file is missing.
+// for the program folder, while arguments are taken as typed. Throws
+// EditorFailure with the start-up messages when a file is missing.
 void FindEditorPaths(const std::optional<std::string>& run_argument,
                      const std::optional<std::string>& parameter_argument, EditorPaths& paths);
 
