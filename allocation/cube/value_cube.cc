@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "allocation/model/hierarchy.h"
+#include "allocation/run/job_log.h"
 #include "allocation/run/run_host.h"
 #include "common/numbers.h"
 
@@ -156,6 +157,8 @@ int32_t ValueCube::SlotOf(int64_t index1, int64_t index2, int32_t cp) const {
 void ValueCube::vcHash() { cur_hash_ = SlotOf(Index1, Index2, CurCP); }
 
 bool ValueCube::vcFind() {
+  // A cube not yet created has no index; vcAdd then refuses the pool.
+  if (slot_count_ == 0) return false;
   vcHash();
   for (int32_t n = Head(cur_hash_); n != -1;) {
     const vcTEntry& entry = Entry(n);

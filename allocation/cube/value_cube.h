@@ -11,7 +11,8 @@
 //
 // The operations work on the current-key fields (Index1, Index2, Code, CurCP),
 // which are scratch state: callers set codes, compose, set the pool and add,
-// and any operation that visits entries overwrites them.
+// and any operation that visits entries overwrites them. A cube holds nothing
+// until vcCreate.
 #ifndef KORAV_ALLOCATION_CUBE_VALUE_CUBE_H_
 #define KORAV_ALLOCATION_CUBE_VALUE_CUBE_H_
 
@@ -24,9 +25,10 @@
 #include <vector>
 
 #include "allocation/model/model_tables.h"
-#include "allocation/run/job_log.h"
 
 namespace korav {
+
+class JobLog;
 
 // One stored cell.
 struct vcTEntry {
@@ -120,8 +122,9 @@ class ValueCube {
   // them.
   int32_t vcIterNext(const ModelTables& model, std::string& line);
 
-  // Sets every pool's VCCount and VCTotal and counts ChainedCount. An entry
-  // of cost pool 0 means a caller fault; each is reported to the job log.
+  // Sets every pool's VCCount and VCTotal and counts ChainedCount, in one
+  // scan of all entries. An entry of cost pool 0 means a caller fault: it is
+  // reported to the job log and counted in no pool.
   void vcTotals(ModelTables& model, JobLog& log);
   // Writes the hash index's slot count, used slots and chain lengths to the
   // trace log.
@@ -129,9 +132,7 @@ class ValueCube {
 
   int32_t DimCount() const { return dim_count_; }
   int32_t SplitAt() const { return split_at_; }
-  int32_t Radix(int d) const { return radix_[static_cast<size_t>(d)]; }
   int32_t EntryCount() const { return entry_count_; }
-  int32_t Capacity() const { return capacity_; }
   int32_t DataSegCount() const { return data_seg_count_; }
   int32_t UsedSlots() const { return used_slots_; }
   int32_t SlotCount() const { return slot_count_; }
