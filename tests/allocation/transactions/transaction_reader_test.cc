@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "allocation/model/model_completion.h"
 #include "allocation/transactions/transaction_phase.h"
 #include "tests/allocation/model/model_fixture.h"
@@ -12,7 +14,7 @@ namespace {
 // all, and so does Q of F.
 class TransactionTest : public ModelTest {
  protected:
-  void Build(bool with_flagged_group = true) {
+  void Build(bool with_flagged_group = true, std::initializer_list<const char*> extra = {}) {
     Parse("DIMH,1,Account");
     Parse("DIMH,2,Department");
     Value(1, "A1,One");
@@ -29,6 +31,7 @@ class TransactionTest : public ModelTest {
       Parse("CP,Q,Pool,F");
       Parse("CPS,Q,All,,,*,*");
     }
+    for (const char* record : extra) Parse(record);
     CompleteModel(engine_);
   }
 
@@ -107,6 +110,24 @@ TEST_F(TransactionTest, ProgressAndRunningCountsOverSeveralFiles) {
             (Lines{"10:11:12  Count 2 - Memory 0 Chg 0", "10:11:12  Count 4 - Memory 0 Chg 0",
                    "10:11:12  End of Transaction File; Nr TX 5 ",
                    "10:11:12  End of Transaction File; Nr TX 6 "}));
+}
+
+TEST_F(TransactionTest, EmptyCodeColumnIsAdmittedOnlyByOpenRows) {
+  Build(false, {"CPG,H,Open,S,30", "CPGS,H,Any account,,,*,B1", "CP,R,Pool,H", "CPS,R,All,,,*,*"});
+  Read("5,,B1\n");
+  EXPECT_DOUBLE_EQ(Pool("P").Value, 0) << "G restricts the account and so refuses no account";
+  EXPECT_DOUBLE_EQ(Pool("R").Value, 5);
+}
+
+TEST_F(TransactionTest, TraceOptionListsThePoolAfterEachLine) {
+  Build();
+  engine_.options.slots[9].IsSet = true;
+  Read("12.5,A1,B1\n");
+  Messages();
+  const Lines trace = folder_.Lines(".JobandTrace.csv");
+  const auto rec = std::find(trace.begin(), trace.end(), "Rec 1 CP P 12.5,A1,B1");
+  ASSERT_NE(rec, trace.end());
+  EXPECT_EQ(*(rec + 1), "           TX P,12.50,A1,B1 ");
 }
 
 TEST_F(TransactionTest, DumpWritesThePoolAndTheLine) {
