@@ -119,6 +119,21 @@ TEST_F(TransactionTest, EmptyCodeColumnIsAdmittedOnlyByOpenRows) {
   EXPECT_DOUBLE_EQ(Pool("R").Value, 5);
 }
 
+TEST_F(TransactionTest, TransactionDimensionRowFillsTheOtherCodes) {
+  engine_.options.transaction_dimension = 2;
+  Build(false, {"DIMT,B1,Department one books to account one,,,A1"});
+  Read("4,A2,B1\n1,A1,ZZ\n");
+  EXPECT_DOUBLE_EQ(Pool("P").Value, 4) << "A2 became A1, which G takes";
+  EXPECT_EQ(engine_.model.dimensions[1].Values[2].TxCount, 0);
+  Lines errors;
+  for (const std::string& line : Messages()) {
+    if (line.rfind("  >>>>", 0) == 0) errors.push_back(line);
+  }
+  EXPECT_EQ(errors,
+            (Lines{"  >>>>,,  203 TX; DIMT Code not known; Dim=2 Code=ZZ recnr(2),1,A1,ZZ",
+                   "  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=ZZ recnr(2),1,A1,ZZ"}));
+}
+
 TEST_F(TransactionTest, TraceOptionListsThePoolAfterEachLine) {
   Build();
   engine_.options.slots[9].IsSet = true;
