@@ -1,19 +1,45 @@
-// The output file of one report record, and the where-used lists that the
-// reports share.
+// What every report shares: the output file of its "REP" record, the title
+// line, the ranges that filter cost pools, and the value cube listing of a
+// pool. Reports write their lines through engine.report_output, each ending
+// in CR LF.
 #ifndef KORAV_ALLOCATION_REPORTS_REPORT_OUTPUT_H_
 #define KORAV_ALLOCATION_REPORTS_REPORT_OUTPUT_H_
+
+#include <string>
+#include <string_view>
 
 #include "allocation/run/engine.h"
 
 namespace korav {
+
+// The path of the report record's output file: output directory + column 2
+// + ".csv" when column 3 is empty; column 3 unchanged when it is absolute or
+// has a drive colon; in the output directory as given when it has a dot;
+// else in the output directory with ".csv" added.
+std::string ReportOutputPath(const Engine& engine);
 
 // Opens the file that the report record in engine.csv names and sets
 // engine.state.report_output_open.
 void OpenReportOutput(Engine& engine);
 // Closes it and clears engine.state.report_output_open.
 void CloseReportOutput(Engine& engine);
-// Which bases and pools use each pool; built once per program run.
+
+// Writes the title line: `title` (ending in "; "), column 3 of the report
+// record, "; " and the date and time.
+void WriteReportTitle(Engine& engine, std::string_view title);
+
+// Reads columns 4, 5 and 6 of the report record into engine.report_ranges:
+// an empty column covers everything, "A*" every code that begins with A,
+// "B/D" the codes from B to D, "C" just C.
+void SetReportRanges(Engine& engine);
+// True when the pool's code, group code and stage code lie within the ranges.
+bool InReportRange(const Engine& engine, const TmyCP& pool);
+
+// Builds the where-used lists that several reports print.
 void BuildWhereUsed(Engine& engine);
+
+// `value` between double quotes, as report descriptions are written.
+std::string Quoted(std::string_view value);
 
 }  // namespace korav
 

@@ -62,6 +62,17 @@ struct PassCounts {
   std::string default_stage_code;
 };
 
+// The stage, group and pool ranges of the report being written.
+struct ReportRange {
+  std::string from = " ";
+  std::string to = "z";
+};
+struct ReportRanges {
+  ReportRange stage;
+  ReportRange group;
+  ReportRange pool;
+};
+
 struct Engine {
   Engine(RunHost& run_host, RunPaths run_paths)
       : host(run_host), paths(std::move(run_paths)), log(run_host) {}
@@ -86,6 +97,7 @@ struct Engine {
   // before the reports do.
   OutputFile report_output;
   std::string dump_line;  // reused for every dump line
+  ReportRanges report_ranges;
 };
 
 }  // namespace korav

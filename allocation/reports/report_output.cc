@@ -1,0 +1,70 @@
+#include "allocation/reports/report_output.h"
+
+#include "common/paths.h"
+
+namespace korav {
+namespace {
+
+// One range column: "from/to", where an empty from covers everything and
+// the first "*" stands for the lowest (from) or highest (to) codes.
+void ReadRange(Engine& engine, int column, ReportRange& range) {
+  engine.slash.SplitSlash(engine.csv[column]);
+  range.from.assign(engine.slash[1]);
+  range.to.assign(engine.slash[2]);
+  if (range.from.empty()) range.from = "*";
+  if (range.to.empty()) range.to = range.from;
+  if (const size_t star = range.from.find('*'); star != std::string::npos) range.from[star] = ' ';
+  if (const size_t star = range.to.find('*'); star != std::string::npos) range.to[star] = 'z';
+}
+
+bool Within(const std::string& code, const ReportRange& range) {
+  return code >= range.from && code <= range.to;
+}
+
+}  // namespace
+
+std::string ReportOutputPath(const Engine& engine) {
+  const std::string directory = engine.paths.output_directory;
+  const std::string name = WithNativeSeparators(engine.csv[3]);
+  if (name.empty()) return directory + std::string(engine.csv[2]) + ".csv";
+  if (IsAbsoluteName(name)) return name;
+  if (name.find('.') != std::string::npos) return directory + name;
+  return directory + name + ".csv";
+}
+
+void OpenReportOutput(Engine& engine) {
+  if (engine.report_output.IsOpen()) engine.report_output.Close();
+  engine.report_output.Create(ReportOutputPath(engine), engine.host);
+  engine.state.report_output_open = true;
+}
+
+void CloseReportOutput(Engine& engine) {
+  engine.report_output.Close();
+  engine.state.report_output_open = false;
+}
+
+void WriteReportTitle(Engine& engine, std::string_view title) {
+  engine.report_output.WriteLine(std::string(title) + std::string(engine.csv[3]) + "; " +
+                                 engine.host.DateTime());
+}
+
+void SetReportRanges(Engine& engine) {
+  ReportRanges& ranges = engine.report_ranges;
+  ReadRange(engine, 4, ranges.stage);
+  ReadRange(engine, 5, ranges.group);
+  ReadRange(engine, 6, ranges.pool);
+}
+
+bool InReportRange(const Engine& engine, const TmyCP& pool) {
+  const ReportRanges& ranges = engine.report_ranges;
+  if (!Within(pool.Code, ranges.pool)) return false;
+  if (!pool.GroupCode.empty() && pool.GroupCode < ranges.group.from) return false;
+  if (pool.GroupCode > ranges.group.to) return false;
+  if (pool.Group == 0) return true;
+  const int32_t stage = engine.model.groups[pool.Group].Stage;
+  return stage == 0 || Within(engine.model.stages[stage].Code, ranges.stage);
+}
+
+std::string Quoted(std::string_view value) { return "\"" + std::string(value) + "\""; }
+
+}  // namespace korav

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include "allocation/model/model_completion.h"
+#include "allocation/reports/report_output.h"
+#include "allocation/reports/report_table.h"
+#include "tests/allocation/model/model_fixture.h"
+
+namespace korav {
+namespace {
+
+// Stage S1 (type 1) with pools V (base and variance pool), U (base, no
+// variance pool) and N (no base); stage S3 (final) with pool F.
+class StageReportTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    Parse("STG,S1,Resources,1");
+    Parse("STG,S3,Products,3");
+    Parse("CPG,G1,Resource pools,S1,1");
+    Parse("CPG,G3,Product pools,S3,2");
+    Parse("CP,V,With variance pool,G1,AB,1,F");
+    Parse("CP,U,Without variance pool,G1,AB");
+    Parse("CP,N,No base,G1");
+    Parse("CP,F,Final,G3");
+    Parse("AB,AB,Base");
+    Parse("ABL,AB,all,C,1,F");
+    CompleteModel(engine_);
+    for (const char* code : {"V", "U", "N", "F"}) {
+      TmyCP& pool = engine_.model.pools[engine_.model.pools.CodeIndex.Find(code)];
+      pool.Value = 100;
+      pool.AllocValue = pool.Base != 0 ? 80 : 0;
+    }
+  }
+
+  Lines Report(std::string_view record) {
+    engine_.csv.SplitCsv(record);
+    engine_.report_output.Create(folder_.path("12.csv"), host_);
+    WriteStageReport(engine_);
+    engine_.report_output.Close();
+    return folder_.Lines("12.csv");
+  }
+};
+
+TEST_F(StageReportTest, ActualsAllocationsAndVariancesByStage) {
+  const Lines lines = Report("REP,12,March");
+  const Lines expected = {
+      "Stage Report; March; 2026-12-07 10:11:12",
+      "RecType,Code,Description,CP Count,STG Value,CPG Value,CP Actual,Unalloc,Alloc,"
+      "Alloc Variance,UnAlloc Variance",
+      "STG,S1,\"Resources\",3,300.00",
+      "    CPG,G1,\"Resource pools\",,,300.00",
+      "        CP,N,\"No base\",,,,100.00,100.00,,",
+      "        CP,U,\"Without variance pool\",,,,100.00,,80.00,,20.00,",
+      "        CP,V,\"With variance pool\",,,,100.00,,80.00,20.00,",
+      ",Total,,,,,300.00,100.00,160.00,20.00,20.00",
+      ",Next,,,180.00,<<<",
+      "",
+      "STG,S3,\"Products\",1,100.00",
+      "    CPG,G3,\"Product pools\",,,100.00",
+      "        CP,F,\"Final\",,,,100.00,,,",
+      ",Total,,,,,100.00,0.00,0.00,0.00,0.00",
+      ",Next,,,100.00,<<<",
+      "",
+  };
+  EXPECT_EQ(lines, expected);
+}
+
+TEST_F(StageReportTest, RangeAndSwitchesLeaveOnlyTheStageTotals) {
+  const Lines lines = Report("REP,12,,S3,,,-");
+  EXPECT_EQ(Lines(lines.begin() + 2, lines.end()),
+            (Lines{"STG,S3,\"Products\",1,100.00", ",Total,,,,,0.00,0.00,0.00,0.00,0.00",
+                   ",Next,,,0.00,<<<", ""}));
+}
+
+TEST_F(StageReportTest, OutputFileNames) {
+  engine_.paths.output_directory = "/out/";
+  const auto path = [&](std::string_view record) {
+    engine_.csv.SplitCsv(record);
+    return ReportOutputPath(engine_);
+  };
+  EXPECT_EQ(path("REP,12"), "/out/12.csv");
+  EXPECT_EQ(path("REP,12,stages"), "/out/stages.csv");
+  EXPECT_EQ(path("REP,12,stages.txt"), "/out/stages.txt");
+  EXPECT_EQ(path("REP,12,/tmp/x"), "/tmp/x");
+  EXPECT_EQ(path("REP,12,C:\\x"), "C:/x");
+}
+
+TEST_F(StageReportTest, ReportRangesFilterPools) {
+  const auto in_range = [&](std::string_view record, const char* code) {
+    engine_.csv.SplitCsv(record);
+    SetReportRanges(engine_);
+    return InReportRange(engine_, engine_.model.pools[engine_.model.pools.CodeIndex.Find(code)]);
+  };
+  EXPECT_TRUE(in_range("REP,15", "V"));
+  EXPECT_TRUE(in_range("REP,15,,S1", "V"));
+  EXPECT_FALSE(in_range("REP,15,,S3", "V"));
+  EXPECT_TRUE(in_range("REP,15,,,G*", "F"));
+  EXPECT_FALSE(in_range("REP,15,,,,N/U", "V"));
+  EXPECT_TRUE(in_range("REP,15,,,,N/U", "U"));
+}
+
+}  // namespace
+}  // namespace korav
