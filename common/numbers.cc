@@ -81,17 +81,21 @@ int32_t IntOr(std::string_view text, int32_t fallback) {
   return value;
 }
 
-std::string FormatGeneral(double value) {
-  char text[32];
+namespace {
+
+std::string FormatDouble(const char* format, double value) {
   // snprintf follows the C locale here: the programs never set another one.
-  const int length = std::snprintf(text, sizeof text, "%.15G", value);
+  char text[64];
+  const int length = std::snprintf(text, sizeof text, format, value);
   return std::string(text, static_cast<size_t>(length));
 }
 
-std::string FormatFixed2(double value) {
-  char text[64];
-  const int length = std::snprintf(text, sizeof text, "%.2f", value);
-  return std::string(text, static_cast<size_t>(length));
-}
+}  // namespace
+
+std::string FormatGeneral(double value) { return FormatDouble("%.15G", value); }
+
+std::string FormatFixed2(double value) { return FormatDouble("%.2f", value); }
+
+std::string FormatProportion(double value) { return FormatDouble("%12.4f", value); }
 
 }  // namespace korav

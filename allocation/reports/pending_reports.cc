@@ -5,13 +5,9 @@
 
 namespace korav {
 
-void BuildWhereUsed(Engine&) {}
-
 void WriteDimensionReport(Engine&) {}
 void WriteSelectionResolutionReport(Engine&) {}
 void WriteCostMeasuresReport(Engine&) {}
-void WriteCostPoolReport(Engine&) {}
-void WriteAllocationBaseReport(Engine&) {}
 void WriteInputContributionReport(Engine&) {}
 void WriteFinalContributionReport(Engine&) {}
 void WriteTraceForwardReport(Engine&) {}

@@ -65,6 +65,14 @@ bool InReportRange(const Engine& engine, const TmyCP& pool) {
   return stage == 0 || Within(engine.model.stages[stage].Code, ranges.stage);
 }
 
+void ListPoolCube(Engine& engine, int32_t pool, std::string_view prefix) {
+  std::string line;
+  engine.cube.vcIterStart(pool);
+  while (engine.cube.vcIterNext(engine.model, line) != 0) {
+    engine.report_output.WriteLine("    VC,,,," + std::string(prefix) + line);
+  }
+}
+
 std::string Quoted(std::string_view value) { return "\"" + std::string(value) + "\""; }
 
 }  // namespace korav

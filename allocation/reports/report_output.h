@@ -38,6 +38,14 @@ bool InReportRange(const Engine& engine, const TmyCP& pool);
 // Builds the where-used lists that several reports print.
 void BuildWhereUsed(Engine& engine);
 
+// Writes the users of the item `code` in `list`: "Used by CP," lines for
+// kind 'C', "Used by AB," lines for kind 'A'.
+void WriteWhereUsed(Engine& engine, char kind, const stTsortObj& list, const std::string& code);
+
+// Writes each value cube line of pool `pool` as "    VC,,,," + `prefix` +
+// the line.
+void ListPoolCube(Engine& engine, int32_t pool, std::string_view prefix);
+
 // `value` between double quotes, as report descriptions are written.
 std::string Quoted(std::string_view value);
 

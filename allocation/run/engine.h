@@ -13,6 +13,7 @@
 
 #include "allocation/cube/value_cube.h"
 #include "allocation/model/model_tables.h"
+#include "allocation/reports/where_used_lists.h"
 #include "allocation/run/job_log.h"
 #include "allocation/run/output_file.h"
 #include "allocation/run/record_kind.h"
@@ -98,6 +99,7 @@ struct Engine {
   OutputFile report_output;
   std::string dump_line;  // reused for every dump line
   ReportRanges report_ranges;
+  WhereUsedLists where_used;
 };
 
 }  // namespace korav

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "allocation/model/model_completion.h"
+#include "allocation/reports/report_output.h"
+#include "allocation/reports/report_table.h"
+#include "tests/allocation/model/model_fixture.h"
+
+namespace korav {
+namespace {
+
+// Pool P (base AB, variance pool V) allocates 200 of its 210 with lines of
+// proportion 0.25 and 0.75 into D1 and D2; bases A and AX test the range.
+class PoolReportsTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    Parse("DIMH,1,Account");
+    FieldTable fields(kAllocationCsvSlots);
+    fields.SplitCsv("X,Only");
+    ParseDimensionValue(engine_, 1, fields);
+    Parse("STG,S,Stage,2");
+    Parse("CPG,G,Group,S,1");
+    Parse("CP,P,Pool,G,AB,1,V");
+    Parse("CP,D1,\"Dest, one\",G");
+    Parse("CP,D2,Dest two,G");
+    Parse("CP,V,Variance,G");
+    Parse("CPS,P,All,,,X");
+    Parse("AB,AB,Base");
+    Parse("AB,A,Short");
+    Parse("ABL,AB,quarter,C,1,D1");
+    Parse("ABL,AB,rest,N,NM,D2");
+    Parse("NM,NM,Named,3");
+    CompleteModel(engine_);
+    BuildInputs(engine_);
+    TmyCP& pool = engine_.model.pools[1];
+    pool.Value = 210;
+    pool.AllocValue = 200;
+    engine_.model.base_lines[1].Value = 1;
+    engine_.model.base_lines[1].Propn = 0.25;
+    engine_.model.base_lines[2].Value = 3;
+    engine_.model.base_lines[2].Propn = 0.75;
+    engine_.cube.Code[1] = 1;
+    engine_.cube.vcComposeKey();
+    engine_.cube.CurCP = 1;
+    engine_.cube.vcAdd(210);
+    BuildWhereUsed(engine_);
+  }
+
+  Lines Report(std::string_view record, ReportFunction report) {
+    engine_.csv.SplitCsv(record);
+    engine_.report_output.Create(folder_.path("r.csv"), host_);
+    report(engine_);
+    engine_.report_output.Close();
+    return folder_.Lines("r.csv");
+  }
+};
+
+TEST_F(PoolReportsTest, CostPoolReportShowsSelectionsBaseVarianceUsersAndCube) {
+  const Lines lines = Report("REP,15,,,,P/P,,,,+", WriteCostPoolReport);
+  const Lines expected = {
+      "Cost Pool Report; ; 2026-12-07 10:11:12",
+      ",Code,Description,Count,,,,Value,Account",
+      "CP,P,\"Pool\",,,,,210.00",
+      "    CPS,P,\"All\",0,,,,0.00,X",
+      "    AB,AB,\"Base\",Measure,Propn,Code,Desc,Value",
+      "    ABL,C,\"quarter\",1.00,      0.2500,D1,\"Dest, one\",50.00",
+      "    ABL,N/NM,\"Named\",3.00,      0.7500,D2,\"Dest two\",150.00",
+      "    variance,,,,,V,Variance,10.00",
+      "    VC,,,,,,P,210.00,X",
+      "",
+  };
+  EXPECT_EQ(lines, expected);
+}
+
+TEST_F(PoolReportsTest, CostPoolReportListsThePoolsThatUseAPool) {
+  const Lines lines = Report("REP,15,,,,D1,-,,-", WriteCostPoolReport);
+  EXPECT_EQ(Lines(lines.begin() + 2, lines.end()),
+            (Lines{"CP,D1,\"Dest, one\",,,,,0.00", "    Used by CP,P,\"Pool\"", ""}));
+}
+
+TEST_F(PoolReportsTest, AllocationBaseReportAndItsRange) {
+  const Lines lines = Report("REP,16,,A*", WriteAllocationBaseReport);
+  const Lines expected = {
+      "Allocation Base Report; ; 2026-12-07 10:11:12",
+      ",Code,Description,LOC,Measure Value,Propn,Code,Description,Unit Budget",
+      "AB,AB,\"Base\",2,0.00",
+      "    ABL,C,\"quarter\",,1.00,      0.2500,D1,Dest, one,0.00",
+      "    ABL,N/NM,\"Named\",,3.00,      0.7500,D2,Dest two,0.00",
+      "    Used by CP,P,\"Pool\"",
+  };
+  EXPECT_EQ(lines, expected) << "A alone sorts below the range A and a blank";
+}
+
+}  // namespace
+}  // namespace korav
