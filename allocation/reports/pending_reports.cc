@@ -5,7 +5,6 @@
 
 namespace korav {
 
-void WriteDimensionReport(Engine&) {}
 void WriteSelectionResolutionReport(Engine&) {}
 void WriteCostMeasuresReport(Engine&) {}
 void WriteInputContributionReport(Engine&) {}
@@ -17,6 +16,5 @@ void WriteRollupReport(Engine&) {}
 void WriteCubeAnalysisReport(Engine&) {}
 void WriteTransactionExtract(Engine&) {}
 void WriteCubeExtract(Engine&) {}
-void WriteDimensionExtract(Engine&) {}
 
 }  // namespace korav

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "allocation/model/model_completion.h"
+#include "allocation/reports/report_output.h"
+#include "allocation/reports/report_table.h"
+#include "tests/allocation/model/model_fixture.h"
+
+namespace korav {
+namespace {
+
+// Three dimensions: A > B > C in dimension 1, nothing in dimension 2, and
+// the transaction dimension 3 whose value T fills dimensions 1 and 3.
+class DimensionReportTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    Parse("DIMH,1,Account");
+    Parse("DIMH,2,Empty");
+    Parse("DIMH,3,Region");
+    for (const char* record : {"A,Top", "B,Middle,A", "C,Bottom,B,Y"}) Value(1, record);
+    Value(3, "T,Region T");
+    engine_.options.transaction_dimension = 3;
+    Parse("DIMT,T,Fills,,,C,,T");
+    CompleteModel(engine_);
+  }
+
+  void Value(int32_t dimension, std::string_view record) {
+    FieldTable fields(kAllocationCsvSlots);
+    fields.SplitCsv(record);
+    ParseDimensionValue(engine_, dimension, fields);
+  }
+
+  Lines Report(std::string_view record, ReportFunction report) {
+    engine_.csv.SplitCsv(record);
+    engine_.report_output.Create(folder_.path("r.csv"), host_);
+    report(engine_);
+    engine_.report_output.Close();
+    return folder_.Lines("r.csv");
+  }
+};
+
+TEST_F(DimensionReportTest, EveryDimensionWithValuesAndItsPaths) {
+  const Lines expected = {
+      "Dimension Details Report; d; 2026-12-07 10:11:12",
+      "Type,Code,Description,ParentCode,Level,Summarise,TxCount,TxValue,,L1,L2,L3,L4,L5,L6,L7,L8,"
+      "L9,L10,L11,L12",
+      "DIMH,1,Account",
+      "1,A,\"Top\",,1, ,0,0.00,,A",
+      "1,B,\"Middle\",A,2, ,0,0.00,,A,B",
+      "1,C,\"Bottom\",B,3,Y,0,0.00,,A,B,C",
+      "DIMH,3,Region",
+      "3,T,\"Region T\",,1, ,0,0.00,,T",
+      "    DIMT,,,,C,*,T",
+  };
+  EXPECT_EQ(Report("REP,11,d", WriteDimensionReport), expected);
+}
+
+TEST_F(DimensionReportTest, ExtractListsTheFirstDimensionOfItsRangeOnly) {
+  const Lines lines = Report("REP,34,,3/9", WriteDimensionExtract);
+  EXPECT_EQ(lines, (Lines{"Code,Description,ParentCode,Level,Summarise,TxCount,TxValue,,L1,L2,L3,"
+                          "L4,L5,L6,L7,L8,L9,L10,L11,L12",
+                          "T,\"Region T\",,1, ,0,0.00,,T", "    DIMT,,,,C,*,T"}));
+}
+
+TEST_F(DimensionReportTest, ARangeThatIsNoNumberWritesOnlyTheHeadings) {
+  const Lines lines = Report("REP,11,,x/2", WriteDimensionReport);
+  EXPECT_EQ(lines.size(), 2u);
+  const Lines log = Messages();
+  EXPECT_NE(
+      std::find(log.begin(), log.end(),
+                "  >>>>,,  403 REP; Dimension range not valid; give numbers as 1/3; Range=x/2 "),
+      log.end());
+}
+
+}  // namespace
+}  // namespace korav
