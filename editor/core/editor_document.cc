@@ -154,6 +154,11 @@ void EditorDocument::RecordAdded(int32_t recordNr) {
   }
 }
 
+void EditorDocument::RecordModified() {
+  RebuildKeyList(model_, current_file_nr_);
+  data_changed_ = true;
+}
+
 bool EditorDocument::DeleteRec() {
   const int32_t record = SelectedRecord();
   if (record == 0) return false;

@@ -56,8 +56,9 @@ class EditorDocument {
   bool HasDataSpace(std::string& message) const;
   // After the record dialog added record `recordNr` to the current file.
   void RecordAdded(int32_t recordNr);
-  // After the record dialog modified a record.
-  void RecordModified() { data_changed_ = true; }
+  // After the record dialog modified a record of the current file; its key
+  // may have changed, so the file's key list is rebuilt.
+  void RecordModified();
   // Deletes the selected record (the window has asked "Delete Current
   // Record"); false when no record is selected.
   bool DeleteRec();
