@@ -1,6 +1,7 @@
 #include "editor/core/editor_document.h"
 
 #include "common/numbers.h"
+#include "editor/core/data_files.h"
 #include "editor/core/key_lists.h"
 #include "editor/core/text_format.h"
 
@@ -152,6 +153,18 @@ void EditorDocument::RecordAdded(int32_t recordNr) {
   } else {
     selection_.top_row = file.RecCount;
   }
+}
+
+std::string EditorDocument::Save() {
+  SaveDataFiles(model_);
+  data_changed_ = false;
+  return kAllFilesWritten;
+}
+
+std::string EditorDocument::SaveAs(const std::string& folder) {
+  model_.DataFolder = folder;
+  if (!model_.DataFolder.empty() && model_.DataFolder.back() != '/') model_.DataFolder += '/';
+  return Save();
 }
 
 void EditorDocument::RecordModified() {

@@ -66,6 +66,14 @@ class EditorDocument {
   bool DataChanged() const { return data_changed_; }
   void DataSaved() { data_changed_ = false; }
 
+  // "&Save Data Files": writes every data file into the data folder, clears
+  // DataChanged and returns "All Files written". Throws EditorFailure when a
+  // file cannot be written; DataChanged then stays set.
+  std::string Save();
+  // "Save &As": makes `folder` (with a "/" added when missing) the data
+  // folder, then saves there; the window shows EditorCaption of it.
+  std::string SaveAs(const std::string& folder);
+
  private:
   const TmyParmRec& CurrentFile() const;
   bool IsMasterFile(int32_t fileNr) const;

@@ -131,3 +131,21 @@ TEST_F(EditorDocumentTest, AddingNeedsDataSpaceAndFindsTheNewRecord) {
 
 }  // namespace
 }  // namespace korav
+
+namespace korav {
+namespace {
+
+TEST_F(EditorDocumentTest, SaveAsWritesIntoTheNewFolderAndClearsTheChange) {
+  std::filesystem::create_directories(folder_.path("copy"));
+  document_.RecordModified();
+  ASSERT_TRUE(document_.DataChanged());
+  EXPECT_EQ(document_.SaveAs(folder_.path("copy")), "All Files written");
+  EXPECT_EQ(model_.DataFolder, folder_.path("copy/"));
+  EXPECT_FALSE(document_.DataChanged());
+  EXPECT_TRUE(folder_.Exists("copy/C.csv"));
+  EXPECT_EQ(folder_.Read("C.csv"), "C,B10,Bread\nC,A20,Cake two\nC,A10,cake one\n")
+      << "the folder read from is left as it was";
+}
+
+}  // namespace
+}  // namespace korav
