@@ -11,9 +11,7 @@ void WriteInputContributionReport(Engine&) {}
 void WriteFinalContributionReport(Engine&) {}
 void WriteTraceForwardReport(Engine&) {}
 void WriteTraceBackReport(Engine&) {}
-void WriteVarianceReport(Engine&) {}
 void WriteRollupReport(Engine&) {}
-void WriteCubeAnalysisReport(Engine&) {}
 void WriteTransactionExtract(Engine&) {}
 void WriteCubeExtract(Engine&) {}
 

@@ -43,9 +43,10 @@ void CloseReportOutput(Engine& engine) {
   engine.state.report_output_open = false;
 }
 
-void WriteReportTitle(Engine& engine, std::string_view title) {
-  engine.report_output.WriteLine(std::string(title) + std::string(engine.csv[3]) + "; " +
-                                 engine.host.DateTime());
+void WriteReportTitle(Engine& engine, std::string_view title, std::string_view note) {
+  std::string line = std::string(title) + std::string(engine.csv[3]) + "; ";
+  if (!note.empty()) line += std::string(note) + "; ";
+  engine.report_output.WriteLine(line + engine.host.DateTime());
 }
 
 void SetReportRanges(Engine& engine) {

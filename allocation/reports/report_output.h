@@ -25,8 +25,9 @@ void OpenReportOutput(Engine& engine);
 void CloseReportOutput(Engine& engine);
 
 // Writes the title line: `title` (ending in "; "), column 3 of the report
-// record, "; " and the date and time.
-void WriteReportTitle(Engine& engine, std::string_view title);
+// record, "; ", then `note` and "; " when there is one, and the date and
+// time.
+void WriteReportTitle(Engine& engine, std::string_view title, std::string_view note = {});
 
 // Reads columns 4, 5 and 6 of the report record into engine.report_ranges:
 // an empty column covers everything, "A*" every code that begins with A,

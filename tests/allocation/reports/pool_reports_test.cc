@@ -90,5 +90,29 @@ TEST_F(PoolReportsTest, AllocationBaseReportAndItsRange) {
   EXPECT_EQ(lines, expected) << "A alone sorts below the range A and a blank";
 }
 
+TEST_F(PoolReportsTest, VarianceReportSignsAndBaseLines) {
+  engine_.model.pools[1].UnitSource = 3;
+  const Lines lines = Report("REP,25,,,,P/P", WriteVarianceReport);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0],
+            "Cost Pool Variance Report; ; Run Option - Allocation of Actuals; 2026-12-07 10:11:12");
+  EXPECT_EQ(
+      lines[2],
+      "CP,P,\"Pool\",G,210.00,1,200.00,0.00,-,10.00,-,210.00,3,0.00,0.00,,0.00,0.00,0.00,,0.00");
+  EXPECT_EQ(lines[3], "    ABL,,\"quarter\",,,,50.00,,,,,,,1.00,0.00,+,-1.00,D1,");
+  EXPECT_EQ(lines[4], "    ABL,,\"Named\",,,,150.00,,,,,,,3.00,0.00,+,-3.00,D2,");
+  const Lines d1 = Report("REP,25,,,,D1", WriteVarianceReport);
+  EXPECT_EQ(d1.back(),
+            "CP,D1,\"Dest, one\",G,0.00,0,0.00,0.00,,0.00,,0.00,0,0.00,0.00,,0.00,0.00,0.00,,0.00")
+      << "a pool without base has no allocation variance";
+}
+
+TEST_F(PoolReportsTest, CubeAnalysisListsPoolsWithEntries) {
+  const Lines lines = Report("REP,31", WriteCubeAnalysisReport);
+  EXPECT_EQ(Lines(lines.begin() + 1, lines.end()),
+            (Lines{",Code,Description,CPG,VC Count,Used KB", "CP,P,\"Pool\",G,1,0.03", "",
+                   ",,,,1,0.03", ",,,,Dupe Key,0", ",,,,Alloc - Hash Seg,1,Data Seg,,1"}));
+}
+
 }  // namespace
 }  // namespace korav
