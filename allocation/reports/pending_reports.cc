@@ -5,8 +5,6 @@
 
 namespace korav {
 
-void WriteSelectionResolutionReport(Engine&) {}
-void WriteCostMeasuresReport(Engine&) {}
 void WriteInputContributionReport(Engine&) {}
 void WriteFinalContributionReport(Engine&) {}
 void WriteTraceForwardReport(Engine&) {}
