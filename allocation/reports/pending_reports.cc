@@ -10,7 +10,5 @@ void WriteFinalContributionReport(Engine&) {}
 void WriteTraceForwardReport(Engine&) {}
 void WriteTraceBackReport(Engine&) {}
 void WriteRollupReport(Engine&) {}
-void WriteTransactionExtract(Engine&) {}
-void WriteCubeExtract(Engine&) {}
 
 }  // namespace korav

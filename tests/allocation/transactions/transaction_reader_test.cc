@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "allocation/model/model_completion.h"
+#include "allocation/reports/report_table.h"
 #include "allocation/transactions/transaction_phase.h"
 #include "tests/allocation/model/model_fixture.h"
 
@@ -153,6 +154,34 @@ TEST_F(TransactionTest, DumpWritesThePoolAndTheLine) {
   Read("12.5,A1,B1\n");
   EndTransactionPhase(engine_);
   EXPECT_EQ(folder_.Lines("35.csv"), (Lines{"Transaction Trace Report", "P,12.5,A1,B1"}));
+}
+
+TEST_F(TransactionTest, ExtractsKeepTheLinesOfThePoolsInRange) {
+  const auto extract = [&](std::string_view record, ReportFunction report) {
+    engine_.csv.SplitCsv(record);
+    engine_.report_output.Create(folder_.path("x.csv"), host_);
+    report(engine_);
+    engine_.report_output.Close();
+    return folder_.Lines("x.csv");
+  };
+  engine_.options.slots[5].IsSet = true;
+  Build();
+  EXPECT_TRUE(extract("REP,32", WriteTransactionExtract).empty()) << "no dump yet";
+  StartTransactionPhase(engine_);
+  Read("12.5,A1,B1\n7,A2,B1\n3,A1,B1\n");
+  EndTransactionPhase(engine_);
+  const Lines transactions = extract("REP,32,,,,Q", WriteTransactionExtract);
+  EXPECT_EQ(Lines(transactions.begin() + 1, transactions.end()), (Lines{"Q,7,A2,B1"}));
+  EXPECT_EQ(transactions[0], "Extract Selected Transactions Report,2026-12-07 10:11:12");
+  EXPECT_EQ(extract("REP,33,,,,P", WriteCubeExtract), (Lines{"P,15.50,A1,B1"}));
+  const Lines log = Messages();
+  EXPECT_NE(std::find(log.begin(), log.end(),
+                      "  >>>>,,  401 REP; Transaction Trace Report selected but no Tx input file "
+                      "exists; create one using OO 5 "),
+            log.end());
+  EXPECT_NE(std::find(log.begin(), log.end(),
+                      "         402 REP; Transaction Trace Report; NrTXselected=1 "),
+            log.end());
 }
 
 }  // namespace
