@@ -105,6 +105,9 @@ TEST_F(PoolReportsTest, VarianceReportSignsAndBaseLines) {
   EXPECT_EQ(d1.back(),
             "CP,D1,\"Dest, one\",G,0.00,0,0.00,0.00,,0.00,,0.00,0,0.00,0.00,,0.00,0.00,0.00,,0.00")
       << "a pool without base has no allocation variance";
+  engine_.model.pools[1].AllocValue = 220;
+  EXPECT_EQ(Report("REP,25,,,,P/P", WriteVarianceReport)[2].substr(0, 43),
+            "CP,P,\"Pool\",G,210.00,1,220.00,0.00,+,-10.00");
 }
 
 TEST_F(PoolReportsTest, CubeAnalysisListsPoolsWithEntries) {

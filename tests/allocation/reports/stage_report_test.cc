@@ -96,6 +96,20 @@ TEST_F(StageReportTest, ReportRangesFilterPools) {
   EXPECT_TRUE(in_range("REP,15,,,G*", "F"));
   EXPECT_FALSE(in_range("REP,15,,,,N/U", "V"));
   EXPECT_TRUE(in_range("REP,15,,,,N/U", "U"));
+
+  // Codes outside the fixture's pools, without group.
+  const auto code_in_range = [&](std::string_view record, const char* code) {
+    engine_.csv.SplitCsv(record);
+    SetReportRanges(engine_);
+    TmyCP pool;
+    pool.Code = code;
+    return InReportRange(engine_, pool);
+  };
+  EXPECT_FALSE(code_in_range("REP,15", "zz")) << "the empty range ends at z";
+  EXPECT_TRUE(code_in_range("REP,15", "z"));
+  EXPECT_TRUE(code_in_range("REP,15,,,,2/3", "2x"));
+  EXPECT_TRUE(code_in_range("REP,15,,,,2/3", "3"));
+  EXPECT_FALSE(code_in_range("REP,15,,,,2/3", "3x"));
 }
 
 }  // namespace
