@@ -15,12 +15,8 @@ namespace {
 class AllocationTest : public ModelTest {
  protected:
   void Complete() {
-    FieldTable fields(kAllocationCsvSlots);
     Parse("DIMH,1,Account");
-    for (const char* value : {"X,One", "Y,Two"}) {
-      fields.SplitCsv(value);
-      ParseDimensionValue(engine_, 1, fields);
-    }
+    for (const char* value : {"X,One", "Y,Two"}) Value(1, value);
     CompleteModel(engine_);
     BuildInputs(engine_);
   }

@@ -10,12 +10,6 @@ namespace {
 
 class CompletionTest : public ModelTest {
  protected:
-  void Value(int32_t dimension, std::string_view record) {
-    FieldTable fields(kAllocationCsvSlots);
-    fields.SplitCsv(record);
-    ParseDimensionValue(engine_, dimension, fields);
-  }
-
   // The error lines of the log, without their prefix.
   Lines Errors() {
     Lines errors;

@@ -10,9 +10,12 @@
 
 #include "allocation/model/model_loading.h"
 #include "allocation/model/record_parsers.h"
+#include "allocation/reports/report_table.h"
 #include "tests/allocation/run/test_support.h"
 
 namespace korav {
+
+using Lines = std::vector<std::string>;
 
 // An engine whose tables have room for a few rows of every kind, with its
 // log open in a scratch folder so that the messages can be read back.
@@ -37,6 +40,22 @@ class ModelTest : public ::testing::Test {
 
   void Parse(std::string_view record) { ParseGeneratedRecord(engine_, record); }
 
+  // Adds a value to dimension `dimension` from a dimension file record.
+  void Value(int32_t dimension, std::string_view record) {
+    FieldTable fields(kAllocationCsvSlots);
+    fields.SplitCsv(record);
+    ParseDimensionValue(engine_, dimension, fields);
+  }
+
+  // Runs `report` for the report record `record` and returns its lines.
+  Lines Report(std::string_view record, ReportFunction report) {
+    engine_.csv.SplitCsv(record);
+    engine_.report_output.Create(folder_.path("report.csv"), host_);
+    report(engine_);
+    engine_.report_output.Close();
+    return folder_.Lines("report.csv");
+  }
+
   // Reads an "OO" record as pass 1 does.
   void Option(std::string_view record) {
     engine_.state.data_line = std::string(record);
@@ -51,6 +70,15 @@ class ModelTest : public ::testing::Test {
     return folder_.Lines(".Job.csv");
   }
 
+  // The numbered error lines among `lines`.
+  static Lines ErrorLines(const Lines& lines) {
+    Lines errors;
+    for (const std::string& line : lines) {
+      if (line.rfind("  >>>>", 0) == 0) errors.push_back(line);
+    }
+    return errors;
+  }
+
   static std::string Error(const std::string& text) { return "  >>>>,,  " + text + " "; }
   static std::string Info(const std::string& text) { return "         " + text + " "; }
 
@@ -58,8 +86,6 @@ class ModelTest : public ::testing::Test {
   FixedHost host_;
   Engine engine_;
 };
-
-using Lines = std::vector<std::string>;
 
 }  // namespace korav
 

@@ -24,20 +24,6 @@ class DimensionReportTest : public ModelTest {
     Parse("DIMT,T,Fills,,,C,,T");
     CompleteModel(engine_);
   }
-
-  void Value(int32_t dimension, std::string_view record) {
-    FieldTable fields(kAllocationCsvSlots);
-    fields.SplitCsv(record);
-    ParseDimensionValue(engine_, dimension, fields);
-  }
-
-  Lines Report(std::string_view record, ReportFunction report) {
-    engine_.csv.SplitCsv(record);
-    engine_.report_output.Create(folder_.path("r.csv"), host_);
-    report(engine_);
-    engine_.report_output.Close();
-    return folder_.Lines("r.csv");
-  }
 };
 
 TEST_F(DimensionReportTest, EveryDimensionWithValuesAndItsPaths) {

@@ -14,9 +14,7 @@ class PoolReportsTest : public ModelTest {
  protected:
   void SetUp() override {
     Parse("DIMH,1,Account");
-    FieldTable fields(kAllocationCsvSlots);
-    fields.SplitCsv("X,Only");
-    ParseDimensionValue(engine_, 1, fields);
+    Value(1, "X,Only");
     Parse("STG,S,Stage,2");
     Parse("CPG,G,Group,S,1");
     Parse("CP,P,Pool,G,AB,1,V");
@@ -43,14 +41,6 @@ class PoolReportsTest : public ModelTest {
     engine_.cube.CurCP = 1;
     engine_.cube.vcAdd(210);
     BuildWhereUsed(engine_);
-  }
-
-  Lines Report(std::string_view record, ReportFunction report) {
-    engine_.csv.SplitCsv(record);
-    engine_.report_output.Create(folder_.path("r.csv"), host_);
-    report(engine_);
-    engine_.report_output.Close();
-    return folder_.Lines("r.csv");
   }
 };
 

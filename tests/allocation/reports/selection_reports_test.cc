@@ -13,11 +13,8 @@ class SelectionReportsTest : public ModelTest {
   void SetUp() override {
     Parse("DIMH,1,Account");
     Parse("DIMH,2,Region");
-    FieldTable fields(kAllocationCsvSlots);
-    for (const char* value : {"X,Only", "R,Region"}) {
-      fields.SplitCsv(value);
-      ParseDimensionValue(engine_, value[0] == 'X' ? 1 : 2, fields);
-    }
+    Value(1, "X,Only");
+    Value(2, "R,Region");
     Parse("STG,S1,Stage one,2");
     Parse("STG,S2,Stage two,2");
     Parse("CPG,GB,Second,S1,2");
@@ -37,14 +34,6 @@ class SelectionReportsTest : public ModelTest {
     Parse("IMS,IM,Excluded,P,E");
     CompleteModel(engine_);
     BuildWhereUsed(engine_);
-  }
-
-  Lines Report(std::string_view record, ReportFunction report) {
-    engine_.csv.SplitCsv(record);
-    engine_.report_output.Create(folder_.path("r.csv"), host_);
-    report(engine_);
-    engine_.report_output.Close();
-    return folder_.Lines("r.csv");
   }
 };
 

@@ -30,18 +30,10 @@ class StageReportTest : public ModelTest {
       pool.AllocValue = pool.Base != 0 ? 80 : 0;
     }
   }
-
-  Lines Report(std::string_view record) {
-    engine_.csv.SplitCsv(record);
-    engine_.report_output.Create(folder_.path("12.csv"), host_);
-    WriteStageReport(engine_);
-    engine_.report_output.Close();
-    return folder_.Lines("12.csv");
-  }
 };
 
 TEST_F(StageReportTest, ActualsAllocationsAndVariancesByStage) {
-  const Lines lines = Report("REP,12,March");
+  const Lines lines = Report("REP,12,March", WriteStageReport);
   const Lines expected = {
       "Stage Report; March; 2026-12-07 10:11:12",
       "RecType,Code,Description,CP Count,STG Value,CPG Value,CP Actual,Unalloc,Alloc,"
@@ -65,7 +57,7 @@ TEST_F(StageReportTest, ActualsAllocationsAndVariancesByStage) {
 }
 
 TEST_F(StageReportTest, RangeAndSwitchesLeaveOnlyTheStageTotals) {
-  const Lines lines = Report("REP,12,,S3,,,-");
+  const Lines lines = Report("REP,12,,S3,,,-", WriteStageReport);
   EXPECT_EQ(Lines(lines.begin() + 2, lines.end()),
             (Lines{"STG,S3,\"Products\",1,100.00", ",Total,,,,,0.00,0.00,0.00,0.00,0.00",
                    ",Next,,,0.00,<<<", ""}));

@@ -36,12 +36,6 @@ class TransactionTest : public ModelTest {
     CompleteModel(engine_);
   }
 
-  void Value(int32_t dimension, std::string_view record) {
-    FieldTable fields(kAllocationCsvSlots);
-    fields.SplitCsv(record);
-    ParseDimensionValue(engine_, dimension, fields);
-  }
-
   void Read(const std::string& content) {
     folder_.Write("tx.csv", content);
     ASSERT_TRUE(engine_.data_file.Open(folder_.path("tx.csv")));
@@ -80,10 +74,7 @@ TEST_F(TransactionTest, BadLinesAreReportedWithTheirRecordAndSkipped) {
   EXPECT_EQ(engine_.cube.EntryCount(), 0);
   EXPECT_EQ(engine_.model.dimensions[1].Values[1].TxCount, 1) << "known codes are counted";
   const Lines lines = Messages();
-  Lines errors;
-  for (const std::string& line : lines) {
-    if (line.rfind("  >>>>", 0) == 0) errors.push_back(line);
-  }
+  const Lines errors = ErrorLines(lines);
   EXPECT_EQ(
       errors,
       (Lines{"  >>>>,,  202 TX; Value not numeric; Value=Amount recnr(1),Amount,Account,Department",
@@ -126,11 +117,7 @@ TEST_F(TransactionTest, TransactionDimensionRowFillsTheOtherCodes) {
   Read("4,A2,B1\n1,A1,ZZ\n");
   EXPECT_DOUBLE_EQ(Pool("P").Value, 4) << "A2 became A1, which G takes";
   EXPECT_EQ(engine_.model.dimensions[1].Values[2].TxCount, 0);
-  Lines errors;
-  for (const std::string& line : Messages()) {
-    if (line.rfind("  >>>>", 0) == 0) errors.push_back(line);
-  }
-  EXPECT_EQ(errors,
+  EXPECT_EQ(ErrorLines(Messages()),
             (Lines{"  >>>>,,  203 TX; DIMT Code not known; Dim=2 Code=ZZ recnr(2),1,A1,ZZ",
                    "  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=ZZ recnr(2),1,A1,ZZ"}));
 }
@@ -157,23 +144,16 @@ TEST_F(TransactionTest, DumpWritesThePoolAndTheLine) {
 }
 
 TEST_F(TransactionTest, ExtractsKeepTheLinesOfThePoolsInRange) {
-  const auto extract = [&](std::string_view record, ReportFunction report) {
-    engine_.csv.SplitCsv(record);
-    engine_.report_output.Create(folder_.path("x.csv"), host_);
-    report(engine_);
-    engine_.report_output.Close();
-    return folder_.Lines("x.csv");
-  };
   engine_.options.slots[5].IsSet = true;
   Build();
-  EXPECT_TRUE(extract("REP,32", WriteTransactionExtract).empty()) << "no dump yet";
+  EXPECT_TRUE(Report("REP,32", WriteTransactionExtract).empty()) << "no dump yet";
   StartTransactionPhase(engine_);
   Read("12.5,A1,B1\n7,A2,B1\n3,A1,B1\n");
   EndTransactionPhase(engine_);
-  const Lines transactions = extract("REP,32,,,,Q", WriteTransactionExtract);
+  const Lines transactions = Report("REP,32,,,,Q", WriteTransactionExtract);
   EXPECT_EQ(Lines(transactions.begin() + 1, transactions.end()), (Lines{"Q,7,A2,B1"}));
   EXPECT_EQ(transactions[0], "Extract Selected Transactions Report,2026-12-07 10:11:12");
-  EXPECT_EQ(extract("REP,33,,,,P", WriteCubeExtract), (Lines{"P,15.50,A1,B1"}));
+  EXPECT_EQ(Report("REP,33,,,,P", WriteCubeExtract), (Lines{"P,15.50,A1,B1"}));
   const Lines log = Messages();
   EXPECT_NE(std::find(log.begin(), log.end(),
                       "  >>>>,,  401 REP; Transaction Trace Report selected but no Tx input file "
