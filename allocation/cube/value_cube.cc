@@ -285,6 +285,11 @@ double ValueCube::vcSumSelected(const ModelTables& model, int32_t pool, const Tm
   return sum;
 }
 
+const std::vector<int32_t>& ValueCube::PoolEntries(int32_t pool) const {
+  static const std::vector<int32_t> kNone;
+  return HasPool(pool) ? pool_entries_[static_cast<size_t>(pool)] : kNone;
+}
+
 void ValueCube::vcIterStart(int32_t pool) {
   iter_cp_ = pool;
   iter_pos_ = -1;

@@ -122,6 +122,10 @@ class ValueCube {
   // them.
   int32_t vcIterNext(const ModelTables& model, std::string& line);
 
+  // The numbers of pool `pool`'s entries in creation order; empty for a
+  // number that is not a cost pool of the model given to vcCreate.
+  const std::vector<int32_t>& PoolEntries(int32_t pool) const;
+
   // Sets every pool's VCCount and VCTotal and counts ChainedCount, in one
   // scan of all entries. An entry of cost pool 0 means a caller fault: it is
   // reported to the job log and counted in no pool.

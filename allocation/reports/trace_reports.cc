@@ -1,0 +1,162 @@
+// The Trace Forward Report (23) and the Trace Back Report (24): for each
+// pool, the tree of pools its allocation flows into, or that allocated into
+// it, level by level with the amount carried along each branch.
+//
+// Both walks mark the pools of the branch being walked and cut a branch that
+// comes back to one of them (pools that allocate to each other), and both
+// stop at a depth limit; each cut writes a line saying so. A pool reached
+// again along another branch is printed again with that branch's amount.
+#include <string>
+#include <vector>
+
+#include "allocation/reports/report_output.h"
+#include "allocation/reports/report_table.h"
+#include "common/numbers.h"
+
+namespace korav {
+namespace {
+
+constexpr int kForwardLevelLimit = 8;
+constexpr int kBackLevelLimit = 11;
+constexpr std::string_view kIndentStep = "   ";
+
+// "C" for a constant line, else the measure type and the measure's code.
+std::string TypeText(const TmyABL& line) {
+  if (line.MeasureType == 'C') return "C";
+  return std::string(1, line.MeasureType) + line.MeasureCode;
+}
+
+class TraceWalk {
+ public:
+  explicit TraceWalk(Engine& engine)
+      : engine_(engine),
+        model_(engine.model),
+        Visited(static_cast<size_t>(engine.model.pools.count()) + 1, false) {}
+
+  void ClearVisited() { Visited.assign(Visited.size(), false); }
+
+  // Writes pool `pool` with the amount `amount` that reaches it, the lines of
+  // its base, and then the pools those lines lead to, one level deeper.
+  // `line_details` lists every line of the base with its output pool before
+  // the walk goes on; `short_lines` writes each line again just before the
+  // branch it leads to.
+  void TraceForward(int level, const std::string& indent, int32_t pool, double amount) {
+    if (pool == 0) return;
+    if (level >= kForwardLevelLimit) return WriteCut("level limit");
+    if (Visited[Slot(pool)]) return WriteCut("flag");
+    Visited[Slot(pool)] = true;
+    const std::string deeper = indent + std::string(kIndentStep);
+    ++level;
+    const TmyCP& cp = model_.pools[pool];
+    Write(std::to_string(level) + "," + deeper + cp.Code + "," + FormatFixed2(amount));
+    if (cp.Base > 0) {
+      const TmyAB& base = model_.bases[cp.Base];
+      if (line_details) {
+        for (const int32_t index : base.Lines) {
+          const TmyABL& line = model_.base_lines[index];
+          const std::string output =
+              line.Output > 0 ? model_.pools[line.Output].Description : std::string();
+          Write(LineRow(base, line, amount) + "," + line.OutputCode + "," + Quoted(output));
+        }
+      }
+      for (const int32_t index : base.Lines) {
+        const TmyABL& line = model_.base_lines[index];
+        if (short_lines) Write(LineRow(base, line, amount));
+        TraceForward(level, deeper, line.Output, amount * line.Propn);
+      }
+    }
+    Visited[Slot(pool)] = false;
+  }
+
+  // Writes pool `pool` with the part `factor` of its allocation that reaches
+  // the report's pool, then, one level deeper, the pools that allocated into
+  // it. A source without sources of its own below the first level gets no
+  // row: its "Show CP" detail row above already shows what it sends.
+  void TraceBack(int level, const std::string& indent, int32_t pool, double factor) {
+    if (pool == 0) return;
+    ++level;
+    if (level >= kBackLevelLimit) return WriteCut("level limit");
+    if (Visited[Slot(pool)]) return WriteCut("flag");
+    Visited[Slot(pool)] = true;
+    const std::string deeper = indent + std::string(kIndentStep);
+    const TmyCP& cp = model_.pools[pool];
+    const double shown = cp.BaseCode.empty() ? cp.Value : cp.AllocValue * factor;
+    if (level == 1 || !cp.Inputs.empty()) {
+      Write(std::to_string(level) + "," + deeper + cp.Code + "," + FormatFixed2(shown));
+    }
+    if (show_sources) {
+      for (const PoolInput& input : cp.Inputs) {
+        if (input.Line == 0) continue;
+        const TmyCP& source = model_.pools[input.Source];
+        const TmyABL& line = model_.base_lines[input.Line];
+        Write(",,," + source.Code + "," + source.BaseCode + "," + TypeText(line) + "," +
+              FormatFixed2(factor * source.AllocValue * line.Propn));
+      }
+    }
+    for (const PoolInput& input : cp.Inputs) {
+      if (input.Line == 0) continue;
+      TraceBack(level, deeper, input.Source, factor * model_.base_lines[input.Line].Propn);
+    }
+    Visited[Slot(pool)] = false;
+  }
+
+  bool line_details = true;
+  bool short_lines = false;
+  bool show_sources = true;
+
+ private:
+  static size_t Slot(int32_t pool) { return static_cast<size_t>(pool); }
+
+  static std::string LineRow(const TmyAB& base, const TmyABL& line, double amount) {
+    return ",,," + base.Code + "," + TypeText(line) + "," + FormatFixed2(amount * line.Propn);
+  }
+
+  void Write(const std::string& line) { engine_.report_output.WriteLine(line); }
+  void WriteCut(std::string_view rule) {
+    Write("Loop detected; by " + std::string(rule) + "; this level exits");
+  }
+
+  Engine& engine_;
+  const ModelTables& model_;
+  // The pools of the branch being walked.
+  std::vector<bool> Visited;
+};
+
+// Calls `trace` for each pool in code order that lies within the report's
+// ranges, with the walk's marks cleared.
+template <typename Trace>
+void TraceEachReportedPool(Engine& engine, TraceWalk& walk, Trace trace) {
+  const stTsortObj& codes = engine.model.pools.CodeIndex;
+  for (int32_t position = 1; position <= codes.Count(); ++position) {
+    const int32_t row = codes.Item(position).Number;
+    if (!InReportRange(engine, engine.model.pools[row])) continue;
+    walk.ClearVisited();
+    trace(row);
+  }
+}
+
+}  // namespace
+
+void WriteTraceForwardReport(Engine& engine) {
+  WriteReportTitle(engine, "Trace Forward Report; ");
+  engine.report_output.WriteLine("Level,CP Code,Value,AB Code,Type/MR Code,Value,Output Code,Desc");
+  SetReportRanges(engine);
+  TraceWalk walk(engine);
+  // The window's "Show Selection" and "Show VC" boxes switch the line rows.
+  walk.line_details = engine.csv[7] != "-";
+  walk.short_lines = engine.csv[10] == "+";
+  TraceEachReportedPool(engine, walk, [&](int32_t row) {
+    walk.TraceForward(0, "", row, engine.model.pools[row].AllocValue);
+  });
+}
+
+void WriteTraceBackReport(Engine& engine) {
+  WriteReportTitle(engine, "Trace Back Report; ");
+  engine.report_output.WriteLine("Level,CP Code,Value,From CP Code,AB Code,Type/IM Code,Value");
+  SetReportRanges(engine);
+  TraceWalk walk(engine);
+  walk.show_sources = engine.csv[8] != "-";
+  TraceEachReportedPool(engine, walk, [&](int32_t row) { walk.TraceBack(0, "", row, 1.0); });
+}
+
+}  // namespace korav
