@@ -69,18 +69,6 @@ class ContributionWalk {
   std::vector<double> Contribution;
 };
 
-// Calls `write` for each pool of stage type `stage_type` in code order that
-// lies within the report's ranges.
-template <typename WritePool>
-void ForEachReportedPool(Engine& engine, int32_t stage_type, WritePool write) {
-  const stTsortObj& codes = engine.model.pools.CodeIndex;
-  for (int32_t position = 1; position <= codes.Count(); ++position) {
-    const int32_t row = codes.Item(position).Number;
-    const TmyCP& pool = engine.model.pools[row];
-    if (pool.STGType == stage_type && InReportRange(engine, pool)) write(row, pool);
-  }
-}
-
 std::string PoolRow(const TmyCP& pool, double value) {
   return "CP," + pool.Code + "," + Quoted(pool.Description) + "," + FormatFixed2(value);
 }
@@ -92,50 +80,62 @@ std::string ContributionRow(const TmyCP& pool, double contribution, double share
          FormatFixed2(share_of_pool);
 }
 
+// What sets the two reports apart: which pools they start from, which they
+// list under each, and which way they walk.
+struct ContributionReport {
+  std::string_view title;
+  std::string_view header;
+  int32_t start_stage;
+  int32_t listed_stage;
+  bool forward;
+};
+
+void WriteContributionReport(Engine& engine, const ContributionReport& report) {
+  SetReportRanges(engine);
+  WriteReportTitle(engine, report.title);
+  engine.report_output.WriteLine(report.header);
+  const ModelTables& model = engine.model;
+  const stTsortObj& codes = model.pools.CodeIndex;
+  for (int32_t position = 1; position <= codes.Count(); ++position) {
+    const int32_t row = codes.Item(position).Number;
+    const TmyCP& start = model.pools[row];
+    if (start.STGType != report.start_stage || !InReportRange(engine, start)) continue;
+    ContributionWalk walk(model);
+    double whole = start.AllocValue;
+    if (report.forward) {
+      walk.WalkForward(row, start.AllocValue);
+    } else {
+      walk.WalkBackward(row, 1.0);
+      // A final pool without a base sends nothing on, so its own value is
+      // what the proportion is taken of.
+      if (whole == 0) whole = start.Value;
+    }
+    engine.report_output.WriteLine(PoolRow(start, report.forward ? start.AllocValue : start.Value));
+    for (int32_t listed_row = 1; listed_row <= model.pools.count(); ++listed_row) {
+      const TmyCP& listed = model.pools[listed_row];
+      const double c = walk.ContributionOf(listed_row);
+      if (listed.STGType != report.listed_stage || c == 0) continue;
+      const double listed_whole = report.forward ? listed.Value : listed.AllocValue;
+      engine.report_output.WriteLine(
+          ContributionRow(listed, c, ShareOf(c, whole), listed_whole, ShareOf(c, listed_whole)));
+    }
+  }
+}
+
 }  // namespace
 
 void WriteInputContributionReport(Engine& engine) {
-  SetReportRanges(engine);
-  WriteReportTitle(engine, "Cost Pool Input Contribution Report; ");
-  engine.report_output.WriteLine(
-      ",Code,Description,Value,,Propn of Initial,Destn Value,Propn of Final");
-  const ModelTables& model = engine.model;
-  ForEachReportedPool(engine, kInputStage, [&](int32_t row, const TmyCP& input) {
-    engine.report_output.WriteLine(PoolRow(input, input.AllocValue));
-    ContributionWalk walk(model);
-    walk.WalkForward(row, input.AllocValue);
-    for (int32_t final_row = 1; final_row <= model.pools.count(); ++final_row) {
-      const TmyCP& final_pool = model.pools[final_row];
-      const double c = walk.ContributionOf(final_row);
-      if (final_pool.STGType != kFinalStage || c == 0) continue;
-      engine.report_output.WriteLine(ContributionRow(final_pool, c, ShareOf(c, input.AllocValue),
-                                                     final_pool.Value,
-                                                     ShareOf(c, final_pool.Value)));
-    }
-  });
+  WriteContributionReport(
+      engine, {"Cost Pool Input Contribution Report; ",
+               ",Code,Description,Value,,Propn of Initial,Destn Value,Propn of Final", kInputStage,
+               kFinalStage, true});
 }
 
 void WriteFinalContributionReport(Engine& engine) {
-  SetReportRanges(engine);
-  WriteReportTitle(engine, "Cost Pool Final Contribution Report; ");
-  engine.report_output.WriteLine(
-      ",Code,Description,Value,,Propn of Final,Value Initial,Propn of Initial");
-  const ModelTables& model = engine.model;
-  ForEachReportedPool(engine, kFinalStage, [&](int32_t row, const TmyCP& final_pool) {
-    engine.report_output.WriteLine(PoolRow(final_pool, final_pool.Value));
-    ContributionWalk walk(model);
-    walk.WalkBackward(row, 1.0);
-    // A final pool without a base sends nothing on, so its own value is
-    // what the proportion is taken of.
-    const double whole = final_pool.AllocValue != 0 ? final_pool.AllocValue : final_pool.Value;
-    for (int32_t input_row = 1; input_row <= model.pools.count(); ++input_row) {
-      const TmyCP& input = model.pools[input_row];
-      const double c = walk.ContributionOf(input_row);
-      if (input.STGType != kInputStage || c == 0) continue;
-      engine.report_output.WriteLine(ContributionRow(input, c, ShareOf(c, whole), input.AllocValue,
-                                                     ShareOf(c, input.AllocValue)));
-    }
-  });
+  WriteContributionReport(engine,
+                          {"Cost Pool Final Contribution Report; ",
+                           ",Code,Description,Value,,Propn of Final,Value Initial,Propn of Initial",
+                           kFinalStage, kInputStage, false});
 }
 
 }  // namespace korav

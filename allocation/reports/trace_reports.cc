@@ -122,41 +122,39 @@ class TraceWalk {
   std::vector<bool> Visited;
 };
 
-// Calls `trace` for each pool in code order that lies within the report's
-// ranges, with the walk's marks cleared.
-template <typename Trace>
-void TraceEachReportedPool(Engine& engine, TraceWalk& walk, Trace trace) {
+enum class Direction { kForward, kBack };
+
+void WriteTraceReport(Engine& engine, Direction direction) {
+  const bool forward = direction == Direction::kForward;
+  WriteReportTitle(engine, forward ? "Trace Forward Report; " : "Trace Back Report; ");
+  engine.report_output.WriteLine(
+      forward ? "Level,CP Code,Value,AB Code,Type/MR Code,Value,Output Code,Desc"
+              : "Level,CP Code,Value,From CP Code,AB Code,Type/IM Code,Value");
+  SetReportRanges(engine);
+  TraceWalk walk(engine);
+  // The window's "Show Selection" and "Show VC" boxes switch the forward
+  // report's line rows, "Show CP" the back report's source rows.
+  walk.line_details = engine.csv[7] != "-";
+  walk.short_lines = engine.csv[10] == "+";
+  walk.show_sources = engine.csv[8] != "-";
   const stTsortObj& codes = engine.model.pools.CodeIndex;
   for (int32_t position = 1; position <= codes.Count(); ++position) {
     const int32_t row = codes.Item(position).Number;
-    if (!InReportRange(engine, engine.model.pools[row])) continue;
+    const TmyCP& pool = engine.model.pools[row];
+    if (!InReportRange(engine, pool)) continue;
     walk.ClearVisited();
-    trace(row);
+    if (forward) {
+      walk.TraceForward(0, "", row, pool.AllocValue);
+    } else {
+      walk.TraceBack(0, "", row, 1.0);
+    }
   }
 }
 
 }  // namespace
 
-void WriteTraceForwardReport(Engine& engine) {
-  WriteReportTitle(engine, "Trace Forward Report; ");
-  engine.report_output.WriteLine("Level,CP Code,Value,AB Code,Type/MR Code,Value,Output Code,Desc");
-  SetReportRanges(engine);
-  TraceWalk walk(engine);
-  // The window's "Show Selection" and "Show VC" boxes switch the line rows.
-  walk.line_details = engine.csv[7] != "-";
-  walk.short_lines = engine.csv[10] == "+";
-  TraceEachReportedPool(engine, walk, [&](int32_t row) {
-    walk.TraceForward(0, "", row, engine.model.pools[row].AllocValue);
-  });
-}
+void WriteTraceForwardReport(Engine& engine) { WriteTraceReport(engine, Direction::kForward); }
 
-void WriteTraceBackReport(Engine& engine) {
-  WriteReportTitle(engine, "Trace Back Report; ");
-  engine.report_output.WriteLine("Level,CP Code,Value,From CP Code,AB Code,Type/IM Code,Value");
-  SetReportRanges(engine);
-  TraceWalk walk(engine);
-  walk.show_sources = engine.csv[8] != "-";
-  TraceEachReportedPool(engine, walk, [&](int32_t row) { walk.TraceBack(0, "", row, 1.0); });
-}
+void WriteTraceBackReport(Engine& engine) { WriteTraceReport(engine, Direction::kBack); }
 
 }  // namespace korav
