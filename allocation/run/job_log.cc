@@ -50,6 +50,7 @@ void JobLog::Write(std::string_view text, std::string_view data_line, int32_t re
   if (letter == 'w' || letter == 'W') ++warnings_;
   trace_.WriteLine(line);
   if (letter != 't' && letter != 'T') job_.WriteLine(line);
+  if (letter == 'M' || letter == 'm') host_.Progress(text.substr(1));
 }
 
 }  // namespace korav

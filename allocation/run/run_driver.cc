@@ -61,6 +61,26 @@ void CloseLogs(Engine& engine) {
   engine.log.Close();
 }
 
+// Runs the phase steps that a record of engine.state.current_kind begins,
+// then splits engine.state.data_line into engine.csv again: the completion
+// steps split other lines into engine.csv and the data line, so the record
+// that called is restored afterwards.
+void RunDuePhaseSteps(Engine& engine) {
+  const std::string kept_line = engine.state.data_line;
+  const int current = engine.state.current_kind;
+  const int previous = engine.state.previous_kind;
+  if (current != previous) {
+    const bool completion_due =
+        current == kTransactionRecord || (IsOutputKind(current) && !IsPhaseKind(previous));
+    const bool allocation_due = IsOutputKind(current) && !IsOutputKind(previous);
+    engine.state.previous_kind = current;
+    if (completion_due) CompleteModelPhase(engine);
+    if (allocation_due) AllocatePhase(engine);
+  }
+  engine.state.data_line = kept_line;
+  engine.csv.SplitCsv(engine.state.data_line);
+}
+
 }  // namespace
 
 void OpenLogs(Engine& engine, std::string_view suffix) {
@@ -91,21 +111,7 @@ void RunModel(Engine& engine) {
 }
 
 void StepPhase(Engine& engine) {
-  // The completion steps split other lines into engine.csv and the data line;
-  // the record that called is restored afterwards.
-  const std::string kept_line = engine.state.data_line;
-  const int current = engine.state.current_kind;
-  const int previous = engine.state.previous_kind;
-  if (current != previous) {
-    const bool completion_due =
-        current == kTransactionRecord || (IsOutputKind(current) && !IsPhaseKind(previous));
-    const bool allocation_due = IsOutputKind(current) && !IsOutputKind(previous);
-    engine.state.previous_kind = current;
-    if (completion_due) CompleteModelPhase(engine);
-    if (allocation_due) AllocatePhase(engine);
-  }
-  engine.state.data_line = kept_line;
-  engine.csv.SplitCsv(engine.state.data_line);
+  RunDuePhaseSteps(engine);
   const RecordKind kind = RecordKindOf(engine.csv[1]);
   engine.state.current_kind = kind;
   if (kind == kTransactionRecord) ReadTransactions(engine);
@@ -123,6 +129,27 @@ void RunReportRecord(Engine& engine) {
   }
   if (const ReportFunction report = FindReport(number)) report(engine);
   CloseReportOutput(engine);
+}
+
+void RunLauncherReport(Engine& engine, std::string_view record) {
+  engine.state.data_line.assign(record);
+  engine.state.record_number = 0;
+  OpenLogs(engine, "REP");
+  try {
+    // A run file without report or copy records leaves the model without its
+    // completion or allocation; they run now, as such a record would have
+    // begun them in the run.
+    engine.state.current_kind = kReportRecord;
+    RunDuePhaseSteps(engine);
+    RunReportRecord(engine);
+  } catch (const RunAborted& aborted) {
+    engine.state.data_line.clear();
+    engine.LogLine("F" + std::string(aborted.what()));
+    engine.log.Close();
+    throw;
+  }
+  engine.state.data_line.clear();
+  engine.log.Close();
 }
 
 }  // namespace korav

@@ -36,6 +36,12 @@ void StepPhase(Engine& engine);
 // reads 0, the cost pool copy). A "CPY" record always runs the copy.
 void RunReportRecord(Engine& engine);
 
+// Runs one report or copy `record` that the window built, after a run,
+// against the model the run left in memory, with its own logs
+// ".JobandTraceREP.csv" and ".JobREP.csv" in the output directory. Throws
+// RunAborted, with both logs closed, when an output file cannot be created.
+void RunLauncherReport(Engine& engine, std::string_view record);
+
 }  // namespace korav
 
 #endif  // KORAV_ALLOCATION_RUN_RUN_DRIVER_H_

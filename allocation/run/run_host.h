@@ -1,12 +1,14 @@
 // What a run needs from the program around it: an answer when an output file
-// cannot be created, the clock and the heap figure. The window and the command
-// line each provide one; tests provide a fixed clock.
+// cannot be created, the clock and the heap figure, and someone to tell of the
+// run's progress. The window and the command line each provide one; tests
+// provide a fixed clock.
 #ifndef KORAV_ALLOCATION_RUN_RUN_HOST_H_
 #define KORAV_ALLOCATION_RUN_RUN_HOST_H_
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace korav {
 
@@ -23,6 +25,11 @@ class RunHost {
   virtual std::string TimeOfDay();
   virtual std::string DateTime();
   virtual int64_t HeapBytes();
+
+  // Told of each milestone line as it is logged ("Start Read Pass 1",
+  // "Count 200000", ...), without its class letter. The run stays on the
+  // caller's thread, so a window repaints from here; the default ignores it.
+  virtual void Progress(std::string_view /*milestone*/) {}
 };
 
 // Thrown when the program itself cannot go on: a start file, run file, output

@@ -64,6 +64,13 @@ TEST_F(JobLogTest, CountsAndWhichFileEachClassReaches) {
             "  >>>>,,  1 a \r\n  >>>>,,  2 b \r\n         3 c \r\n");
 }
 
+TEST_F(JobLogTest, OnlyMilestonesAreReportedAsProgress) {
+  for (const char* text : {"MStart Read Pass 1", "iinfo", "e1 a", "mCount 5", "Ttrace"}) {
+    log_.Write(text, "", 0);
+  }
+  EXPECT_EQ(host_.progress, (std::vector<std::string>{"Start Read Pass 1", "Count 5"}));
+}
+
 TEST_F(JobLogTest, AFileThatCannotBeCreatedIsRetriedThenGivenUp) {
   ModelFolder folder;
   host_.retries_left = 2;

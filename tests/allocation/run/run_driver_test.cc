@@ -112,6 +112,25 @@ TEST_F(RunDriverTest, TransactionFileAfterReportsDoesNotCompleteTheModelAgain) {
   EXPECT_EQ(engine_->log.warnings(), 1);
 }
 
+TEST_F(RunDriverTest, LauncherReportsOfAModelOnlyRunCompleteAndAllocateItOnce) {
+  folder_.Write("STG.csv", "STG,S1,Stage,1\r\n");
+  Run("$ODIR,,./out\n$IDIR,,.\n$FILE,MOD,STG.csv\n");
+  RunLauncherReport(*engine_, "REP,12,,,,");
+  job_ = folder_.Lines("out/.JobREP.csv");
+  EXPECT_EQ(job_.at(0), "10:11:12  Program Start KORAVA 2026-12-07 10:11:12 ");
+  EXPECT_LT(IndexOf(kFinished), IndexOf(kAllocate));
+  EXPECT_LT(IndexOf(kAllocate), IndexOf("         REP,12,,,, "));
+  EXPECT_EQ(folder_.Lines("out/12.csv").at(0).rfind("Stage Report; ; ", 0), 0u);
+  EXPECT_EQ(folder_.Lines("out/.Job.csv").back(), "10:11:12  Program End 2026-12-07 10:11:12 ")
+      << "the run's own log is kept";
+
+  RunLauncherReport(*engine_, "CPY,S1,S2");
+  job_ = folder_.Lines("out/.JobREP.csv");
+  EXPECT_EQ(IndexOf(kAllocate), -1) << "the model is allocated once";
+  EXPECT_NE(IndexOf("         CPY,S1,S2 "), -1);
+  EXPECT_TRUE(std::filesystem::exists(folder_.path("out/S2.csv")));
+}
+
 TEST_F(RunDriverTest, EachInputDirectoryAppliesToTheFilesAfterItInBothPasses) {
   folder_.Write("a/one.csv", "STG,S1,One,1\n");
   folder_.Write("b/two.csv", "STG,S2,Two,2\n");

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "allocation/run/run_host.h"
@@ -25,8 +26,10 @@ class FixedHost : public RunHost {
   std::string TimeOfDay() override { return "10:11:12"; }
   std::string DateTime() override { return "2026-12-07 10:11:12"; }
   int64_t HeapBytes() override { return heap; }
+  void Progress(std::string_view milestone) override { progress.emplace_back(milestone); }
 
   int64_t heap = 0;
+  std::vector<std::string> progress;
   int retries_left = 0;
   std::vector<std::string> retry_messages;
 };
