@@ -8,7 +8,9 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 variant=${1:-release}
-packages=(g++ cmake ninja-build libgtest-dev libbenchmark-dev)
+# qt6-base-dev brings the windows; fonts-dejavu-core gives them (and the
+# window tests on the offscreen platform) a font to draw with.
+packages=(g++ cmake ninja-build libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core)
 
 missing=()
 for package in "${packages[@]}"; do

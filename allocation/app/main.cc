@@ -1,6 +1,7 @@
 // korava: the allocation engine's program. Given a run file it runs the model
 // without a window and ends with exit code 0 (clean run), 4 (errors were
-// logged) or 2 (the run could not be performed).
+// logged) or 2 (the run could not be performed); without one it opens the
+// main window.
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -8,6 +9,8 @@
 #include <string_view>
 
 #include "allocation/app/command_line_host.h"
+#include "allocation/app/run_progress.h"
+#include "allocation/app/window_program.h"
 #include "allocation/run/engine.h"
 #include "allocation/run/run_driver.h"
 #include "allocation/run/run_file.h"
@@ -28,7 +31,9 @@ constexpr std::string_view kUsage =
     "Runs the cost allocation model that RUNFILE describes: reads its model,\n"
     "dimension and transaction files, allocates the cost pools and writes the\n"
     "reports and the job-and-trace logs into the run file's $ODIR folder.\n"
-    "Without RUNFILE, the first line of Start.txt beside the program names it.\n"
+    "Without RUNFILE, korava opens its window, which offers the run file that\n"
+    "the first line of Start.txt beside the program names, and after the run\n"
+    "lets you run further reports against the model in memory.\n"
     "\n"
     "The logs are .JobandTrace.csv (everything, with traces) and .Job.csv\n"
     "(everything but traces); their names begin with a dot.\n"
@@ -41,15 +46,21 @@ void PrintError(const std::string& message) {
 }
 
 void PrintSummary(const Engine& engine) {
-  std::fprintf(stderr, "korava: %d errors, %d warnings; logs .JobandTrace.csv and .Job.csv in %s\n",
-               engine.log.errors(), engine.log.warnings(), engine.paths.output_directory.c_str());
+  const std::string summary =
+      RunSummary(engine.log.errors(), engine.log.warnings(), "", engine.paths.output_directory);
+  std::fprintf(stderr, "korava: %s\n", summary.c_str());
 }
 
-int Run(const std::optional<std::string>& argument) {
+RunPaths ProgramPaths() {
   RunPaths paths;
   paths.program_path = ProgramPath();
   paths.program_directory = ProgramDirectory();
   paths.user_name = UserName();
+  return paths;
+}
+
+int RunWithoutWindow(const std::string& argument) {
+  RunPaths paths = ProgramPaths();
   CommandLineHost host;
   try {
     paths.run_file = FindRunFile(argument, paths);
@@ -88,7 +99,10 @@ int Main(int argc, char** argv) {
     run_file = std::string(argument);
   }
   try {
-    return Run(run_file);
+    // Only a run without arguments opens the window: a run file given on the
+    // command line runs without any display.
+    if (!run_file) return RunWindowProgram(argc, argv, ProgramPaths());
+    return RunWithoutWindow(*run_file);
   } catch (const std::exception& failure) {
     PrintError(std::string("internal failure: ") + failure.what());
     return kExitCouldNotRun;

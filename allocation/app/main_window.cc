@@ -1,0 +1,361 @@
+#include "allocation/app/main_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <exception>
+#include <utility>
+
+#include "allocation/app/run_progress.h"
+#include "allocation/run/run_driver.h"
+#include "common/help_topics.h"
+#include "common/paths.h"
+#include "common/window/window_text.h"
+
+namespace korav {
+namespace {
+
+constexpr int kExitCouldNotRun = 2;
+
+constexpr std::array<const char*, 6> kOptionCaptions = {
+    "Show Selection", "Show CP", "Show AB", "Show VC", "Where used CP", "Where used AB"};
+constexpr size_t kShowVc = 3;
+
+QLineEdit* NamedEdit(int number) {
+  auto* edit = new QLineEdit;
+  edit->setObjectName(QString("Edit%1").arg(number));
+  return edit;
+}
+
+QPushButton* NamedButton(const char* name, const char* caption) {
+  auto* button = new QPushButton(caption);
+  button->setObjectName(name);
+  return button;
+}
+
+QLabel* NamedLabel(const char* name) {
+  auto* label = new QLabel;
+  label->setObjectName(name);
+  return label;
+}
+
+// Shows a label's new text at once, while the handler that set it runs on.
+void Repaint(QWidget* widget) {
+  widget->repaint();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(RunPaths paths, MessageBoxes& boxes)
+    : boxes_(boxes),
+      host_(boxes, [this](std::string_view milestone) { ShowProgress(milestone); }),
+      engine_(host_, std::move(paths)),
+      start_run_file_(engine_.paths.run_file),
+      help_(HelpDirectory(engine_.paths.program_directory)),
+      about_box_(new AboutBox(
+          AboutTextFor("KORAVA - KORAV Cost Allocation", engine_.paths.program_path), this)) {
+  setWindowTitle("KORAV");
+  BuildMenu();
+  auto* central = new QWidget;
+  auto* layout = new QVBoxLayout(central);
+  layout->addWidget(BuildRunArea());
+  layout->addWidget(BuildReportArea());
+  layout->addStretch();
+  setCentralWidget(central);
+  BuildStatusLine();
+
+  edit1_->setText(FromBytes(start_run_file_));
+  run1btn_->setEnabled(FileExists(start_run_file_));
+  group_box1_->hide();
+  ClearReportArea();
+}
+
+void MainWindow::BuildMenu() {
+  QMenu* help = menuBar()->addMenu("Help");
+  const std::pair<const char*, int> topics[] = {{"Overview", kHelpOverview},
+                                                {"What's New", kHelpWhatsNew},
+                                                {"Run File Format", kHelpRunFileFormat},
+                                                {"Data File Format", kHelpDataFileFormat},
+                                                {"License", kHelpLicense}};
+  for (const auto& [caption, topic] : topics) {
+    QAction* action = help->addAction(caption);
+    connect(action, &QAction::triggered, this, [this, topic = topic] { help_.ShowTopic(topic); });
+  }
+  help->actions().front()->setShortcut(QKeySequence::HelpContents);
+  help->addSeparator();
+  connect(help->addAction("About"), &QAction::triggered, this, [this] { about_box_->ShowAbout(); });
+}
+
+QWidget* MainWindow::BuildRunArea() {
+  auto* area = new QWidget;
+  auto* layout = new QGridLayout(area);
+  layout->setContentsMargins(0, 0, 0, 0);
+  edit1_ = NamedEdit(1);
+  button3_ = NamedButton("Button3", ">");
+  button3_->setFixedWidth(button3_->fontMetrics().horizontalAdvance(">") + 24);
+  run1btn_ = NamedButton("Run1btn", "Run");
+  exit1btn_ = NamedButton("Exit1btn", "Exit");
+  label1_ = NamedLabel("Label1");
+  label2_ = NamedLabel("Label2");
+  layout->addWidget(new QLabel("Run File"), 0, 0);
+  layout->addWidget(edit1_, 0, 1);
+  layout->addWidget(button3_, 0, 2);
+  layout->addWidget(run1btn_, 0, 3);
+  layout->addWidget(exit1btn_, 0, 4);
+  layout->addWidget(label1_, 1, 1, 1, 4);
+  layout->addWidget(label2_, 2, 1, 1, 4);
+  connect(button3_, &QPushButton::clicked, this, [this] { Button3Click(); });
+  connect(run1btn_, &QPushButton::clicked, this, [this] { Run1btnClick(); });
+  connect(exit1btn_, &QPushButton::clicked, this, [this] { Exit1btnClick(); });
+  return area;
+}
+
+QGroupBox* MainWindow::BuildReportArea() {
+  group_box1_ = new QGroupBox;
+  group_box1_->setObjectName("GroupBox1");
+  auto* layout = new QGridLayout(group_box1_);
+
+  combo_box1_ = new QComboBox;
+  combo_box1_->setObjectName("ComboBox1");
+  for (const std::string_view row : kReportListRows) {
+    combo_box1_->addItem(QString::fromLatin1(row.data(), qsizetype(row.size())));
+  }
+  combo_box1_->setMaxVisibleItems(int(kReportListRows.size()));
+  edit2_ = NamedEdit(2);
+  run_reportbtn1_ = NamedButton("RunReportbtn1", "Run Report");
+  label7_ = NamedLabel("Label7");
+  label8_ = NamedLabel("Label8");
+  auto* warning =
+      new QLabel("Warning, Fields are NOT converted to uppercase, or code values validated");
+  warning->setWordWrap(true);
+
+  layout->addWidget(combo_box1_, 0, 0, 1, 2);
+  layout->addWidget(new QLabel("Output File Name"), 1, 0);
+  layout->addWidget(edit2_, 1, 1);
+  layout->addWidget(run_reportbtn1_, 2, 0);
+  layout->addWidget(label7_, 2, 1);
+  layout->addWidget(label8_, 3, 1);
+  layout->addWidget(warning, 4, 0, 1, 2);
+  layout->addWidget(BuildSelectionGroup(), 0, 2, 3, 1);
+  layout->addWidget(BuildOptionsGroup(), 3, 2, 3, 1);
+  layout->addWidget(BuildRollupGroup(), 6, 0, 1, 2);
+  layout->addWidget(BuildCopyGroup(), 6, 2);
+  layout->setRowStretch(7, 1);
+
+  connect(combo_box1_, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
+  connect(run_reportbtn1_, &QPushButton::clicked, this, [this] { RunReportbtn1Click(); });
+  return group_box1_;
+}
+
+QGroupBox* MainWindow::BuildSelectionGroup() {
+  selection_group_ = new QGroupBox("Report Selection");
+  auto* layout = new QFormLayout(selection_group_);
+  first_range_label_ = new QLabel("STG Range");
+  const char* captions[] = {nullptr, "CPG Range", "CP Range"};
+  for (int i = 0; i < 3; ++i) {
+    range_edits_[i] = NamedEdit(3 + i);
+    if (i == 0) {
+      layout->addRow(first_range_label_, range_edits_[i]);
+    } else {
+      layout->addRow(captions[i], range_edits_[i]);
+    }
+  }
+  return selection_group_;
+}
+
+QGroupBox* MainWindow::BuildOptionsGroup() {
+  options_group_ = new QGroupBox("Report Options");
+  auto* layout = new QVBoxLayout(options_group_);
+  for (size_t i = 0; i < option_boxes_.size(); ++i) {
+    option_boxes_[i] = new QCheckBox(kOptionCaptions[i]);
+    layout->addWidget(option_boxes_[i]);
+  }
+  return options_group_;
+}
+
+QGroupBox* MainWindow::BuildRollupGroup() {
+  rollup_group_ = new QGroupBox("Rollup Dimensions");
+  auto* layout = new QGridLayout(rollup_group_);
+  layout->addWidget(new QLabel("Dim Nr"), 0, 1);
+  layout->addWidget(new QLabel("Level"), 0, 2);
+  const char* rows[] = {"First Dimension", "Second Dimension", "Third Dimension"};
+  for (int row = 0; row < 3; ++row) {
+    layout->addWidget(new QLabel(rows[row]), row + 1, 0);
+    for (int column = 0; column < 2; ++column) {
+      const int field = row * 2 + column;
+      rollup_edits_[field] = NamedEdit(6 + field);
+      layout->addWidget(rollup_edits_[field], row + 1, column + 1);
+    }
+  }
+  return rollup_group_;
+}
+
+QGroupBox* MainWindow::BuildCopyGroup() {
+  copy_group_ = new QGroupBox("Copy Cost Pool");
+  auto* layout = new QFormLayout(copy_group_);
+  copy_from_edit_ = NamedEdit(12);
+  copy_to_edit_ = NamedEdit(13);
+  layout->addRow("Cost Pool From", copy_from_edit_);
+  layout->addRow("Cost Pool To", copy_to_edit_);
+  return copy_group_;
+}
+
+void MainWindow::BuildStatusLine() {
+  status_label_ = NamedLabel("StatusLine");
+  progress_bar_ = new QProgressBar;
+  progress_bar_->setRange(0, 0);  // the run's length is not known beforehand
+  progress_bar_->setMaximumWidth(160);
+  progress_bar_->hide();
+  statusBar()->addWidget(status_label_, 1);
+  statusBar()->addPermanentWidget(progress_bar_);
+}
+
+void MainWindow::ClearReportArea() {
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+    if (edit != edit1_) edit->clear();
+  }
+  run_reportbtn1_->setText("Run Report");
+  for (size_t i = 0; i < option_boxes_.size(); ++i) option_boxes_[i]->setChecked(i != kShowVc);
+  label7_->clear();
+  label8_->clear();
+  options_group_->hide();
+  rollup_group_->hide();
+  copy_group_->hide();
+  run_reportbtn1_->setEnabled(false);
+}
+
+void MainWindow::Run1btnClick() {
+  const std::string run_file = ToBytes(edit1_->text(), start_run_file_);
+  if (!FileExists(run_file)) {
+    boxes_.Information("Run File Does not Exist");
+    return;
+  }
+  label1_->setText(FromBytes(host_.DateTime() + " Program Start"));
+  label2_->clear();
+  SetBusy(true);
+  Repaint(label1_);
+  engine_.paths.run_file = run_file;
+  try {
+    RunModel(engine_);
+  } catch (const RunAborted& aborted) {
+    EndProgram(aborted.what());
+    return;
+  } catch (const std::exception& failure) {
+    EndProgram(std::string("Internal failure: ") + failure.what());
+    return;
+  }
+  SetBusy(false);
+  label2_->setText(FromBytes(host_.DateTime() + " Program Complete"));
+  status_label_->setText(FromBytes(RunSummary(engine_.log.errors(), engine_.log.warnings(), "",
+                                              engine_.paths.output_directory)));
+  group_box1_->setTitle("");
+  group_box1_->show();
+  // One run per program start; further work goes through the report area.
+  run1btn_->setEnabled(false);
+  button3_->setEnabled(false);
+}
+
+void MainWindow::Button3Click() {
+  const QString chosen = QFileDialog::getOpenFileName(
+      this, "Run File", edit1_->text(), "Run files (*.csv *.run *.txt);;All files (*)");
+  if (!chosen.isEmpty()) edit1_->setText(chosen);
+}
+
+void MainWindow::ComboBox1Change() {
+  const std::string row = ToBytes(combo_box1_->currentText());
+  run_reportbtn1_->setEnabled(!row.empty());
+  if (row.empty()) return;
+  const ReportForm form = ReportFormFor(row);
+  edit2_->setText(FromBytes(form.output_file_name));
+  first_range_label_->setText(FromBytes(form.first_range_label));
+  selection_group_->setVisible(form.show_selection);
+  options_group_->setVisible(form.show_options);
+  rollup_group_->setVisible(form.show_rollup);
+  copy_group_->setVisible(form.show_copy);
+}
+
+ReportFields MainWindow::Fields() const {
+  ReportFields fields;
+  fields.row = ToBytes(combo_box1_->currentText());
+  fields.output_file_name = ToBytes(edit2_->text());
+  for (size_t i = 0; i < range_edits_.size(); ++i)
+    fields.ranges[i] = ToBytes(range_edits_[i]->text());
+  for (size_t i = 0; i < option_boxes_.size(); ++i)
+    fields.options[i] = option_boxes_[i]->isChecked();
+  for (size_t i = 0; i < rollup_edits_.size(); ++i)
+    fields.rollup[i] = ToBytes(rollup_edits_[i]->text());
+  fields.copy_from = ToBytes(copy_from_edit_->text());
+  fields.copy_to = ToBytes(copy_to_edit_->text());
+  return fields;
+}
+
+void MainWindow::RunReportbtn1Click() {
+  const ReportFields fields = Fields();
+  if (fields.row.empty()) return;
+  const std::string record = BuildReportRecord(fields);
+  label7_->setText(FromBytes("Start REP" + fields.row.substr(0, 2)));
+  label8_->clear();
+  SetBusy(true);
+  Repaint(label7_);
+  try {
+    RunLauncherReport(engine_, record);
+  } catch (const RunAborted& aborted) {
+    SetBusy(false);
+    label8_->setText("Report Not Complete");
+    boxes_.Error(aborted.what());
+    return;
+  }
+  SetBusy(false);
+  label8_->setText("Report Complete");
+  status_label_->setText(FromBytes(RunSummary(engine_.log.errors(), engine_.log.warnings(), "REP",
+                                              engine_.paths.output_directory)));
+}
+
+void MainWindow::ShowProgress(std::string_view milestone) {
+  status_label_->setText(FromBytes(ProgressText(milestone)));
+  Repaint(status_label_);
+}
+
+// While busy the controls and the menu are off and the progress bar moves;
+// input that arrives meanwhile waits until the handler has returned.
+void MainWindow::SetBusy(bool busy) {
+  busy_ = busy;
+  centralWidget()->setEnabled(!busy);
+  menuBar()->setEnabled(!busy);
+  progress_bar_->setVisible(busy);
+}
+
+// A run that could not be performed leaves the model half read, and one run
+// is all a program start offers: after the message the program ends.
+void MainWindow::EndProgram(const std::string& message) {
+  SetBusy(false);
+  boxes_.Error(message);
+  exit_code_ = kExitCouldNotRun;
+  close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    event->ignore();
+    return;
+  }
+  help_.Close();
+  QMainWindow::closeEvent(event);
+}
+
+}  // namespace korav

@@ -1,0 +1,71 @@
+// The logic of the main window's report area, kept apart from the widgets so
+// that it can be tested without a display: the rows of the report list, what
+// choosing a row does to the form (proposed file name, first range label,
+// which groups show) and the record that "Run Report" builds from the fields.
+#ifndef KORAV_ALLOCATION_APP_REPORT_LAUNCHER_H_
+#define KORAV_ALLOCATION_APP_REPORT_LAUNCHER_H_
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace korav {
+
+// The report list's rows in order, the first one empty. A row's first two
+// characters are its report number.
+inline constexpr std::array<std::string_view, 18> kReportListRows = {
+    "",
+    "00 - Copy",
+    "11 - Dimension Report",
+    "12 - Stage Report",
+    "13 - Cost Pool Resolution Report",
+    "14 - Measures Report",
+    "15 - Cost Pool Report",
+    "16 - Allocation Base",
+    "21 - Cost Pool Input Contribution Report",
+    "22 - Cost Pool Final Contribution Report",
+    "23 - Trace Forward Report",
+    "24 - Trace Back Report",
+    "25 - Cost Pool Variance Report",
+    "26 - Rollup Report",
+    "31 - Cost Pool Value Cube Analysis Report",
+    "32 - Extract Selected Transactions",
+    "33 - Extract Value Cubes",
+    "34 - Extract Dimensions",
+};
+
+// How the form looks for a chosen report.
+struct ReportForm {
+  std::string output_file_name;
+  std::string first_range_label;
+  bool show_selection = true;  // "Report Selection": the three ranges
+  bool show_options = true;    // "Report Options": the six check boxes
+  bool show_rollup = false;    // "Rollup Dimensions"
+  bool show_copy = false;      // "Copy Cost Pool"
+};
+
+// The form for report list row `row`, which must not be empty.
+ReportForm ReportFormFor(std::string_view row);
+
+// What the user typed and ticked in the report area, taken as it stands.
+struct ReportFields {
+  std::string row;  // the chosen report list row
+  std::string output_file_name;
+  std::array<std::string, 3> ranges;  // first range, group range, pool range
+  // Show Selection, Show CP, Show AB, Show VC, Where used CP, Where used AB.
+  std::array<bool, 6> options{true, true, true, false, true, true};
+  // Dimension number and level of the first, second and third dimension.
+  std::array<std::string, 6> rollup;
+  std::string copy_from;
+  std::string copy_to;
+};
+
+// The record that runs the chosen report: "CPY,from,to" for the copy,
+// "REP,26,..." with the roll-up fields for report 26, else "REP,<number>,..."
+// with the option columns ("-" for a cleared box, "+" for a ticked "Show VC",
+// otherwise empty). `fields.row` must not be empty.
+std::string BuildReportRecord(const ReportFields& fields);
+
+}  // namespace korav
+
+#endif  // KORAV_ALLOCATION_APP_REPORT_LAUNCHER_H_

@@ -1,0 +1,24 @@
+#include "common/window/message_boxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "common/window/window_text.h"
+
+namespace korav {
+
+void QtMessageBoxes::Information(const std::string& text) {
+  QMessageBox::information(parent_, QApplication::applicationName(), FromBytes(text));
+}
+
+void QtMessageBoxes::Error(const std::string& text) {
+  QMessageBox::critical(parent_, QApplication::applicationName(), FromBytes(text));
+}
+
+bool QtMessageBoxes::RetryOrCancel(const std::string& text) {
+  return QMessageBox::critical(parent_, QApplication::applicationName(), FromBytes(text),
+                               QMessageBox::Retry | QMessageBox::Cancel,
+                               QMessageBox::Retry) == QMessageBox::Retry;
+}
+
+}  // namespace korav
