@@ -1,0 +1,399 @@
+// The main window on the offscreen platform: its state after creation, a run
+// of a copy of the example model, the report area's form and records, report
+// runs and the Help menu.
+#include "allocation/app/main_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "fake_message_boxes.h"
+
+namespace korav {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+// Records the text a label shows each time it is painted.
+class PaintedTexts : public QObject {
+ public:
+  explicit PaintedTexts(QLabel* label) : label_(label) { label->installEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == label_ && event->type() == QEvent::Paint) texts << label_->text();
+    return false;
+  }
+  QStringList texts;
+
+ private:
+  QLabel* label_;
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void init();
+  void cleanup();
+  void creationLeavesTheWindowReady();
+  void runWithoutAnExistingRunFileIsRefused();
+  void runShowsProgressAndOpensTheReportArea();
+  void choosingAReportShapesTheForm_data();
+  void choosingAReportShapesTheForm();
+  void reportRecordsFollowTheFields();
+  void reportRunWritesItsFileAndTheReportLogs();
+  void reportOutputThatCannotBeCreatedIsRetriedOrGivenUp();
+  void helpMenuOpensTopicsInOrder();
+
+ private:
+  void MakeWindow(const std::string& run_file);
+  void RunTheModel();
+  void Choose(const QString& row);
+  template <typename T>
+  T* Find(const char* name) {
+    T* widget = window_->findChild<T*>(name);
+    if (widget == nullptr) qFatal("no widget %s", name);
+    return widget;
+  }
+  QCheckBox* Box(const char* caption);
+  QGroupBox* Group(const char* title);
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  fs::path model_;
+  FakeMessageBoxes boxes_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+void MainWindowTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  model_ = fs::path(dir_->path().toStdString()) / "demo";
+  const fs::path demo = fs::path(KORAV_SOURCE_DIR) / "examples/demo";
+  fs::create_directories(model_ / "out");
+  for (const auto& entry : fs::directory_iterator(demo)) {
+    if (entry.is_regular_file()) fs::copy_file(entry.path(), model_ / entry.path().filename());
+  }
+  // Progress every five transactions, so that the run reports counts.
+  std::ofstream(model_ / "OO.csv", std::ios::app) << "OO,6,5\r\n";
+  const fs::path help = fs::path(dir_->path().toStdString()) / "bin/help";
+  fs::create_directories(help);
+  std::ofstream(help / "1030.html") << "<html><body><h1>The run file</h1></body></html>";
+  boxes_ = FakeMessageBoxes{};
+  MakeWindow((model_ / "run.csv").string());
+}
+
+void MainWindowTest::cleanup() {
+  window_.reset();
+  dir_.reset();
+}
+
+void MainWindowTest::MakeWindow(const std::string& run_file) {
+  RunPaths paths;
+  paths.program_directory = dir_->path().toStdString() + "/bin/";
+  paths.program_path = paths.program_directory + "korava";
+  paths.run_file = run_file;
+  window_ = std::make_unique<MainWindow>(paths, boxes_);
+  window_->show();
+}
+
+void MainWindowTest::RunTheModel() {
+  QTest::mouseClick(Find<QPushButton>("Run1btn"), Qt::LeftButton);
+}
+
+void MainWindowTest::Choose(const QString& row) {
+  auto* list = Find<QComboBox>("ComboBox1");
+  list->setCurrentIndex(list->findText(row));
+  QCOMPARE(list->currentText(), row);
+}
+
+QCheckBox* MainWindowTest::Box(const char* caption) {
+  for (QCheckBox* box : window_->findChildren<QCheckBox*>()) {
+    if (box->text() == caption) return box;
+  }
+  qFatal("no check box %s", caption);
+}
+
+QGroupBox* MainWindowTest::Group(const char* title) {
+  for (QGroupBox* group : window_->findChildren<QGroupBox*>()) {
+    if (group->title() == title) return group;
+  }
+  qFatal("no group %s", title);
+}
+
+void MainWindowTest::creationLeavesTheWindowReady() {
+  QCOMPARE(window_->windowTitle(), "KORAV");
+  QVERIFY(Find<QLabel>("Label1")->text().isEmpty());
+  QVERIFY(Find<QLabel>("Label2")->text().isEmpty());
+  QCOMPARE(Find<QLineEdit>("Edit1")->text(), QString::fromStdString((model_ / "run.csv").string()));
+  QVERIFY(Find<QPushButton>("Run1btn")->isEnabled());
+  QVERIFY(Find<QGroupBox>("GroupBox1")->isHidden());
+
+  const QStringList rows = {"",
+                            "00 - Copy",
+                            "11 - Dimension Report",
+                            "12 - Stage Report",
+                            "13 - Cost Pool Resolution Report",
+                            "14 - Measures Report",
+                            "15 - Cost Pool Report",
+                            "16 - Allocation Base",
+                            "21 - Cost Pool Input Contribution Report",
+                            "22 - Cost Pool Final Contribution Report",
+                            "23 - Trace Forward Report",
+                            "24 - Trace Back Report",
+                            "25 - Cost Pool Variance Report",
+                            "26 - Rollup Report",
+                            "31 - Cost Pool Value Cube Analysis Report",
+                            "32 - Extract Selected Transactions",
+                            "33 - Extract Value Cubes",
+                            "34 - Extract Dimensions"};
+  auto* list = Find<QComboBox>("ComboBox1");
+  QStringList shown;
+  for (int i = 0; i < list->count(); ++i) shown << list->itemText(i);
+  QCOMPARE(shown, rows);
+  QCOMPARE(list->maxVisibleItems(), 18);
+  QCOMPARE(list->currentIndex(), 0);
+
+  for (const char* caption :
+       {"Show Selection", "Show CP", "Show AB", "Where used CP", "Where used AB"}) {
+    QVERIFY2(Box(caption)->isChecked(), caption);
+  }
+  QVERIFY(!Box("Show VC")->isChecked());
+  for (int number = 2; number <= 13; ++number) {
+    QVERIFY(Find<QLineEdit>(qPrintable(QString("Edit%1").arg(number)))->text().isEmpty());
+  }
+  QCOMPARE(Find<QPushButton>("RunReportbtn1")->text(), "Run Report");
+  QVERIFY(Find<QLabel>("Label7")->text().isEmpty());
+  QVERIFY(Find<QLabel>("Label8")->text().isEmpty());
+  QVERIFY(Group("Report Options")->isHidden());
+  QVERIFY(Group("Rollup Dimensions")->isHidden());
+  QVERIFY(Group("Copy Cost Pool")->isHidden());
+  QVERIFY(!Group("Report Selection")->isHidden());
+
+  // A start-up run file that has gone leaves Run disabled.
+  MakeWindow((model_ / "gone.csv").string());
+  QVERIFY(!Find<QPushButton>("Run1btn")->isEnabled());
+}
+
+void MainWindowTest::runWithoutAnExistingRunFileIsRefused() {
+  Find<QLineEdit>("Edit1")->setText(QString::fromStdString((model_ / "other.csv").string()));
+  RunTheModel();
+  QCOMPARE(boxes_.shown, std::vector<std::string>{"information: Run File Does not Exist"});
+  QVERIFY(Find<QLabel>("Label1")->text().isEmpty());
+  QVERIFY(Find<QGroupBox>("GroupBox1")->isHidden());
+  QVERIFY(Find<QPushButton>("Run1btn")->isEnabled());
+  QVERIFY(!fs::exists(model_ / "out/.Job.csv"));
+}
+
+void MainWindowTest::runShowsProgressAndOpensTheReportArea() {
+  PaintedTexts status(Find<QLabel>("StatusLine"));
+  RunTheModel();
+  QVERIFY(boxes_.shown.empty());
+  const QRegularExpression stamp("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d ");
+  const QString label1 = Find<QLabel>("Label1")->text();
+  const QString label2 = Find<QLabel>("Label2")->text();
+  QVERIFY2(label1.contains(stamp) && label1.endsWith(" Program Start"), qPrintable(label1));
+  QVERIFY2(label2.contains(stamp) && label2.endsWith(" Program Complete"), qPrintable(label2));
+  QVERIFY(!Find<QGroupBox>("GroupBox1")->isHidden());
+  QVERIFY(Find<QGroupBox>("GroupBox1")->title().isEmpty());
+  QVERIFY(!Find<QPushButton>("Run1btn")->isEnabled());
+  QVERIFY(fs::exists(model_ / "out/.Job.csv"));
+  QVERIFY(fs::exists(model_ / "out/15.csv"));
+
+  // The demo has 13 transactions: counts at 5 and 10, painted as they came.
+  QVERIFY2(status.texts.contains("Start Read Pass 1"), qPrintable(status.texts.join('|')));
+  const qsizetype five = status.texts.indexOf("Transactions read: 5");
+  const qsizetype ten = status.texts.indexOf("Transactions read: 10");
+  QVERIFY2(five >= 0 && ten > five, qPrintable(status.texts.join('|')));
+  QVERIFY(status.texts.indexOf("End of Allocate; Start of Reports") > ten);
+  QVERIFY(window_->statusBar()
+              ->findChild<QLabel*>("StatusLine")
+              ->text()
+              .startsWith("0 errors, 0 warnings; logs .JobandTrace.csv and .Job.csv in "));
+}
+
+void MainWindowTest::choosingAReportShapesTheForm_data() {
+  QTest::addColumn<QString>("row");
+  QTest::addColumn<QString>("file");
+  QTest::addColumn<QString>("label");
+  // Visible groups: selection, options, roll-up, copy.
+  QTest::addColumn<QString>("groups");
+  QTest::newRow("copy") << "00 - Copy"
+                        << "REP00a.csv"
+                        << "STG Range"
+                        << "---+";
+  QTest::newRow("dimensions") << "11 - Dimension Report"
+                              << "REP11a.csv"
+                              << "DIM Nr Range"
+                              << "+---";
+  QTest::newRow("stages") << "12 - Stage Report"
+                          << "REP12a.csv"
+                          << "STG Range"
+                          << "++--";
+  QTest::newRow("measures") << "14 - Measures Report"
+                            << "REP14a.csv"
+                            << "Measure Range"
+                            << "++--";
+  QTest::newRow("bases") << "16 - Allocation Base"
+                         << "REP16a.csv"
+                         << "AB Range"
+                         << "++--";
+  QTest::newRow("trace back") << "24 - Trace Back Report"
+                              << "REP24a.csv"
+                              << "STG Range"
+                              << "+---";
+  QTest::newRow("rollup") << "26 - Rollup Report"
+                          << "REP26a.csv"
+                          << "STG Range"
+                          << "+-+-";
+  QTest::newRow("extract") << "34 - Extract Dimensions"
+                           << "REP34a.csv"
+                           << "STG Range"
+                           << "+---";
+}
+
+void MainWindowTest::choosingAReportShapesTheForm() {
+  QFETCH(QString, row);
+  QFETCH(QString, file);
+  QFETCH(QString, label);
+  QFETCH(QString, groups);
+  RunTheModel();
+  // The form of another report first, so that each change is seen undone.
+  Choose(row.startsWith("14") ? "26 - Rollup Report" : "14 - Measures Report");
+  Choose(row);
+  QCOMPARE(Find<QLineEdit>("Edit2")->text(), file);
+  const auto* selection = Group("Report Selection");
+  QVERIFY(selection->findChildren<QLabel*>().front()->text() == label);
+  QString shown;
+  for (const char* title :
+       {"Report Selection", "Report Options", "Rollup Dimensions", "Copy Cost Pool"}) {
+    shown += Group(title)->isHidden() ? '-' : '+';
+  }
+  QCOMPARE(shown, groups);
+}
+
+void MainWindowTest::reportRecordsFollowTheFields() {
+  RunTheModel();
+  Choose("15 - Cost Pool Report");
+  QCOMPARE(BuildReportRecord(window_->Fields()), "REP,15,REP15a.csv,,,,,,,,,");
+  Box("Show VC")->setChecked(true);
+  QCOMPARE(BuildReportRecord(window_->Fields()), "REP,15,REP15a.csv,,,,,,,+,,");
+  Box("Show VC")->setChecked(false);
+  Box("Show CP")->setChecked(false);
+  Find<QLineEdit>("Edit3")->setText("2/3");
+  Find<QLineEdit>("Edit5")->setText("p*");
+  QCOMPARE(BuildReportRecord(window_->Fields()), "REP,15,REP15a.csv,2/3,,p*,,-,,,,");
+  Box("Show Selection")->setChecked(false);
+  Box("Where used AB")->setChecked(false);
+  QCOMPARE(BuildReportRecord(window_->Fields()), "REP,15,REP15a.csv,2/3,,p*,-,-,,,,-");
+
+  // Report 26 carries the roll-up fields where the others carry options.
+  Choose("26 - Rollup Report");
+  Find<QLineEdit>("Edit2")->setText("roll");
+  Find<QLineEdit>("Edit6")->setText("1");
+  Find<QLineEdit>("Edit7")->setText("2");
+  Find<QLineEdit>("Edit10")->setText("2");
+  Find<QLineEdit>("Edit11")->setText("1");
+  QCOMPARE(BuildReportRecord(window_->Fields()), "REP,26,roll,2/3,,p*,1,2,,,2,1");
+
+  Choose("00 - Copy");
+  Find<QLineEdit>("Edit12")->setText("RENT");
+  Find<QLineEdit>("Edit13")->setText("RENT2");
+  QCOMPARE(BuildReportRecord(window_->Fields()), "CPY,RENT,RENT2");
+}
+
+void MainWindowTest::reportRunWritesItsFileAndTheReportLogs() {
+  RunTheModel();
+  const std::string run_log = ReadFile(model_ / "out/.Job.csv");
+  Choose("12 - Stage Report");
+  QTest::mouseClick(Find<QPushButton>("RunReportbtn1"), Qt::LeftButton);
+  QVERIFY(boxes_.shown.empty());
+  QCOMPARE(Find<QLabel>("Label7")->text(), "Start REP12");
+  QCOMPARE(Find<QLabel>("Label8")->text(), "Report Complete");
+  const std::string report = ReadFile(model_ / "out/REP12a.csv");
+  QVERIFY2(report.rfind("Stage Report; REP12a.csv; ", 0) == 0, report.c_str());
+  const std::string job = ReadFile(model_ / "out/.JobREP.csv");
+  QVERIFY2(job.find("  Program Start KORAVA ") != std::string::npos, job.c_str());
+  QVERIFY(job.find("         REP,12,REP12a.csv,,,,,,,,, \r\n") != std::string::npos);
+  QVERIFY(ReadFile(model_ / "out/.JobandTraceREP.csv").find("REP,12,REP12a.csv") !=
+          std::string::npos);
+  QCOMPARE(ReadFile(model_ / "out/.Job.csv"), run_log);
+
+  // A second report replaces the report logs.
+  Choose("11 - Dimension Report");
+  QTest::mouseClick(Find<QPushButton>("RunReportbtn1"), Qt::LeftButton);
+  QCOMPARE(Find<QLabel>("Label7")->text(), "Start REP11");
+  QVERIFY(fs::exists(model_ / "out/REP11a.csv"));
+  QVERIFY(ReadFile(model_ / "out/.JobREP.csv").find("REP,12") == std::string::npos);
+}
+
+void MainWindowTest::reportOutputThatCannotBeCreatedIsRetriedOrGivenUp() {
+  RunTheModel();
+  Choose("12 - Stage Report");
+  // A folder in the report file's place cannot be opened as a file. The
+  // output directory is the run file's folder followed by "$ODIR" ("./out").
+  const fs::path blocked = model_ / "out/REP12a.csv";
+  fs::create_directory(blocked);
+  const std::string message =
+      "retry: Output File " + model_.string() + "/./out/REP12a.csv is open, please close";
+  boxes_.retry = [&] {
+    fs::remove(blocked);
+    return true;
+  };
+  QTest::mouseClick(Find<QPushButton>("RunReportbtn1"), Qt::LeftButton);
+  QCOMPARE(boxes_.shown, std::vector<std::string>{message});
+  QCOMPARE(Find<QLabel>("Label8")->text(), "Report Complete");
+  QVERIFY(fs::is_regular_file(blocked));
+
+  fs::remove(blocked);
+  fs::create_directory(blocked);
+  boxes_.shown.clear();
+  boxes_.retry = nullptr;
+  QTest::mouseClick(Find<QPushButton>("RunReportbtn1"), Qt::LeftButton);
+  QCOMPARE(boxes_.shown.size(), size_t{2});
+  QCOMPARE(boxes_.shown[0], message);
+  QCOMPARE(boxes_.shown[1], message.substr(std::string("retry: ").size()).insert(0, "error: "));
+  QCOMPARE(Find<QLabel>("Label8")->text(), "Report Not Complete");
+  // The report log ends with the reason.
+  QVERIFY(ReadFile(model_ / "out/.JobREP.csv").find("  " + message.substr(7) + " \r\n") !=
+          std::string::npos);
+}
+
+void MainWindowTest::helpMenuOpensTopicsInOrder() {
+  QMenu* help = window_->menuBar()->findChildren<QMenu*>().front();
+  QCOMPARE(help->title(), "Help");
+  QStringList entries;
+  for (const QAction* action : help->actions()) {
+    entries << (action->isSeparator() ? "-" : action->text());
+  }
+  QCOMPARE(entries, (QStringList{"Overview", "What's New", "Run File Format", "Data File Format",
+                                 "License", "-", "About"}));
+  help->actions().at(2)->trigger();
+  QVERIFY(window_->help().browser().isVisible());
+  QVERIFY(window_->help().browser().toPlainText().contains("The run file"));
+  help->actions().at(3)->trigger();
+  QVERIFY(window_->help().browser().toPlainText().contains("Help topic 1040 is missing"));
+}
+
+}  // namespace korav
+
+QTEST_MAIN(korav::MainWindowTest)
+#include "main_window_test.moc"
