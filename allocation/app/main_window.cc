@@ -128,7 +128,7 @@ QWidget* MainWindow::BuildRunArea() {
 QGroupBox* MainWindow::BuildReportArea() {
   group_box1_ = new QGroupBox;
   group_box1_->setObjectName("GroupBox1");
-  auto* layout = new QGridLayout(group_box1_);
+  auto* layout = new QHBoxLayout(group_box1_);
 
   combo_box1_ = new QComboBox;
   combo_box1_->setObjectName("ComboBox1");
@@ -144,18 +144,30 @@ QGroupBox* MainWindow::BuildReportArea() {
       new QLabel("Warning, Fields are NOT converted to uppercase, or code values validated");
   warning->setWordWrap(true);
 
-  layout->addWidget(combo_box1_, 0, 0, 1, 2);
-  layout->addWidget(new QLabel("Output File Name"), 1, 0);
-  layout->addWidget(edit2_, 1, 1);
-  layout->addWidget(run_reportbtn1_, 2, 0);
-  layout->addWidget(label7_, 2, 1);
-  layout->addWidget(label8_, 3, 1);
-  layout->addWidget(warning, 4, 0, 1, 2);
-  layout->addWidget(BuildSelectionGroup(), 0, 2, 3, 1);
-  layout->addWidget(BuildOptionsGroup(), 3, 2, 3, 1);
-  layout->addWidget(BuildRollupGroup(), 6, 0, 1, 2);
-  layout->addWidget(BuildCopyGroup(), 6, 2);
-  layout->setRowStretch(7, 1);
+  auto* output_row = new QHBoxLayout;
+  output_row->addWidget(new QLabel("Output File Name"));
+  output_row->addWidget(edit2_);
+  auto* status_labels = new QVBoxLayout;
+  status_labels->addWidget(label7_);
+  status_labels->addWidget(label8_);
+  auto* run_row = new QHBoxLayout;
+  run_row->addWidget(run_reportbtn1_, 0, Qt::AlignTop);
+  run_row->addLayout(status_labels, 1);
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(combo_box1_);
+  left->addLayout(output_row);
+  left->addLayout(run_row);
+  left->addWidget(warning);
+  left->addWidget(BuildRollupGroup());
+  left->addStretch();
+  auto* right = new QVBoxLayout;
+  right->addWidget(BuildSelectionGroup());
+  right->addWidget(BuildOptionsGroup());
+  right->addWidget(BuildCopyGroup());
+  right->addStretch();
+  layout->addLayout(left, 1);
+  layout->addLayout(right, 1);
 
   connect(combo_box1_, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
   connect(run_reportbtn1_, &QPushButton::clicked, this, [this] { RunReportbtn1Click(); });

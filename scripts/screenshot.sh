@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds KORAV and draws the main window after a run of the demo model and a
+# Cost Pool Report from the report area into docs/korava-window.png, on Qt's
+# offscreen platform (no display needed). The run writes into
+# examples/demo/out/ as scripts/demo.sh does.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh" release
+cd "$root"
+QT_QPA_PLATFORM=offscreen build/bin/korava-window-screenshot examples/demo/run.csv \
+  docs/korava-window.png
+echo "Wrote docs/korava-window.png"
