@@ -327,15 +327,23 @@ void MainWindow::RunReportbtn1Click() {
   try {
     RunLauncherReport(engine_, record);
   } catch (const RunAborted& aborted) {
-    SetBusy(false);
-    label8_->setText("Report Not Complete");
-    boxes_.Error(aborted.what());
+    ReportNotComplete(aborted.what());
+    return;
+  } catch (const std::exception& failure) {
+    ReportNotComplete(std::string("Internal failure: ") + failure.what());
     return;
   }
   SetBusy(false);
   label8_->setText("Report Complete");
   status_label_->setText(FromBytes(RunSummary(engine_.log.errors(), engine_.log.warnings(), "REP",
                                               engine_.paths.output_directory)));
+}
+
+// The model stays as the report left it; other reports can still be run.
+void MainWindow::ReportNotComplete(const std::string& message) {
+  SetBusy(false);
+  label8_->setText("Report Not Complete");
+  boxes_.Error(message);
 }
 
 void MainWindow::ShowProgress(std::string_view milestone) {

@@ -71,6 +71,7 @@ class MainWindow : public QMainWindow {
   void ShowProgress(std::string_view milestone);
   void SetBusy(bool busy);
   void EndProgram(const std::string& message);
+  void ReportNotComplete(const std::string& message);
 
   MessageBoxes& boxes_;
   WindowRunHost host_;
