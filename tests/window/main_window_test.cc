@@ -58,6 +58,7 @@ class MainWindowTest : public QObject {
   void creationLeavesTheWindowReady();
   void runWithoutAnExistingRunFileIsRefused();
   void runShowsProgressAndOpensTheReportArea();
+  void runThatCannotBePerformedEndsTheProgram();
   void choosingAReportShapesTheForm_data();
   void choosingAReportShapesTheForm();
   void reportRecordsFollowTheFields();
@@ -201,6 +202,22 @@ void MainWindowTest::runWithoutAnExistingRunFileIsRefused() {
   QVERIFY(Find<QGroupBox>("GroupBox1")->isHidden());
   QVERIFY(Find<QPushButton>("Run1btn")->isEnabled());
   QVERIFY(!fs::exists(model_ / "out/.Job.csv"));
+
+  // Once the named file exists (as when ">" chose it), Run runs it.
+  fs::copy_file(model_ / "run.csv", model_ / "other.csv");
+  RunTheModel();
+  QCOMPARE(window_->engine().paths.run_file, (model_ / "other.csv").string());
+  QVERIFY(fs::exists(model_ / "out/.Job.csv"));
+  QVERIFY(!Find<QGroupBox>("GroupBox1")->isHidden());
+}
+
+void MainWindowTest::runThatCannotBePerformedEndsTheProgram() {
+  std::ofstream(model_ / "run.csv") << "$ODIR,,./missing\r\n";
+  RunTheModel();
+  QCOMPARE(boxes_.shown, std::vector<std::string>{"error: Output Directory does not exist " +
+                                                  model_.string() + "/./missing/"});
+  QVERIFY(!window_->isVisible());
+  QCOMPARE(window_->exit_code(), 2);
 }
 
 void MainWindowTest::runShowsProgressAndOpensTheReportArea() {
