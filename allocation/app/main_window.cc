@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <exception>
+#include <functional>
 #include <utility>
 
 #include "allocation/app/run_progress.h"
@@ -259,22 +260,10 @@ void MainWindow::Run1btnClick() {
   }
   label1_->setText(FromBytes(host_.DateTime() + " Program Start"));
   label2_->clear();
-  SetBusy(true);
-  Repaint(label1_);
   engine_.paths.run_file = run_file;
-  try {
-    RunModel(engine_);
-  } catch (const RunAborted& aborted) {
-    EndProgram(aborted.what());
-    return;
-  } catch (const std::exception& failure) {
-    EndProgram(std::string("Internal failure: ") + failure.what());
-    return;
-  }
-  SetBusy(false);
+  if (!RunBusy([this] { RunModel(engine_); }, &MainWindow::EndProgram)) return;
   label2_->setText(FromBytes(host_.DateTime() + " Program Complete"));
-  status_label_->setText(FromBytes(RunSummary(engine_.log.errors(), engine_.log.warnings(), "",
-                                              engine_.paths.output_directory)));
+  ShowSummary("");
   group_box1_->setTitle("");
   group_box1_->show();
   // One run per program start; further work goes through the report area.
@@ -322,26 +311,38 @@ void MainWindow::RunReportbtn1Click() {
   const std::string record = BuildReportRecord(fields);
   label7_->setText(FromBytes("Start REP" + fields.row.substr(0, 2)));
   label8_->clear();
+  const auto run = [this, &record] { RunLauncherReport(engine_, record); };
+  if (!RunBusy(run, &MainWindow::ReportNotComplete)) return;
+  label8_->setText("Report Complete");
+  ShowSummary("REP");
+}
+
+bool MainWindow::RunBusy(const std::function<void()>& work,
+                         void (MainWindow::*on_failure)(const std::string&)) {
   SetBusy(true);
-  Repaint(label7_);
+  Repaint(this);
   try {
-    RunLauncherReport(engine_, record);
+    work();
   } catch (const RunAborted& aborted) {
-    ReportNotComplete(aborted.what());
-    return;
+    SetBusy(false);
+    (this->*on_failure)(aborted.what());
+    return false;
   } catch (const std::exception& failure) {
-    ReportNotComplete(std::string("Internal failure: ") + failure.what());
-    return;
+    SetBusy(false);
+    (this->*on_failure)(std::string("Internal failure: ") + failure.what());
+    return false;
   }
   SetBusy(false);
-  label8_->setText("Report Complete");
-  status_label_->setText(FromBytes(RunSummary(engine_.log.errors(), engine_.log.warnings(), "REP",
-                                              engine_.paths.output_directory)));
+  return true;
+}
+
+void MainWindow::ShowSummary(std::string_view log_suffix) {
+  status_label_->setText(FromBytes(RunSummary(engine_.log.errors(), engine_.log.warnings(),
+                                              log_suffix, engine_.paths.output_directory)));
 }
 
 // The model stays as the report left it; other reports can still be run.
 void MainWindow::ReportNotComplete(const std::string& message) {
-  SetBusy(false);
   label8_->setText("Report Not Complete");
   boxes_.Error(message);
 }
@@ -363,7 +364,6 @@ void MainWindow::SetBusy(bool busy) {
 // A run that could not be performed leaves the model half read, and one run
 // is all a program start offers: after the message the program ends.
 void MainWindow::EndProgram(const std::string& message) {
-  SetBusy(false);
   boxes_.Error(message);
   exit_code_ = kExitCouldNotRun;
   close();

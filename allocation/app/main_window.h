@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -68,6 +69,11 @@ class MainWindow : public QMainWindow {
   void BuildStatusLine();
   void ClearReportArea();
 
+  // Runs `work` with the window busy and returns true when it ended;
+  // otherwise `on_failure` has been given the text the user sees.
+  bool RunBusy(const std::function<void()>& work,
+               void (MainWindow::*on_failure)(const std::string&));
+  void ShowSummary(std::string_view log_suffix);
   void ShowProgress(std::string_view milestone);
   void SetBusy(bool busy);
   void EndProgram(const std::string& message);
