@@ -17,4 +17,11 @@ std::string UserName() {
   return {};
 }
 
+bool DisplayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    if (!GetEnvVar(name).empty()) return true;
+  }
+  return false;
+}
+
 }  // namespace korav

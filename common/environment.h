@@ -13,6 +13,11 @@ std::string GetEnvVar(const std::string& name);
 // else "LOGNAME"; "" when none is set.
 std::string UserName();
 
+// True when a window can be shown: a display ("DISPLAY", "WAYLAND_DISPLAY")
+// or a Qt platform ("QT_QPA_PLATFORM") is set. Qt ends the process when it
+// finds none, so the programs ask first and say why instead.
+bool DisplayAvailable();
+
 }  // namespace korav
 
 #endif  // KORAV_COMMON_ENVIRONMENT_H_

@@ -4,30 +4,18 @@
 
 #include <QApplication>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <utility>
 
 #include "allocation/app/main_window.h"
 #include "allocation/run/run_file.h"
+#include "common/environment.h"
 #include "common/window/message_boxes.h"
 
 namespace korav {
 namespace {
 
 constexpr int kExitCouldNotRun = 2;
-
-bool HasEnvironment(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0';
-}
-
-// Qt ends the process when it finds no display; the user gets a plain word
-// and the way to run without a window instead.
-bool DisplayAvailable() {
-  return HasEnvironment("DISPLAY") || HasEnvironment("WAYLAND_DISPLAY") ||
-         HasEnvironment("QT_QPA_PLATFORM");
-}
 
 }  // namespace
 

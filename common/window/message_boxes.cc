@@ -21,4 +21,23 @@ bool QtMessageBoxes::RetryOrCancel(const std::string& text) {
                                QMessageBox::Retry) == QMessageBox::Retry;
 }
 
+bool QtMessageBoxes::YesOrNo(const std::string& text) {
+  return QMessageBox::question(parent_, QApplication::applicationName(), FromBytes(text),
+                               QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
+MessageBoxes::Answer QtMessageBoxes::YesNoOrCancel(const std::string& text) {
+  switch (QMessageBox::question(parent_, QApplication::applicationName(), FromBytes(text),
+                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+      return Answer::kYes;
+    case QMessageBox::No:
+      return Answer::kNo;
+    default:
+      return Answer::kCancel;
+  }
+}
+
 }  // namespace korav

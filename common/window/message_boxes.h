@@ -20,6 +20,11 @@ class MessageBoxes {
   // An error box that asks whether to try again: true for Retry, false for
   // Cancel.
   virtual bool RetryOrCancel(const std::string& text) = 0;
+  // A confirmation with Yes and No: true for Yes.
+  virtual bool YesOrNo(const std::string& text) = 0;
+  // A question with Yes, No and Cancel.
+  enum class Answer { kYes, kNo, kCancel };
+  virtual Answer YesNoOrCancel(const std::string& text) = 0;
 };
 
 // Real Qt message boxes, modal to `parent` (none: application-modal), with
@@ -32,6 +37,8 @@ class QtMessageBoxes : public MessageBoxes {
   void Information(const std::string& text) override;
   void Error(const std::string& text) override;
   bool RetryOrCancel(const std::string& text) override;
+  bool YesOrNo(const std::string& text) override;
+  Answer YesNoOrCancel(const std::string& text) override;
 
  private:
   QWidget* parent_;

@@ -1,7 +1,8 @@
-// korave: the model data editor's program. This build has no window yet; from
-// the command line it checks a model's data or its parameter file, writing the
-// check file into the model's folder, and exits 0 when there is nothing to
-// report, 1 when messages were written, 2 when the check could not run.
+// korave: the model data editor's program. Without a check it opens the
+// editor's window on a model; from the command line it checks a model's data
+// or its parameter file, writing the check file into the model's folder, and
+// exits 0 when there is nothing to report, 1 when messages were written, 2
+// when the check could not run.
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -11,6 +12,7 @@
 
 #include "common/environment.h"
 #include "common/paths.h"
+#include "editor/app/window_program.h"
 #include "editor/core/checks.h"
 #include "editor/core/editor_host.h"
 #include "editor/core/field_validator.h"
@@ -25,21 +27,28 @@ constexpr int kExitMessages = 1;
 constexpr int kExitCouldNotRun = 2;
 
 constexpr std::string_view kUsage =
-    "Usage: korave --check-data RUNFILE [PARMFILE]\n"
+    "Usage: korave [RUNFILE [PARMFILE]]\n"
+    "       korave --check-data RUNFILE [PARMFILE]\n"
     "       korave --check-parms RUNFILE [PARMFILE]\n"
     "       korave --help | --version\n"
     "\n"
-    "Checks the model whose run file is RUNFILE, as the editor's Check Data and\n"
-    "Check Parms do, using the parameter file PARMFILE (default: KORAVEParms.csv\n"
-    "beside the program; \"*\" also means the default).\n"
+    "Without a check, opens the editor's window on the data files in the folder\n"
+    "of RUNFILE (default: the first line of Start.txt beside the program),\n"
+    "described by the parameter file PARMFILE (default: KORAVEParms.csv beside\n"
+    "the program; \"*\" also means the default).\n"
+    "\n"
+    "With a check, checks that model as the window's Check Data and Check Parms\n"
+    "do:\n"
     "\n"
     "  --check-data   validates every record of the data files in the run file's\n"
     "                 folder into KORAVECheckData.csv there\n"
     "  --check-parms  checks the parameter file into KORAVECheckParms.csv in the\n"
     "                 run file's folder\n"
     "\n"
-    "The summary is printed on standard output. Exit codes: 0 no messages,\n"
-    "1 messages were written (see the check file), 2 the check could not run.\n";
+    "A check prints its summary on standard output and exits with 0 (no\n"
+    "messages), 1 (messages were written, see the check file) or 2 (the check\n"
+    "could not run). The window exits with 0, or 2 when it could not open the\n"
+    "model.\n";
 
 // Nobody can close a file that another program holds open, so the command
 // line never retries.
@@ -54,10 +63,15 @@ void PrintError(const std::string& message) {
   std::fprintf(stderr, "korave: %s\n", message.c_str());
 }
 
-int RunCheck(Check check, const std::vector<std::string>& names) {
+EditorPaths ProgramPaths() {
   EditorPaths paths;
   paths.program_folder = ProgramDirectory();
   paths.user_name = UserName();
+  return paths;
+}
+
+int RunCheck(Check check, const std::vector<std::string>& names) {
+  EditorPaths paths = ProgramPaths();
   const std::optional<std::string> parameter_file =
       names.size() > 1 ? std::optional<std::string>(names[1]) : std::nullopt;
   CommandLineHost host;
@@ -99,8 +113,10 @@ int Main(int argc, char** argv) {
     }
   }
   if (!check) {
-    PrintError("the editor window is not available in this build; see korave --help");
-    return kExitCouldNotRun;
+    const auto argument = [&names](size_t i) {
+      return names.size() > i ? std::optional<std::string>(names[i]) : std::nullopt;
+    };
+    return RunEditorWindow(argc, argv, ProgramPaths(), argument(0), argument(1));
   }
   if (names.empty()) {
     PrintError("a check needs the RUNFILE; see korave --help");

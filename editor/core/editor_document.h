@@ -47,6 +47,11 @@ class EditorDocument {
   // The record in the selected row, or 0.
   int32_t SelectedRecord() const;
 
+  // The code of the master record selected when the user last left a master
+  // file; a tab change onto a detail file keyed by it searches for it, and
+  // the window shows it in the code search box.
+  const std::string& SavedKeyValue() const { return saved_key_value_; }
+
   void FindFirst(const std::string& code_text, const std::string& description_text);
   void FindNext(const std::string& code_text, const std::string& description_text);
   int FindColumn() const { return find_column_; }

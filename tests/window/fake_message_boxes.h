@@ -20,8 +20,19 @@ class FakeMessageBoxes : public MessageBoxes {
     return retry ? retry() : false;
   }
 
+  bool YesOrNo(const std::string& text) override {
+    shown.push_back("yes/no: " + text);
+    return yes;
+  }
+  Answer YesNoOrCancel(const std::string& text) override {
+    shown.push_back("yes/no/cancel: " + text);
+    return answer;
+  }
+
   std::vector<std::string> shown;
   std::function<bool()> retry;  // none: Cancel
+  bool yes = false;
+  Answer answer = Answer::kCancel;
 };
 
 }  // namespace korav
