@@ -62,6 +62,7 @@ class EditorWindowTest : public QObject {
   void aQueryOnlyFileAllowsOnlyQuery();
   void addsThroughTheDialogWithALookup();
   void modifyProtectsTheKeyAndProposesTheLookup();
+  void tabSkipsUnusedRowsAndTheSelectGridTakesADoubleClick();
   void deletingTheOnlyMasterRecordRemovesItsDependentTab();
   void findsOnBothColumns();
   void exitWithChangesAsksTheQuestion();
@@ -191,7 +192,13 @@ void EditorWindowTest::opensTheModelWithTabsAndTheCatalogue() {
   QCOMPARE(Cell(pool_selections, 4), "1,236");
   QCOMPARE(Cell(dim1, 3), "Account");  // "@": the title of the record it depends on
 
-  ShowTab("Cost Pools");
+  int cost_pools = 0;
+  for (int row = 1; row <= window_->grid().model()->rowCount(); ++row) {
+    if (Cell(row, 1).trimmed() == "26") cost_pools = row;
+  }
+  SelectRow(cost_pools);
+  window_->GridDoubleClick();  // on the catalogue: to that file's tab
+  QCOMPARE(Find<QTabBar>("Tabs")->tabText(Find<QTabBar>("Tabs")->currentIndex()), "Cost Pools");
   QCOMPARE(Find<QStackedWidget>("PanelStack")->currentIndex(), 0);
   QCOMPARE(Find<QLabel>("TitleLine")->text(), "Cost Pools");
   QCOMPARE(window_->grid().model()->rowCount(), 6);
@@ -299,6 +306,38 @@ void EditorWindowTest::modifyProtectsTheKeyAndProposesTheLookup() {
   QCOMPARE(Cell(5, 3), "RES");  // Cancel in the select dialog changed nothing
 }
 
+void EditorWindowTest::tabSkipsUnusedRowsAndTheSelectGridTakesADoubleClick() {
+  Open(ShippedParameters());
+  ShowTab("Group Selections");
+  int after_tab = 0;
+  bool unknown_dimensions_hidden = false;
+  bool department_shown = false;
+  WhenModal<RecordDialogWindow>([&](RecordDialogWindow& dialog) {
+    QTableWidget& grid = dialog.grid();
+    // Code2 and Include are not used ("."); dimensions 3 to 8 do not exist,
+    // so their rows have no title and the grid ends after Department.
+    department_shown = !grid.isRowHidden(5) && grid.verticalHeaderItem(5)->text() == "Department";
+    unknown_dimensions_hidden = grid.isRowHidden(6) && grid.isRowHidden(11);
+    grid.setCurrentCell(1, 0);
+    QTest::keyClick(&grid, Qt::Key_Tab);
+    after_tab = grid.currentRow() + 1;
+    WhenModal<SelectDialogWindow>([](SelectDialogWindow& select) {
+      QTableView* rows = select.findChild<QTableView*>("Grid");
+      const QRect cell = rows->visualRect(rows->model()->index(1, 0));
+      QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, cell.center());
+      QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, cell.center());
+    });
+    dialog.RowDoubleClick(1);
+    QCOMPARE(dialog.core().Row(1).value, "PRD");  // groups ACT, PRD, RES
+    dialog.reject();
+  });
+  window_->RecordOperationClick(DialogMode::kAdd);
+  QCOMPARE(after_tab, 5);
+  QVERIFY(department_shown);
+  QVERIFY(unknown_dimensions_hidden);
+  QVERIFY(!window_->document().DataChanged());
+}
+
 void EditorWindowTest::deletingTheOnlyMasterRecordRemovesItsDependentTab() {
   std::ofstream(model_ / "DIMH.csv") << "DIMH,1,Account\r\n";
   Open(ShippedParameters());
@@ -366,11 +405,22 @@ void EditorWindowTest::exitWithChangesAsksTheQuestion() {
 }
 
 void EditorWindowTest::saveWritesTheFiles() {
+  {
+    std::ofstream cakes(model_ / "CP.csv", std::ios::app | std::ios::binary);
+    cakes << "CP,P.TART,Tarte aux pommes \xe0 l'ancienne,PRD\r\n";  // Latin-1
+  }
   Open(ShippedParameters());
   ShowTab("Cost Pools");
   SelectRow(1);
   WhenModal<RecordDialogWindow>([](RecordDialogWindow& dialog) {
     Type(dialog, 2, "Baking and proving");
+    dialog.OkClick();
+  });
+  window_->RecordOperationClick(DialogMode::kModify);
+  SelectRow(5);  // P.TART: its description is shown, not edited, and kept as it was
+  QVERIFY(Cell(5, 2).contains(QChar(0xe0)));
+  WhenModal<RecordDialogWindow>([](RecordDialogWindow& dialog) {
+    Type(dialog, 3, "ACT");
     dialog.OkClick();
   });
   window_->RecordOperationClick(DialogMode::kModify);
@@ -382,6 +432,8 @@ void EditorWindowTest::saveWritesTheFiles() {
   const std::string saved = ReadFile(model_ / "CP.csv");
   QVERIFY(saved.rfind("CP,A.BAKE,Baking and proving,ACT,AB.BAKE,,,,,,,\r\n", 0) == 0);
   QVERIFY(saved.find("CP,R.PREM,Premises costs,RES,AB.PREM,,,,,,,\r\n") != std::string::npos);
+  QVERIFY(saved.find("CP,P.TART,Tarte aux pommes \xe0 l'ancienne,ACT,,,,,,,,\r\n") !=
+          std::string::npos);
 }
 
 void EditorWindowTest::menusAndTheEditorTopics() {
