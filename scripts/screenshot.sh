@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds KORAV and draws the main window after a run of the demo model and a
-# Cost Pool Report from the report area into docs/korava-window.png, on Qt's
+# Cost Pool Report from the report area into docs/korava-window.png, and the
+# editor on the demo model's cost pools into docs/korave-window.png, on Qt's
 # offscreen platform (no display needed). The run writes into
 # examples/demo/out/ as scripts/demo.sh does.
 set -euo pipefail
@@ -10,3 +11,6 @@ cd "$root"
 QT_QPA_PLATFORM=offscreen build/bin/korava-window-screenshot examples/demo/run.csv \
   docs/korava-window.png
 echo "Wrote docs/korava-window.png"
+QT_QPA_PLATFORM=offscreen build/bin/korave-window-screenshot examples/demo/run.csv \
+  build/bin/KORAVEParms.csv docs/korave-window.png
+echo "Wrote docs/korave-window.png"
