@@ -28,7 +28,7 @@ constexpr int kMaxBreakLevel = 9;
 constexpr int kTraceRollupOption = 10;
 
 // A dimension and the hierarchy level at which it is broken down.
-struct RollupBreakSpec {
+struct RollupBreakChoice {
   int32_t dimension = 0;
   int32_t level = 0;
 };
@@ -42,7 +42,7 @@ struct GroupTotals {
 
 class Rollup {
  public:
-  Rollup(Engine& engine, std::vector<RollupBreakSpec> breaks)
+  Rollup(Engine& engine, std::vector<RollupBreakChoice> breaks)
       : engine_(engine), model_(engine.model), cube_(engine.cube), breaks_(std::move(breaks)) {}
 
   // Writes the group rows of pool `pool`.
@@ -80,11 +80,12 @@ class Rollup {
   }
 
   void AppendKeyPart(int b) {
-    const RollupBreakSpec& spec = Break(b);
-    const TmyDIMH& dimension = model_.dimensions[static_cast<size_t>(spec.dimension)];
+    const RollupBreakChoice& chosen = Break(b);
+    const TmyDIMH& dimension = model_.dimensions[static_cast<size_t>(chosen.dimension)];
     int32_t value = ValueOf(b);
     const TmyDIM& row = dimension.Values[value];
-    if (value != 0 && row.Level >= spec.level) value = row.Path[static_cast<size_t>(spec.level)];
+    if (value != 0 && row.Level >= chosen.level)
+      value = row.Path[static_cast<size_t>(chosen.level)];
     char digits[16];
     const int length =
         std::snprintf(digits, sizeof digits, "%0*d", static_cast<int>(dimension.KeyWidth),
@@ -189,7 +190,7 @@ class Rollup {
   }
 
   int Last() const { return static_cast<int>(breaks_.size()) - 1; }
-  const RollupBreakSpec& Break(int b) const { return breaks_[static_cast<size_t>(b)]; }
+  const RollupBreakChoice& Break(int b) const { return breaks_[static_cast<size_t>(b)]; }
   const TmyDIMH& DimensionOf(int b) const {
     return model_.dimensions[static_cast<size_t>(Break(b).dimension)];
   }
@@ -200,7 +201,7 @@ class Rollup {
   Engine& engine_;
   const ModelTables& model_;
   ValueCube& cube_;
-  std::vector<RollupBreakSpec> breaks_;
+  std::vector<RollupBreakChoice> breaks_;
   std::array<std::array<GroupTotals, kMaxBreakLevel + 1>, kMaxBreaks> totals_{};
   stTsortObj sorted_{stTsortObj::Growth::kSizedOnce};
   std::string key_;
@@ -208,31 +209,32 @@ class Rollup {
 
 // The breaks of columns 7 to 12: a second break when column 9 names a
 // dimension, a third when column 11 does too.
-std::vector<RollupBreakSpec> ReadBreaks(const Engine& engine) {
-  std::vector<RollupBreakSpec> breaks;
+std::vector<RollupBreakChoice> ReadBreaks(const Engine& engine) {
+  std::vector<RollupBreakChoice> breaks;
   for (int b = 0; b < kMaxBreaks; ++b) {
     const int column = 7 + 2 * b;
-    RollupBreakSpec spec{IntOr(engine.csv[column], 0), IntOr(engine.csv[column + 1], 0)};
-    if (b > 0 && spec.dimension == 0) break;
-    spec.level = std::min(spec.level, kMaxBreakLevel);
-    breaks.push_back(spec);
+    RollupBreakChoice chosen{IntOr(engine.csv[column], 0), IntOr(engine.csv[column + 1], 0)};
+    if (b > 0 && chosen.dimension == 0) break;
+    chosen.level = std::min(chosen.level, kMaxBreakLevel);
+    breaks.push_back(chosen);
   }
   return breaks;
 }
 
 // Logs each break that names no dimension of the model or no level, and
 // returns true when there is none.
-bool BreaksValid(Engine& engine, const std::vector<RollupBreakSpec>& breaks) {
+bool BreaksValid(Engine& engine, const std::vector<RollupBreakChoice>& breaks) {
   bool valid = true;
   for (size_t b = 0; b < breaks.size(); ++b) {
-    const RollupBreakSpec& spec = breaks[b];
-    if (spec.dimension >= 1 && spec.dimension <= engine.model.dimension_count && spec.level >= 1) {
+    const RollupBreakChoice& chosen = breaks[b];
+    if (chosen.dimension >= 1 && chosen.dimension <= engine.model.dimension_count &&
+        chosen.level >= 1) {
       continue;
     }
     engine.LogLine("e404 REP; Rollup break not valid; give a dimension number from 1 to " +
                    std::to_string(engine.model.dimension_count) +
                    " and a level from 1 to 9; Break=" + std::to_string(b + 1) + " Dim=" +
-                   std::to_string(spec.dimension) + " Level=" + std::to_string(spec.level));
+                   std::to_string(chosen.dimension) + " Level=" + std::to_string(chosen.level));
     valid = false;
   }
   return valid;
@@ -242,7 +244,7 @@ bool BreaksValid(Engine& engine, const std::vector<RollupBreakSpec>& breaks) {
 
 void WriteRollupReport(Engine& engine) {
   SetReportRanges(engine);
-  std::vector<RollupBreakSpec> breaks = ReadBreaks(engine);
+  std::vector<RollupBreakChoice> breaks = ReadBreaks(engine);
   if (breaks[0].dimension == 0 || breaks[0].level == 0) {
     engine.report_output.WriteLine("Selection of first break is empty");
     return;
