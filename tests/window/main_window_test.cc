@@ -20,18 +20,12 @@
 #include <sstream>
 
 #include "fake_message_boxes.h"
+#include "test_files.h"
 
 namespace korav {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
 
 // Records the text a label shows each time it is painted.
 class PaintedTexts : public QObject {
