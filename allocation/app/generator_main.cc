@@ -12,10 +12,10 @@
 #include <string_view>
 
 #include "allocation/app/command_line_host.h"
-#include "allocation/model/model_loading.h"
-#include "allocation/run/engine.h"
-#include "allocation/run/output_file.h"
+#include "allocation/loading/model_loading.h"
+#include "allocation/log/output_file.h"
 #include "allocation/run/run_file.h"
+#include "allocation/state/engine.h"
 #include "common/environment.h"
 #include "common/numbers.h"
 #include "common/paths.h"

@@ -11,9 +11,9 @@
 #include "allocation/app/command_line_host.h"
 #include "allocation/app/run_progress.h"
 #include "allocation/app/window_program.h"
-#include "allocation/run/engine.h"
 #include "allocation/run/run_driver.h"
 #include "allocation/run/run_file.h"
+#include "allocation/state/engine.h"
 #include "common/environment.h"
 #include "common/paths.h"
 

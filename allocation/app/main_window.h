@@ -17,7 +17,7 @@
 
 #include "allocation/app/report_launcher.h"
 #include "allocation/app/window_host.h"
-#include "allocation/run/engine.h"
+#include "allocation/state/engine.h"
 #include "common/window/about_box.h"
 #include "common/window/help_launcher.h"
 #include "common/window/message_boxes.h"

@@ -3,7 +3,7 @@
 #ifndef KORAV_ALLOCATION_APP_WINDOW_PROGRAM_H_
 #define KORAV_ALLOCATION_APP_WINDOW_PROGRAM_H_
 
-#include "allocation/run/engine.h"
+#include "allocation/state/engine.h"
 
 namespace korav {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "allocation/log/job_log.h"
+#include "allocation/log/run_host.h"
 #include "allocation/model/hierarchy.h"
-#include "allocation/run/job_log.h"
-#include "allocation/run/run_host.h"
 #include "common/numbers.h"
 
 namespace korav {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "allocation/model/selection_resolution.h"
+#include "allocation/loading/selection_resolution.h"
 #include "allocation/reports/report_output.h"
 #include "allocation/reports/report_table.h"
 #include "common/numbers.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "allocation/run/engine.h"
+#include "allocation/state/engine.h"
 
 namespace korav {
 

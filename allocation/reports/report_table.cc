@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "allocation/model/model_completion.h"
+#include "allocation/loading/model_completion.h"
 
 namespace korav {
 

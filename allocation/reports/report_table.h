@@ -2,7 +2,7 @@
 #ifndef KORAV_ALLOCATION_REPORTS_REPORT_TABLE_H_
 #define KORAV_ALLOCATION_REPORTS_REPORT_TABLE_H_
 
-#include "allocation/run/engine.h"
+#include "allocation/state/engine.h"
 
 namespace korav {
 

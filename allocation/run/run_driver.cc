@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "allocation/engine/allocation_loop.h"
-#include "allocation/model/model_completion.h"
-#include "allocation/model/model_loading.h"
+#include "allocation/allocate/allocation_loop.h"
+#include "allocation/loading/model_completion.h"
+#include "allocation/loading/model_loading.h"
 #include "allocation/reports/report_output.h"
 #include "allocation/reports/report_table.h"
 #include "allocation/run/run_file.h"

@@ -10,7 +10,7 @@
 
 #include <string_view>
 
-#include "allocation/run/engine.h"
+#include "allocation/state/engine.h"
 
 namespace korav {
 

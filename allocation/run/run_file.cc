@@ -1,7 +1,7 @@
 #include "allocation/run/run_file.h"
 
-#include "allocation/model/model_completion.h"
-#include "allocation/model/model_loading.h"
+#include "allocation/loading/model_completion.h"
+#include "allocation/loading/model_loading.h"
 #include "allocation/run/run_driver.h"
 #include "common/numbers.h"
 #include "common/paths.h"

@@ -10,7 +10,7 @@
 #ifndef KORAV_ALLOCATION_TRANSACTIONS_TRANSACTION_PHASE_H_
 #define KORAV_ALLOCATION_TRANSACTIONS_TRANSACTION_PHASE_H_
 
-#include "allocation/run/engine.h"
+#include "allocation/state/engine.h"
 
 namespace korav {
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "allocation/model/selection_resolution.h"
+#include "allocation/loading/selection_resolution.h"
 #include "allocation/transactions/transaction_phase.h"
 #include "common/numbers.h"
 

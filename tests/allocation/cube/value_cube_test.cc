@@ -8,11 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include "allocation/log/job_log.h"
+#include "allocation/log/run_host.h"
 #include "allocation/model/hierarchy.h"
-#include "allocation/run/job_log.h"
-#include "allocation/run/run_host.h"
 #include "common/numbers.h"
-#include "tests/allocation/run/test_support.h"
+#include "tests/allocation/test_support.h"
 
 namespace korav {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "allocation/model/model_completion.h"
+#include "allocation/loading/model_completion.h"
 #include "allocation/reports/report_table.h"
-#include "tests/allocation/model/model_fixture.h"
+#include "tests/allocation/loading/model_fixture.h"
 
 namespace korav {
 namespace {

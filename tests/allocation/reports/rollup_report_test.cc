@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "allocation/model/model_completion.h"
+#include "allocation/loading/model_completion.h"
 #include "allocation/reports/report_table.h"
-#include "tests/allocation/model/model_fixture.h"
+#include "tests/allocation/loading/model_fixture.h"
 
 namespace korav {
 namespace {

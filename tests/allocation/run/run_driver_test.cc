@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "test_support.h"
+#include "tests/allocation/test_support.h"
 
 namespace korav {
 namespace {

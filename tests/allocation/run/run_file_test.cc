@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "test_support.h"
+#include "tests/allocation/test_support.h"
 
 namespace korav {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "allocation/model/model_completion.h"
+#include "allocation/loading/model_completion.h"
 #include "allocation/reports/report_table.h"
 #include "allocation/transactions/transaction_phase.h"
-#include "tests/allocation/model/model_fixture.h"
+#include "tests/allocation/loading/model_fixture.h"
 
 namespace korav {
 namespace {

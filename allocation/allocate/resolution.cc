@@ -1,0 +1,94 @@
+#include "allocation/allocate/resolution.h"
+
+#include <string>
+
+#include "common/numbers.h"
+
+namespace korav {
+
+bool ResolveInputMeasures(Engine& engine) {
+  ModelTables& model = engine.model;
+  bool progress = false;
+  for (int32_t row = 1; row <= model.input_measures.count(); ++row) {
+    TmyIM& measure = model.input_measures[row];
+    if (measure.Resolved) continue;
+    measure.Resolved = true;
+    double sum = 0;
+    for (const int32_t selection : measure.Selections) {
+      TmySEL& rows = model.selections[selection];
+      if (rows.Code2Row == 0 || !model.pools[rows.Code2Row].Resolved) {
+        measure.Resolved = false;
+        break;
+      }
+      rows.Value = model.pools[rows.Code2Row].Value;
+      sum += rows.Value;
+    }
+    // An unresolved measure keeps the partial figure, which the measures
+    // report shows.
+    measure.Measure = sum / measure.Divisor;
+    if (!measure.Resolved) continue;
+    progress = true;
+    engine.LogLine("tIM Resolved Measure IM=" + measure.Code);
+    sum = 0;
+    for (const int32_t selection : measure.Selections) {
+      TmySEL& rows = model.selections[selection];
+      rows.Value = engine.cube.vcSumSelected(model, rows.Code2Row, rows);
+      sum += rows.Value;
+    }
+    measure.Measure = sum / measure.Divisor;
+  }
+  return progress;
+}
+
+bool ResolveAllocationBases(Engine& engine) {
+  ModelTables& model = engine.model;
+  bool progress = false;
+  for (int32_t row = 1; row <= model.bases.count(); ++row) {
+    TmyAB& base = model.bases[row];
+    if (base.Resolved) continue;
+    base.Resolved = true;
+    base.TotalMeasure = 0;
+    base.TotalUnitBudget = 0;
+    for (const int32_t index : base.Lines) {
+      TmyABL& line = model.base_lines[index];
+      if (line.MeasureType == 'I') {
+        line.Value = line.InputMeasure > 0 ? model.input_measures[line.InputMeasure].Measure : 0;
+      } else if (line.MeasureType == 'N') {
+        line.Value = line.NamedMeasure > 0 ? model.named_measures[line.NamedMeasure].Measure : 0;
+      }
+      base.TotalMeasure += line.Value;
+      base.TotalUnitBudget += line.UnitBudget;
+      if (line.MeasureType == 'I' && line.InputMeasure > 0 &&
+          !model.input_measures[line.InputMeasure].Resolved) {
+        base.Resolved = false;
+        break;
+      }
+    }
+    if (!base.Resolved) continue;
+    progress = true;
+    engine.LogLine("tAB Resolved Measure AB=" + base.Code);
+  }
+  return progress;
+}
+
+bool ResolveCostPools(Engine& engine) {
+  ModelTables& model = engine.model;
+  bool progress = false;
+  for (int32_t row = 1; row <= model.pools.count(); ++row) {
+    TmyCP& pool = model.pools[row];
+    if (pool.Resolved) continue;
+    pool.Resolved = true;
+    for (const PoolInput& input : pool.Inputs) {
+      if (!model.pools[input.Source].Allocated) {
+        pool.Resolved = false;
+        break;
+      }
+    }
+    if (!pool.Resolved) continue;
+    progress = true;
+    engine.LogLine("tCP Resolved Cost    CP=" + pool.Code + " (" + FormatFixed2(pool.Value) + ")");
+  }
+  return progress;
+}
+
+}  // namespace korav

@@ -1,0 +1,34 @@
+// The cost pool copy ("CPY" records, report 0): one pool's value and value
+// cube entries added to a pool of a report stage, under that pool's mapping.
+// A pool that takes part in the allocation is never a copy target, so a
+// copy cannot change the model's results.
+#include <string>
+
+#include "allocation/loading/model_completion.h"
+
+namespace korav {
+namespace {
+constexpr int32_t kReportStageType = 4;
+}
+
+void CopyCostPool(Engine& engine) {
+  const std::string from(engine.csv[2]);
+  const std::string to(engine.csv[3]);
+  engine.LogLine("iCPY; CP " + from + " to CP " + to);
+  ModelTables& model = engine.model;
+  const int32_t source = model.pools.CodeIndex.Find(from);
+  const int32_t target = model.pools.CodeIndex.Find(to);
+  if (source < 0) engine.LogLine("e127 CPY; CPCode From not found; CP=" + from);
+  if (target < 0) engine.LogLine("e128 CPY; CPCode To not found; CP=" + to);
+  if (source < 0 || target < 0) return;
+  TmyCP& copy = model.pools[target];
+  if (copy.STGType < kReportStageType) {
+    engine.LogLine("e129 CPY; CPCode To; is part of model; copy skipped CP=" + to);
+    return;
+  }
+  copy.Value += model.pools[source].Value;
+  engine.cube.vcTransfer(model, engine.options.confidence_dimension, source, target, 0, 0, 1.0,
+                         copy.DimCopyRow);
+}
+
+}  // namespace korav

@@ -1,0 +1,56 @@
+#include "allocation/log/job_log.h"
+
+#include <cctype>
+
+namespace korav {
+
+void JobLog::Open(const std::string& directory, std::string_view suffix) {
+  trace_.Create(directory + ".JobandTrace" + std::string(suffix) + ".csv", host_);
+  job_.Create(directory + ".Job" + std::string(suffix) + ".csv", host_);
+}
+
+void JobLog::Close() {
+  trace_.Close();
+  job_.Close();
+}
+
+// The line is: prefix, blank, the text with its letter blanked, blank, suffix.
+// The prefix is the time of day for letters that are their own upper case
+// (upper-case letters, digits, signs), "  >>>>,," for errors, else 7 blanks.
+const std::string& JobLog::FormatLine(std::string_view text, std::string_view data_line,
+                                      int32_t record_number) {
+  const char letter = text.empty() ? ' ' : text.front();
+  const bool is_error = letter == 'e' || letter == 'E';
+  line_.clear();
+  if (is_error) {
+    line_ = "  >>>>,,";
+  } else if (std::toupper(static_cast<unsigned char>(letter)) == letter) {
+    line_ = host_.TimeOfDay();
+  } else {
+    line_.assign(7, ' ');
+  }
+  line_ += "  ";
+  if (!text.empty()) line_.append(text.substr(1));
+  line_ += ' ';
+  if (letter == 'M' || letter == 'm') {
+    const int64_t memory = host_.HeapBytes();
+    line_ += "- Memory " + std::to_string(memory) + " Chg " + std::to_string(memory - last_memory_);
+    last_memory_ = memory;
+  } else if (is_error && !data_line.empty()) {
+    line_ += "recnr(" + std::to_string(record_number) + "),";
+    line_.append(data_line);
+  }
+  return line_;
+}
+
+void JobLog::Write(std::string_view text, std::string_view data_line, int32_t record_number) {
+  const char letter = text.empty() ? ' ' : text.front();
+  const std::string& line = FormatLine(text, data_line, record_number);
+  if (letter == 'e' || letter == 'E' || letter == 'f' || letter == 'F') ++errors_;
+  if (letter == 'w' || letter == 'W') ++warnings_;
+  trace_.WriteLine(line);
+  if (letter != 't' && letter != 'T') job_.WriteLine(line);
+  if (letter == 'M' || letter == 'm') host_.Progress(text.substr(1));
+}
+
+}  // namespace korav

@@ -1,0 +1,66 @@
+// The job-and-trace log: the one place where a run reports what it did.
+//
+// Every line's first character is its class letter. The trace log
+// (".JobandTrace<suffix>.csv") receives every line; the job log
+// (".Job<suffix>.csv") every line but traces (class "t" or "T"). Lines of
+// class e/E/f/F count as errors, w/W as warnings; the counts last for the
+// whole program, across runs and reports.
+#ifndef KORAV_ALLOCATION_LOG_JOB_LOG_H_
+#define KORAV_ALLOCATION_LOG_JOB_LOG_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "allocation/log/output_file.h"
+#include "allocation/log/run_host.h"
+
+namespace korav {
+
+class JobLog {
+ public:
+  explicit JobLog(RunHost& host) : host_(host) {}
+
+  // Creates both log files in `directory` (which ends in "/"), replacing
+  // older ones; see OutputFile::Create for a file that cannot be created.
+  void Open(const std::string& directory, std::string_view suffix);
+  // Closes both files; the counts stay.
+  void Close();
+  bool IsOpen() const { return trace_.IsOpen(); }
+
+  // Writes one line for `text`, whose first character is its class letter
+  // and which must not be empty. `data_line` and `record_number` describe the
+  // record being read; an error line names them when `data_line` is not
+  // empty. Lines are counted even while the files are closed, but written
+  // only while they are open.
+  void Write(std::string_view text, std::string_view data_line, int32_t record_number);
+
+  // The line Write() stores for `text`, without its line end. Updates the
+  // memory figure of class-M lines but neither counts nor writes.
+  const std::string& FormatLine(std::string_view text, std::string_view data_line,
+                                int32_t record_number);
+
+  // Writes `line` as it stands, without class letter, time stamp or count,
+  // to one of the two files: the value cube's statistics and internal error
+  // lines are written so.
+  enum class File { kTrace, kJob };
+  void WriteDirect(File file, std::string_view line) {
+    (file == File::kTrace ? trace_ : job_).WriteLine(line);
+  }
+
+  int32_t errors() const { return errors_; }
+  int32_t warnings() const { return warnings_; }
+
+ private:
+  RunHost& host_;
+  OutputFile trace_;
+  OutputFile job_;
+  int32_t errors_ = 0;
+  int32_t warnings_ = 0;
+  int64_t last_memory_ = 0;
+  std::string line_;  // reused for every line
+};
+
+}  // namespace korav
+
+#endif  // KORAV_ALLOCATION_LOG_JOB_LOG_H_

@@ -1,0 +1,45 @@
+// What a run needs from the program around it: an answer when an output file
+// cannot be created, the clock and the heap figure, and someone to tell of the
+// run's progress. The window and the command line each provide one; tests
+// provide a fixed clock.
+#ifndef KORAV_ALLOCATION_LOG_RUN_HOST_H_
+#define KORAV_ALLOCATION_LOG_RUN_HOST_H_
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace korav {
+
+class RunHost {
+ public:
+  virtual ~RunHost() = default;
+
+  // An output file cannot be created, as a rule because another program holds
+  // it open; `message` says so and names the file. Returns true to try again,
+  // false to give up, which ends the run with RunAborted.
+  virtual bool RetryOutputFile(const std::string& message) = 0;
+
+  // The texts of log time stamps and the heap figure of milestone lines.
+  virtual std::string TimeOfDay();
+  virtual std::string DateTime();
+  virtual int64_t HeapBytes();
+
+  // Told of each milestone line as it is logged ("Start Read Pass 1",
+  // "Count 200000", ...), without its class letter. The run stays on the
+  // caller's thread, so a window repaints from here; the default ignores it.
+  virtual void Progress(std::string_view /*milestone*/) {}
+};
+
+// Thrown when the program itself cannot go on: a start file, run file, output
+// or input directory that is missing, a run file without "$ODIR", or an
+// output file that cannot be created. The message is the text the user sees.
+class RunAborted : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace korav
+
+#endif  // KORAV_ALLOCATION_LOG_RUN_HOST_H_

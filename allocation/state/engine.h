@@ -1,0 +1,107 @@
+// The one object that owns a program run's state: the paths of the run, the
+// run driver's state, the pass-1 counts, the log, the field tables and the
+// data file being read, the options, the model tables and the value cube. Every part of the engine
+// takes it by reference.
+#ifndef KORAV_ALLOCATION_STATE_ENGINE_H_
+#define KORAV_ALLOCATION_STATE_ENGINE_H_
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "allocation/cube/value_cube.h"
+#include "allocation/log/job_log.h"
+#include "allocation/log/output_file.h"
+#include "allocation/log/run_host.h"
+#include "allocation/model/model_tables.h"
+#include "allocation/model/record_kind.h"
+#include "allocation/state/where_used_lists.h"
+#include "common/field_table.h"
+#include "common/line_reader.h"
+
+namespace korav {
+
+// Where a run finds and puts its files. Directories end in "/" once set.
+struct RunPaths {
+  std::string program_path;       // the executable, for the log's "i,Program," line
+  std::string program_directory;  // where "Start.txt" and the help pages lie
+  std::string user_name;          // replaces "$USERNAME" in paths
+  std::string run_file;
+  std::string output_directory;
+  std::string input_directory;  // empty until an "$IDIR" record is read
+};
+
+// The run driver's own state, reset at the start of each run.
+struct RunState {
+  int current_kind = kUnknownRecord;
+  int previous_kind = kUnknownRecord;
+  bool report_output_open = false;
+  bool model_completed = false;
+  bool where_used_built = false;  // built once per program run, kept across runs
+  // The record being processed, empty between files, and its 1-based number
+  // within its file (pass 1 leaves it 0).
+  std::string data_line;
+  int32_t record_number = 0;
+  // The dimension (1..8) whose file is being read; 0 in other files.
+  int32_t current_dimension = 0;
+  int32_t progress_interval = 100000;
+};
+
+// What pass 1 counted, from which every model table is sized once.
+struct PassCounts {
+  std::array<int32_t, kRecordKindSlots> records_of_kind{};
+  std::array<int32_t, 9> dimension_values{};  // 1..8, from dimension files
+  // "CP" records whose column 5 begins with ">" each add one generated
+  // direct base with one line.
+  int32_t generated_direct_bases = 0;
+  int32_t data_file_records = 0;
+  int32_t run_file_records = 0;
+  // The code of the last "STG" record of type "1", which the generated
+  // not-selected group takes; empty when there is none.
+  std::string default_stage_code;
+};
+
+// The stage, group and pool ranges of the report being written.
+struct ReportRange {
+  std::string from = " ";
+  std::string to = "z";
+};
+struct ReportRanges {
+  ReportRange stage;
+  ReportRange group;
+  ReportRange pool;
+};
+
+struct Engine {
+  Engine(RunHost& run_host, RunPaths run_paths)
+      : host(run_host), paths(std::move(run_paths)), log(run_host) {}
+
+  // Writes one log line naming the current record (see JobLog::Write).
+  void LogLine(std::string_view text) { log.Write(text, state.data_line, state.record_number); }
+
+  RunHost& host;
+  RunPaths paths;
+  RunState state;
+  PassCounts counts;
+  JobLog log;
+  FieldTable csv{kAllocationCsvSlots};
+  FieldTable slash{kAllocationSlashSlots};
+  LineReader data_file;  // the model, dimension or transaction file being read
+  RunOptions options;
+  ModelTables model;
+  ValueCube cube;
+  // Transaction lines read since the program started, over all runs.
+  int32_t transaction_count = 0;
+  // The one output file of the report phase; the transaction dump uses it
+  // before the reports do.
+  OutputFile report_output;
+  std::string dump_line;  // reused for every dump line
+  ReportRanges report_ranges;
+  WhereUsedLists where_used;
+};
+
+}  // namespace korav
+
+#endif  // KORAV_ALLOCATION_STATE_ENGINE_H_

@@ -1,0 +1,89 @@
+#include "allocation/log/job_log.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/allocation/test_support.h"
+
+namespace korav {
+namespace {
+
+class JobLogTest : public ::testing::Test {
+ protected:
+  std::string Format(std::string_view text, std::string_view data_line = "", int32_t record = 0) {
+    return log_.FormatLine(text, data_line, record);
+  }
+
+  FixedHost host_;
+  JobLog log_{host_};
+};
+
+TEST_F(JobLogTest, PrefixFollowsTheClassLetter) {
+  EXPECT_EQ(Format("iNr of Errors 3"), "         Nr of Errors 3 ");
+  EXPECT_EQ(Format("IProgram End x"), "10:11:12  Program End x ");
+  EXPECT_EQ(Format("w  ***** Requested No run"), "           ***** Requested No run ");
+  EXPECT_EQ(Format("t trace"), "          trace ");
+  // Digits and signs are their own upper case, so they take the time.
+  EXPECT_EQ(Format("5x"), "10:11:12  x ");
+}
+
+TEST_F(JobLogTest, ErrorsNameTheCurrentRecord) {
+  EXPECT_EQ(Format("e001 File does not exist; File=/m/a.csv"),
+            "  >>>>,,  001 File does not exist; File=/m/a.csv ");
+  EXPECT_EQ(Format("e126 Unknown File Record Type=XX", "XX,1,2", 7),
+            "  >>>>,,  126 Unknown File Record Type=XX recnr(7),XX,1,2");
+  EXPECT_EQ(Format("E9 upper", "L", 0), "  >>>>,,  9 upper recnr(0),L");
+  // Other classes never show the record.
+  EXPECT_EQ(Format("iinfo", "L", 3), "         info ");
+}
+
+TEST_F(JobLogTest, MilestonesShowTheHeapAndItsChange) {
+  host_.heap = 1000;
+  EXPECT_EQ(Format("MStart Read Pass 1"), "10:11:12  Start Read Pass 1 - Memory 1000 Chg 1000");
+  host_.heap = 400;
+  // A lower-case m has no time stamp but still shows the heap.
+  EXPECT_EQ(Format("mlow"), "         low - Memory 400 Chg -600");
+}
+
+TEST_F(JobLogTest, CountsAndWhichFileEachClassReaches) {
+  ModelFolder folder;
+  log_.Open(folder.dir(), "REP");
+  for (const char* text :
+       {"e1 a", "E2 b", "f3 c", "F4 d", "w5 e", "W6 f", "t7 g", "T8 h", "i9 i"}) {
+    log_.Write(text, "", 0);
+  }
+  log_.Close();
+  EXPECT_EQ(log_.errors(), 4);
+  EXPECT_EQ(log_.warnings(), 2);
+  const auto trace = folder.Lines(".JobandTraceREP.csv");
+  const auto job = folder.Lines(".JobREP.csv");
+  EXPECT_EQ(trace.size(), 9u);
+  ASSERT_EQ(job.size(), 7u);
+  EXPECT_EQ(trace[6], "         7 g ");
+  EXPECT_EQ(job[6], "         9 i ");
+  EXPECT_EQ(folder.Read(".JobREP.csv").substr(0, 47),
+            "  >>>>,,  1 a \r\n  >>>>,,  2 b \r\n         3 c \r\n");
+}
+
+TEST_F(JobLogTest, OnlyMilestonesAreReportedAsProgress) {
+  for (const char* text : {"MStart Read Pass 1", "iinfo", "e1 a", "mCount 5", "Ttrace"}) {
+    log_.Write(text, "", 0);
+  }
+  EXPECT_EQ(host_.progress, (std::vector<std::string>{"Start Read Pass 1", "Count 5"}));
+}
+
+TEST_F(JobLogTest, AFileThatCannotBeCreatedIsRetriedThenGivenUp) {
+  ModelFolder folder;
+  host_.retries_left = 2;
+  const std::string missing = folder.dir() + "no/such/";
+  try {
+    log_.Open(missing, "");
+    FAIL() << "expected RunAborted";
+  } catch (const RunAborted& aborted) {
+    EXPECT_EQ(std::string(aborted.what()),
+              "Output File " + missing + ".JobandTrace.csv is open, please close");
+  }
+  EXPECT_EQ(host_.retry_messages.size(), 3u);
+}
+
+}  // namespace
+}  // namespace korav
