@@ -339,6 +339,9 @@ void EditorWindow::HelpButtonClick() {
 }
 
 void EditorWindow::OpenRunFile(const std::string& run_file) {
+  // Opening another model replaces the one in memory: changes not yet saved
+  // are offered for saving first, as on exit.
+  if (!MayClose()) return;
   paths_.run_file = run_file;
   paths_.data_folder = WithTrailingSeparator(DirectoryOf(run_file));
   if (paths_.data_folder.empty()) paths_.data_folder = "./";

@@ -64,7 +64,9 @@ class EditorWindow : public QMainWindow {
   void FindNextClick();
   void GridDoubleClick();
   void HelpButtonClick();
-  // "&Open Run File" with the file chosen: the model of its folder.
+  // "&Open Run File" with the file chosen: the model of its folder. With
+  // changes not yet saved it first asks the exit question; Cancel keeps the
+  // model open.
   void OpenRunFile(const std::string& run_file);
   void SaveClick();
   // "Save &As" with the folder chosen.
@@ -94,6 +96,8 @@ class EditorWindow : public QMainWindow {
   void ShowButtons();
   void ReadGridState();
   bool SaveFiles();
+  // Whether the model in memory may be given up: true without changes, else
+  // as the answer to "Files Changed, Save and Exit?" says (Yes saves first).
   bool MayClose();
   // True once a model is open and a tab is shown.
   bool Ready() const;

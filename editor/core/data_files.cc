@@ -61,6 +61,16 @@ void AppendValue(std::string& text, const std::string& value) {
 
 }  // namespace
 
+std::string UnwritableReason(std::string_view value) {
+  if (value.find_first_of("\r\n") != std::string_view::npos) return "must not hold a line end";
+  if (!value.empty() && value.front() == '"') return "must not begin with a double quote";
+  if (value.find('"') != std::string_view::npos && value.find(',') != std::string_view::npos) {
+    return "must not hold both a double quote and a comma";
+  }
+  if (!value.empty() && value.back() == ' ') return "must not end in a blank";
+  return {};
+}
+
 void LoadKORAVEData(EditorModel& model, EditorHost& host) {
   int32_t lines = 0;
   for (int32_t f = 1; f <= model.MaxFileNr(); ++f) {

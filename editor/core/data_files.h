@@ -9,6 +9,7 @@
 #define KORAV_EDITOR_CORE_DATA_FILES_H_
 
 #include <string>
+#include <string_view>
 
 #include "editor/core/editor_host.h"
 #include "editor/core/editor_model.h"
@@ -28,6 +29,16 @@ void SaveDataFiles(const EditorModel& model);
 
 // The text of one data file as SaveDataFiles writes it.
 std::string DataFileText(const EditorModel& model, int32_t fileNr);
+
+// Why `value` cannot be written into a data file so that it reads back the
+// same ("must not ..."), or empty when it can. A value holding a comma is
+// written between double quotes, and the splitter knows no escape for a
+// double quote: a quoted value ends at its first double quote, and an
+// unquoted one that begins with a double quote is read as quoted. A value
+// may therefore not begin with a double quote, nor hold both a double quote
+// and a comma; nor may it hold a line end, or end in a blank (which the
+// splitter removes).
+std::string UnwritableReason(std::string_view value);
 
 // The message shown after a successful save.
 inline constexpr const char* kAllFilesWritten = "All Files written";

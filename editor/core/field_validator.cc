@@ -1,6 +1,7 @@
 #include "editor/core/field_validator.h"
 
 #include "common/numbers.h"
+#include "editor/core/data_files.h"
 #include "editor/core/text_format.h"
 
 namespace korav {
@@ -117,6 +118,13 @@ void FieldValidator::ValidateField(int32_t fileNr, int32_t fieldNr, std::string&
   }
   message = CheckTransformation(flags[2], field.Name, value, description);
   if (!message.empty()) return;
+  // A value that saving could not write back as it is is refused here, where
+  // the user still sees what was typed.
+  const std::string unwritable = UnwritableReason(value);
+  if (!unwritable.empty()) {
+    message = "Error, " + field.Name + " " + unwritable;
+    return;
+  }
 
   std::string lookup = value;
   if (field.Special() == '>' && !value.empty() && value.front() == '>') {

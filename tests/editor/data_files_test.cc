@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <utility>
 
 #include "editor/core/key_lists.h"
 #include "editor_test_support.h"
@@ -55,6 +56,45 @@ TEST(DataFilesTest, SavingWritesKeyOrderQuotesCommasAndSkipsDependentsWithoutRec
   EXPECT_EQ(folder.Read("OO.csv"), "");
   EXPECT_EQ(folder.Read("DIMT.csv"), "");  // depends on no file, so written though empty
   EXPECT_EQ(folder.Names().size(), 6u);    // parms.csv and five data files: no leftovers
+}
+
+TEST(DataFilesTest, ValuesSavedReadBackUnchangedAndTheOthersAreRefused) {
+  const std::pair<std::string, std::string> values[] = {
+      {"a,b", ""},
+      {"say \"hi\"", ""},
+      {"end\"", ""},
+      {" lead", ""},
+      {",", ""},
+      {"", ""},
+      {"a\"b,c", "must not hold both a double quote and a comma"},
+      {"x,\"", "must not hold both a double quote and a comma"},
+      {"\"quoted\"", "must not begin with a double quote"},
+      {"\"", "must not begin with a double quote"},
+      {"two\nlines", "must not hold a line end"},
+      {"cr\rhere", "must not hold a line end"},
+      {"trailing ", "must not end in a blank"},
+  };
+  EditorFolder folder;
+  EditorModel model;
+  folder.Open(model, kParms);
+  Values saved;
+  for (const auto& [value, reason] : values) {
+    EXPECT_EQ(UnwritableReason(value), reason) << value;
+    if (!reason.empty()) continue;
+    TmyDataRec record;
+    record.FileNr = 4;
+    record.Values = {"", "K" + std::to_string(saved.size()), value};
+    model.records.push_back(record);
+    saved.push_back(value);
+  }
+  BuildKeyLists(model);
+  SaveDataFiles(model);
+  EditorModel reread;
+  folder.Open(reread, kParms);
+  ASSERT_EQ(reread.files[4].RecCount, static_cast<int32_t>(saved.size()));
+  for (size_t i = 0; i < saved.size(); ++i) {
+    EXPECT_EQ(reread.RecordAt(reread.files[4], static_cast<int32_t>(i) + 1).Value(2), saved[i]);
+  }
 }
 
 TEST(DataFilesTest, AFailedSaveLeavesTheOldFileWhole) {

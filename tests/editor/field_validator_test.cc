@@ -56,6 +56,14 @@ TEST_F(FieldValidatorTest, MandatoryAndTransformations) {
   EXPECT_EQ(value_, "ABC");
 }
 
+TEST_F(FieldValidatorTest, ValuesSavingCannotWriteBackAreRefusedNamingTheField) {
+  EXPECT_EQ(Validate(5, "a\"b,c"), "Error, Upper must not hold both a double quote and a comma");
+  EXPECT_EQ(Validate(5, " \"x "), "Error, Upper must not begin with a double quote");
+  EXPECT_EQ(value_, "\"X");
+  EXPECT_EQ(Validate(5, "a\"b"), "");
+  EXPECT_EQ(Validate(5, "a,b"), "");
+}
+
 TEST_F(FieldValidatorTest, LookupsWithDirectPoolsStarsAndPlaceholders) {
   EXPECT_EQ(Validate(6, "ABC"), "");
   EXPECT_EQ(description_, "Base abc");

@@ -60,6 +60,7 @@ class EditorWindowTest : public QObject {
   void deletingTheOnlyMasterRecordRemovesItsDependentTab();
   void findsOnBothColumns();
   void exitWithChangesAsksTheQuestion();
+  void openingAnotherModelWithChangesAsksTheQuestion();
   void saveWritesTheFiles();
   void menusAndTheEditorTopics();
 
@@ -396,6 +397,36 @@ void EditorWindowTest::exitWithChangesAsksTheQuestion() {
   window_->ExitClick();
   QVERIFY(!window_->isVisible());
   QVERIFY(ReadFile(model_ / "CP.csv").find("A.BAKE") != std::string::npos);
+}
+
+void EditorWindowTest::openingAnotherModelWithChangesAsksTheQuestion() {
+  const fs::path other = fs::path(dir_->path().toStdString()) / "other";
+  fs::create_directories(other);
+  fs::copy_file(model_ / "run.csv", other / "run.csv");
+  std::ofstream(other / "CP.csv") << "CP,X.ONE,Only pool,PRD\r\n";
+  Open(ShippedParameters());
+  ShowTab("Cost Pools");
+  SelectRow(1);  // A.BAKE
+  boxes_.yes = true;
+  window_->DeleteClick();
+  boxes_.shown.clear();
+  const QString first_caption = window_->windowTitle();
+
+  boxes_.answer = MessageBoxes::Answer::kCancel;
+  window_->OpenRunFile((other / "run.csv").string());
+  QCOMPARE(window_->windowTitle(), first_caption);
+  QVERIFY(window_->document().DataChanged());
+
+  boxes_.answer = MessageBoxes::Answer::kYes;
+  window_->OpenRunFile((other / "run.csv").string());
+  QCOMPARE(boxes_.shown, (std::vector<std::string>{"yes/no/cancel: Files Changed, Save and Exit?",
+                                                   "yes/no/cancel: Files Changed, Save and Exit?",
+                                                   "information: All Files written"}));
+  QCOMPARE(window_->windowTitle(),
+           QString::fromStdString("KORAVE - KORAV Edit - " + other.string() + "/"));
+  QVERIFY(!window_->document().DataChanged());
+  QVERIFY(ReadFile(model_ / "CP.csv").find("A.BAKE") == std::string::npos);
+  QCOMPARE(window_->model().files[26].RecCount, 1);
 }
 
 void EditorWindowTest::saveWritesTheFiles() {
