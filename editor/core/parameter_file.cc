@@ -115,6 +115,16 @@ void AddCatalogueRecord(EditorModel& model, int32_t fileNr) {
   ++model.files[kCatalogueFileNr].RecCount;
 }
 
+// A record line "1000 + f,..." of internal file f. Its values start after the
+// number, as the lines of a data file start after their record code, unless f
+// names a record code of its own without the "I" flag: then, as in a data
+// file of such a definition, they start at column 1.
+void AddInternalRecord(EditorModel& model, int32_t fileNr) {
+  const TmyParmRec& file = model.files[static_cast<size_t>(fileNr)];
+  const bool after_number = file.LinesCarryRecordCode() || file.RecordCode.empty();
+  AddRecordFromLine(model, fileNr, after_number ? 2 : 1);
+}
+
 void FillFromParameterLines(EditorModel& model, LineReader& reader, bool catalogue_wanted) {
   std::string_view line;
   while (reader.Next(line)) {
@@ -127,7 +137,7 @@ void FillFromParameterLines(EditorModel& model, LineReader& reader, bool catalog
         AddCatalogueRecord(model, v);
       }
     } else if (v - kInternalRecordBase <= model.MaxFileNr()) {
-      AddRecordFromLine(model, v - kInternalRecordBase, 2);
+      AddInternalRecord(model, v - kInternalRecordBase);
     }
   }
 }

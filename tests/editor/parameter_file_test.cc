@@ -83,6 +83,19 @@ TEST(ParameterFileTest, InternalRecordLinesAndIgnoredLines) {
   EXPECT_EQ(ValuesOf(model.RecordAt(model.files[3], 2)), (Values{"B", "Bee"}));
 }
 
+TEST(ParameterFileTest, InternalRecordsStartAtColumnOneOnlyForARecordCodeWithoutTheFlag) {
+  EditorFolder folder;
+  EditorModel model;
+  folder.Open(model,
+              "3,,Plain,,,0,,,f/Code/SM,f/Description/MO\n"
+              "4,,Flagged,,/I/XX,0,,,f/Code/SM,f/Description/MO\n"
+              "5,,Coded,,//XX,0,,,f/Code/SM,f/Description/MO\n"
+              "1003,A,Ay\n1004,B,Bee\n1005,C,Cee\n");
+  EXPECT_EQ(ValuesOf(model.RecordAt(model.files[3], 1)), (Values{"A", "Ay"}));
+  EXPECT_EQ(ValuesOf(model.RecordAt(model.files[4], 1)), (Values{"B", "Bee"}));
+  EXPECT_EQ(ValuesOf(model.RecordAt(model.files[5], 1)), (Values{"1005", "C"}));
+}
+
 TEST(ParameterFileTest, OnlyLaterLinesMarkAFileReferencedByFile) {
   EditorFolder folder;
   EditorModel model;
