@@ -22,7 +22,6 @@
 #include "common/window/window_text.h"
 #include "editor/app/search_boxes.h"
 #include "editor/core/checks.h"
-#include "editor/core/field_validator.h"
 #include "editor/core/process_open.h"
 #include "editor/core/select_dialog.h"
 
@@ -52,7 +51,7 @@ EditorWindow::EditorWindow(EditorPaths paths, MessageBoxes& boxes)
       help_(HelpDirectory(paths_.program_folder)),
       about_box_(new AboutBox(AboutTextFor("KORAVE - KORAV Edit", ProgramPath()), this)),
       select_dialog_(new SelectDialogWindow(model_, this)),
-      record_dialog_(new RecordDialogWindow(model_, *select_dialog_, help_, this)) {
+      record_dialog_(new RecordDialogWindow(model_, validator_, *select_dialog_, help_, this)) {
   setWindowTitle("KORAVE - KORAV Edit");
   BuildMenus();
   auto* central = new QWidget;
@@ -406,8 +405,7 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
 void EditorWindow::CheckDataClick() {
   if (document_ == nullptr) return;
   try {
-    FieldValidator validator(model_);
-    boxes_.Information(CheckData(model_, validator, host_).Summary);
+    boxes_.Information(CheckData(model_, validator_, host_).Summary);
   } catch (const EditorFailure& failure) {
     boxes_.Error(failure.what());
   }

@@ -20,6 +20,7 @@
 #include "editor/app/select_dialog_window.h"
 #include "editor/core/editor_document.h"
 #include "editor/core/editor_host.h"
+#include "editor/core/field_validator.h"
 #include "editor/core/start_up.h"
 
 class QLabel;
@@ -106,6 +107,9 @@ class EditorWindow : public QMainWindow {
   MessageBoxes& boxes_;
   WindowEditorHost host_;
   EditorModel model_;
+  // The one validator of the session: the record dialog and Check Data share
+  // its context.
+  FieldValidator validator_{model_};
   std::unique_ptr<EditorDocument> document_;
   HelpLauncher help_;
   AboutBox* about_box_;

@@ -40,9 +40,10 @@ QModelIndex RecordDialogGrid::moveCursor(CursorAction action, Qt::KeyboardModifi
   return model()->index(core_.NextRow(row) - 1, kValue);
 }
 
-RecordDialogWindow::RecordDialogWindow(EditorModel& model, SelectDialogWindow& select,
-                                       HelpLauncher& help, QWidget* parent)
-    : QDialog(parent), core_(model), select_(select), help_(help) {
+RecordDialogWindow::RecordDialogWindow(EditorModel& model, FieldValidator& validator,
+                                       SelectDialogWindow& select, HelpLauncher& help,
+                                       QWidget* parent)
+    : QDialog(parent), core_(model, validator), select_(select), help_(help) {
   setObjectName("RecordDialog");
   auto* layout = new QVBoxLayout(this);
   title_line_ = new QLabel;

@@ -34,8 +34,8 @@ class RecordDialogGrid : public QTableWidget {
 
 class RecordDialogWindow : public QDialog {
  public:
-  RecordDialogWindow(EditorModel& model, SelectDialogWindow& select, HelpLauncher& help,
-                     QWidget* parent = nullptr);
+  RecordDialogWindow(EditorModel& model, FieldValidator& validator, SelectDialogWindow& select,
+                     HelpLauncher& help, QWidget* parent = nullptr);
 
   // Shows the dialog modally on file `fileNr` in `mode` (for C, M and Q on
   // record `recordNr`) and returns how it ended: kAdded or kModified after an

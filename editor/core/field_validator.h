@@ -5,6 +5,9 @@
 // fields carry cross-field rules (their "special" letter) that pass a value or
 // a lookup file on to the fields validated after them; that context lives in
 // the validator between calls and is reset only when a record dialog opens.
+// The editor keeps one validator for its whole session, shared by the record
+// dialog and Check Data, so a check goes on from the context the dialog or
+// the check before it left.
 // The rules name fixed file numbers of the model's parameter file; a number
 // the loaded file does not define simply finds nothing.
 #ifndef KORAV_EDITOR_CORE_FIELD_VALIDATOR_H_

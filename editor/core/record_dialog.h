@@ -4,8 +4,8 @@
 // The dialog holds what the window draws (each row's caption, value,
 // description, marker and ">>" lookup button, the title and message lines)
 // and follows the user's actions: typing a value, selecting a cell, asking
-// for a lookup and pressing OK. Every value passes through the field
-// validator, whose context is reset when the dialog opens. Nothing reaches
+// for a lookup and pressing OK. Every value passes through the editor's one
+// field validator, whose context is reset when the dialog opens. Nothing reaches
 // the record store until OK has validated every row; OK then stores the
 // record and says which one, for the editor document's follow-up steps.
 #ifndef KORAV_EDITOR_CORE_RECORD_DIALOG_H_
@@ -56,7 +56,9 @@ enum class OkResult {
 
 class RecordDialog {
  public:
-  explicit RecordDialog(EditorModel& model) : model_(model), validator_(model) {}
+  // `validator` is the editor's one validator, which the data check shares.
+  RecordDialog(EditorModel& model, FieldValidator& validator)
+      : model_(model), validator_(validator) {}
 
   // Opens on file `fileNr`; `recordNr` is the selected record in modes C, M
   // and Q and is not used in mode A.
@@ -112,7 +114,7 @@ class RecordDialog {
   bool IsDuplicateKey();
 
   EditorModel& model_;
-  FieldValidator validator_;
+  FieldValidator& validator_;
   DialogMode mode_ = DialogMode::kQuery;
   int32_t file_nr_ = 0;
   int32_t record_nr_ = 0;

@@ -38,7 +38,8 @@ class RecordDialogTest : public ::testing::Test {
 
   EditorFolder folder_;
   EditorModel model_;
-  RecordDialog dialog_{model_};
+  FieldValidator validator_{model_};
+  RecordDialog dialog_{model_, validator_};
 };
 
 TEST_F(RecordDialogTest, AddShowsMarkersAndHidesTrailingRowsNotInUse) {
@@ -212,7 +213,8 @@ TEST(RecordDialogUndefinedFileTest, OpensWithoutRows) {
   EditorFolder folder;
   EditorModel model;
   folder.Open(model, kParms);
-  RecordDialog dialog(model);
+  FieldValidator validator(model);
+  RecordDialog dialog(model, validator);
   dialog.Open(DialogMode::kAdd, 99, 0);
   EXPECT_EQ(dialog.RowCount(), 0);
   EXPECT_EQ(dialog.SelectedRow(), 0);

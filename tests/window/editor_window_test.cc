@@ -63,6 +63,7 @@ class EditorWindowTest : public QObject {
   void openingAnotherModelWithChangesAsksTheQuestion();
   void saveWritesTheFiles();
   void menusAndTheEditorTopics();
+  void checkDataGoesOnFromTheValidatorContextLeftBefore();
 
  private:
   void Open(const fs::path& parameter_file);
@@ -492,6 +493,33 @@ void EditorWindowTest::menusAndTheEditorTopics() {
   menus[2]->actions().at(1)->trigger();
   QVERIFY(window_->help().browser().toPlainText().contains("Help topic 1011 is missing"));
   QVERIFY(window_->about_box().Lines().contains("KORAVE - KORAV Edit"));
+}
+
+void EditorWindowTest::checkDataGoesOnFromTheValidatorContextLeftBefore() {
+  // Ref looks its value up in the file that the measure type validated last
+  // chose: N named measures (file 33), anything else no file.
+  const fs::path parameters = model_ / "parms.csv";
+  std::ofstream(parameters) << "2,Things,Things,ACDMQ,TH.csv/I/TH,0,,K/1/0,f/Code/CM,f/Ref/CO S\n"
+                               "3,Kinds,Kinds,ACDMQ,KI.csv/I/KI,0,,K/1/0,f/Type/CM w\n"
+                               "33,,Measures,,,0,,K/1/0,f/Code/SM,f/Description/MO\n"
+                               "1033,M1,Measure one\n";
+  std::ofstream(model_ / "TH.csv") << "TH,A,M1\nTH,B,X\n";
+  std::ofstream(model_ / "KI.csv") << "KI,N\n";
+  Open(parameters);
+  window_->CheckDataClick();  // fresh: no lookup for Ref; leaves the named measures chosen
+  window_->CheckDataClick();  // so B's Ref X is now looked up, and not found
+  ShowTab("Kinds");
+  WhenModal<RecordDialogWindow>([](RecordDialogWindow& dialog) {
+    Type(dialog, 1, "X");
+    dialog.grid().setCurrentCell(0, 1);  // validates the row: no lookup file any more
+    dialog.reject();
+  });
+  window_->RecordOperationClick(DialogMode::kAdd);
+  window_->CheckDataClick();
+  QCOMPARE(boxes_.shown,
+           (std::vector<std::string>{"information: No Errors",
+                                     "information: 1 Errors written to file KORAVECheckData.csv",
+                                     "information: No Errors"}));
 }
 
 }  // namespace korav
