@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -40,6 +41,20 @@ QModelIndex RecordDialogGrid::moveCursor(CursorAction action, Qt::KeyboardModifi
   return model()->index(core_.NextRow(row) - 1, kValue);
 }
 
+void RecordDialogGrid::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  const bool opens = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+  const int32_t row = currentRow() + 1;
+  if (opens && currentColumn() == kLookup && row >= 1 && row <= core_.RowCount() &&
+      core_.Row(row).lookup) {
+    // Taken here, Enter does not reach the dialog's default button.
+    event->accept();
+    open_lookup_(row);
+    return;
+  }
+  QTableWidget::keyPressEvent(event);
+}
+
 RecordDialogWindow::RecordDialogWindow(EditorModel& model, FieldValidator& validator,
                                        SelectDialogWindow& select, HelpLauncher& help,
                                        QWidget* parent)
@@ -54,7 +69,7 @@ RecordDialogWindow::RecordDialogWindow(EditorModel& model, FieldValidator& valid
   layout->addWidget(title_line_);
   layout->addWidget(message_line_);
 
-  grid_ = new RecordDialogGrid(core_);
+  grid_ = new RecordDialogGrid(core_, [this](int32_t row) { LookupClick(row); });
   grid_->setObjectName("Grid");
   grid_->setColumnCount(static_cast<int>(kColumnWidths.size()));
   grid_->setHorizontalHeaderLabels({"Value", "Description", "", ""});

@@ -9,6 +9,8 @@
 #include <QDialog>
 #include <QTableWidget>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "editor/core/record_dialog.h"
 
@@ -20,16 +22,21 @@ class HelpLauncher;
 class SelectDialogWindow;
 
 // The dialog's grid: TAB moves to the next row in use, wrapping, whether or
-// not a value is being edited.
+// not a value is being edited; Enter or Space on a ">>" cell opens its
+// lookup, so that the keyboard alone can pick a code (the arrow keys only
+// move).
 class RecordDialogGrid : public QTableWidget {
  public:
-  explicit RecordDialogGrid(const RecordDialog& core) : core_(core) {}
+  RecordDialogGrid(const RecordDialog& core, std::function<void(int32_t row)> open_lookup)
+      : core_(core), open_lookup_(std::move(open_lookup)) {}
 
  protected:
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   const RecordDialog& core_;
+  std::function<void(int32_t row)> open_lookup_;
 };
 
 class RecordDialogWindow : public QDialog {
@@ -45,7 +52,8 @@ class RecordDialogWindow : public QDialog {
   int32_t RecordNr() const { return core_.RecordNr(); }
 
   // The handlers of the user's actions: grid cell (column, row) selected,
-  // the ">>" of `row` clicked, a row double-clicked, OK.
+  // the ">>" of `row` clicked (or Enter or Space on it), a row
+  // double-clicked, OK.
   void CellSelected(int column, int32_t row);
   void LookupClick(int32_t row);
   void RowDoubleClick(int32_t row);

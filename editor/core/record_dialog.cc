@@ -139,8 +139,9 @@ std::optional<LookupRequest> RecordDialog::DoubleClickRow(int32_t row) {
 }
 
 void RecordDialog::ChooseCode(int32_t row, const LookupRequest& request, const std::string& code) {
-  // A row not in use takes no value either: its field is left empty.
-  if (code.empty() || !IsEditable(row)) return;
+  // Only a protected row refuses the code; a row marked not in use takes
+  // what the user chose through its ">>".
+  if (code.empty() || !ValidRow(row) || Row(row).marker == "_") return;
   MutableRow(row).value = request.direct_pool ? ">" + code : code;
   CheckValidRow(row, true);
 }

@@ -96,8 +96,9 @@ class RecordDialog {
   // A double-click on a row with ">>" selects its ">>" column.
   std::optional<LookupRequest> DoubleClickRow(int32_t row);
   // The select dialog ended with OK and `code`: it becomes the row's value
-  // (with ">" in front for a direct pool) and the row is validated. A row
-  // that cannot be edited, or an empty code, changes nothing.
+  // (with ">" in front for a direct pool) and the row is validated, also in
+  // a row marked not in use ("."). A protected row ("_"), or an empty code,
+  // changes nothing.
   void ChooseCode(int32_t row, const LookupRequest& request, const std::string& code);
 
   // The row the TAB key moves to from `row`: the next row in use, wrapping.

@@ -10,11 +10,13 @@ namespace korav {
 namespace {
 
 // File 10 has a protected field, two fields not in use and a trailing field
-// without a title; file 11 is keyed by two fields.
+// without a title; file 11 is keyed by two fields and has a field not in use
+// that looks its value up.
 constexpr const char* kParms =
     "10,Lines,Cost lines,ACMQ,,7,,K/1/0,f/Code/CMU,f/Name/WO,f/Base/CO >/31,f/Rate/SP9,"
     "f/Unused/SN,f/Spare/SO,f/Gone/SN,f//SO\n"
-    "11,Plan,Pool plan,ACMQ,,0,,K/1/2,f/Pool/CM/26,f/Period/SM9,f/Amount/SON\n"
+    "11,Plan,Pool plan,ACMQ,,0,,K/1/2,f/Pool/CM/26,f/Period/SM9,f/Amount/SON,"
+    "f/Source/CN/26\n"
     "26,,Pools,,,0,,K/1/0,f/Code/SM,f/Description/MO\n"
     "31,,Bases,,,0,,K/1/0,f/Code/SM,f/Description/MO\n"
     "1010,A1,First,B1,5,x,s,g,h\n"
@@ -105,6 +107,17 @@ TEST_F(RecordDialogTest, ModifyOfATwoFieldKeyProtectsBothRowsAndTheirLookup) {
   // Selecting the key row does not bring its ">>" back.
   EXPECT_FALSE(dialog_.SelectCell(kLookupColumn, 1).has_value());
   EXPECT_FALSE(dialog_.Row(1).lookup);
+}
+
+TEST_F(RecordDialogTest, ARowNotInUseTakesACodeChosenThroughItsLookup) {
+  dialog_.Open(DialogMode::kAdd, 11, 0);
+  EXPECT_EQ(dialog_.Row(4).marker, ".");
+  EXPECT_FALSE(dialog_.SetValue(4, "P1"));
+  const auto request = dialog_.SelectCell(kLookupColumn, 4);
+  ASSERT_TRUE(request.has_value());
+  dialog_.ChooseCode(4, *request, "P2");
+  EXPECT_EQ(dialog_.Row(4).value, "P2");
+  EXPECT_EQ(dialog_.Row(4).description, "Pool two");
 }
 
 TEST_F(RecordDialogTest, QueryProtectsEveryRowAndOkOnlyCloses) {

@@ -56,6 +56,7 @@ class EditorWindowTest : public QObject {
   void aQueryOnlyFileAllowsOnlyQuery();
   void addsThroughTheDialogWithALookup();
   void modifyProtectsTheKeyAndProposesTheLookup();
+  void enterOrSpaceOnALookupOpensItArrowsOnlyMove();
   void tabSkipsUnusedRowsAndTheSelectGridTakesADoubleClick();
   void deletingTheOnlyMasterRecordRemovesItsDependentTab();
   void findsOnBothColumns();
@@ -300,6 +301,41 @@ void EditorWindowTest::modifyProtectsTheKeyAndProposesTheLookup() {
   QCOMPARE(Cell(5, 1), "R.PERS");
   QCOMPARE(Cell(5, 2), "Personnel");
   QCOMPARE(Cell(5, 3), "RES");  // Cancel in the select dialog changed nothing
+}
+
+void EditorWindowTest::enterOrSpaceOnALookupOpensItArrowsOnlyMove() {
+  Open(ShippedParameters());
+  ShowTab("Cost Pools");
+  QStringList chosen;
+  bool opened_by_arrow = false;
+  WhenModal<RecordDialogWindow>([&](RecordDialogWindow& dialog) {
+    QTableWidget& grid = dialog.grid();
+    const auto choose = [&](Qt::Key key, const QString& code) {
+      WhenModal<SelectDialogWindow>([code](SelectDialogWindow& select) {
+        select.findChild<QLineEdit*>("CodeSearch")->setText(code);
+        select.FindFirstClick();
+        select.OkClick();
+      });
+      QTest::keyClick(&grid, key);
+      chosen << QString::fromStdString(dialog.core().Row(3).value);
+    };
+    grid.setCurrentCell(2, 3);  // the ">>" of Group
+    choose(Qt::Key_Return, "PRD");
+    choose(Qt::Key_Space, "RES");
+    QTimer::singleShot(0, [&opened_by_arrow] {
+      if (auto* select = dynamic_cast<SelectDialogWindow*>(QApplication::activeModalWidget())) {
+        opened_by_arrow = true;
+        select->reject();
+      }
+    });
+    QTest::keyClick(&grid, Qt::Key_Down);  // onto the ">>" of Base
+    QCoreApplication::processEvents();
+    chosen << QString::number(grid.currentRow() + 1);
+    dialog.reject();
+  });
+  window_->RecordOperationClick(DialogMode::kAdd);
+  QCOMPARE(chosen, (QStringList{"PRD", "RES", "4"}));
+  QVERIFY(!opened_by_arrow);
 }
 
 void EditorWindowTest::tabSkipsUnusedRowsAndTheSelectGridTakesADoubleClick() {
