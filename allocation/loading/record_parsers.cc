@@ -58,11 +58,17 @@ double Divisor(Engine& engine, const FieldTable& fields, int column, bool& valid
 }
 
 // Columns 6 and 9 of a "CP" record: a text that sorts from "0" to "3" and is
-// the integer 0 to 3; anything else is 0.
-int32_t SmallCode(std::string_view text) {
+// the integer 0 to 3; anything else is 0, and a text that is not empty is
+// reported by its column's name, so that a typo does not go unseen.
+int32_t SmallCode(Engine& engine, const FieldTable& fields, int column, std::string_view name) {
+  const std::string_view text = fields[column];
   int32_t value = 0;
-  if (text < "0" || text > "3" || !ParseInt(text, value) || value > 3) return 0;
-  return value;
+  if (text >= "0" && text <= "3" && ParseInt(text, value) && value <= 3) return value;
+  if (!text.empty()) {
+    engine.LogLine("w CP; " + Text(name) + " not valid, 0 used; CP=" + Text(fields[2]) +
+                   " Value=" + Text(text));
+  }
+  return 0;
 }
 
 void ParseDimensionHeader(Engine& engine, const FieldTable& fields) {
@@ -176,7 +182,7 @@ void ParsePool(Engine& engine, const FieldTable& fields) {
   pools.CodeIndex.Add(pool.Code, row);
   if (pool.GroupCode.empty()) engine.LogLine("e114 CP; CPG is required; CP=" + Text(fields[2]));
   pool.BaseCode.assign(fields[5]);
-  pool.BudgetMethod = SmallCode(fields[6]);
+  pool.BudgetMethod = SmallCode(engine, fields, 6, "Budget Method");
   pool.VarianceCode.assign(fields[7]);
   if (pool.BudgetMethod != 0 && pool.VarianceCode.empty()) {
     engine.LogLine(
@@ -184,7 +190,7 @@ void ParsePool(Engine& engine, const FieldTable& fields) {
         Text(fields[2]));
   }
   pool.ValueBudget = NumberOrZero(engine, fields, 8);
-  pool.UnitSource = SmallCode(fields[9]);
+  pool.UnitSource = SmallCode(engine, fields, 9, "Unit Source");
   if (pool.UnitSource == 0 && pool.BudgetMethod > 1) {
     engine.LogLine(
         "i116 CP; Cost Pool to use Units in Budgeting; but UnitSource is 0; Set to 1; CP=" +

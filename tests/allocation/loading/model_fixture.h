@@ -81,6 +81,7 @@ class ModelTest : public ::testing::Test {
 
   static std::string Error(const std::string& text) { return "  >>>>,,  " + text + " "; }
   static std::string Info(const std::string& text) { return "         " + text + " "; }
+  static std::string Warning(const std::string& text) { return "          " + text + " "; }
 
   ModelFolder folder_;
   FixedHost host_;

@@ -39,7 +39,7 @@ TEST_F(ParserTest, BaseLineFaults) {
 
 TEST_F(ParserTest, PoolBudgetColumns) {
   Parse("CP,P1,Units,G,AB1,2,PV,100,0");
-  Parse("CP,P2,Value only,G,AB1,1,PV");
+  Parse("CP,P2,Value only,G,AB1,1,PV,,5");
   Parse("CP,P3,Method out of range,G,AB1,7");
   Parse("CP,P4,No variance pool,G,AB1,1,,1.5x");
   Parse("CP,P5,No group,,AB1,10");
@@ -55,10 +55,13 @@ TEST_F(ParserTest, PoolBudgetColumns) {
       Messages(),
       (Lines{
           Info("116 CP; Cost Pool to use Units in Budgeting; but UnitSource is 0; Set to 1; CP=P1"),
+          Warning("CP; Unit Source not valid, 0 used; CP=P2 Value=5"),
+          Warning("CP; Budget Method not valid, 0 used; CP=P3 Value=7"),
           Error("115 CP; Cost Pool set for Budgeting but no Cost Pool to allocate variance to; "
                 "CP=P4"),
           Error("145 CP; Number not valid, 0 used; CP=P4 Column=8 Value=1.5x"),
-          Error("114 CP; CPG is required; CP=P5")}));
+          Error("114 CP; CPG is required; CP=P5"),
+          Warning("CP; Budget Method not valid, 0 used; CP=P5 Value=10")}));
 }
 
 TEST_F(ParserTest, SelectionRowsAndTheirCopyLevels) {
