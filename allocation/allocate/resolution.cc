@@ -16,7 +16,12 @@ bool ResolveInputMeasures(Engine& engine) {
     double sum = 0;
     for (const int32_t selection : measure.Selections) {
       TmySEL& rows = model.selections[selection];
-      if (rows.Code2Row == 0 || !model.pools[rows.Code2Row].Resolved) {
+      // A row without a known source pool counts as 0 and holds nothing back.
+      if (rows.Code2Row == 0) {
+        rows.Value = 0;
+        continue;
+      }
+      if (!model.pools[rows.Code2Row].Resolved) {
         measure.Resolved = false;
         break;
       }
@@ -32,7 +37,7 @@ bool ResolveInputMeasures(Engine& engine) {
     sum = 0;
     for (const int32_t selection : measure.Selections) {
       TmySEL& rows = model.selections[selection];
-      rows.Value = engine.cube.vcSumSelected(model, rows.Code2Row, rows);
+      rows.Value = rows.Code2Row == 0 ? 0 : engine.cube.vcSumSelected(model, rows.Code2Row, rows);
       sum += rows.Value;
     }
     measure.Measure = sum / measure.Divisor;

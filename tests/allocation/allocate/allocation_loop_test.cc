@@ -173,6 +173,32 @@ TEST_F(AllocationTest, InputMeasureResolvesInThePassAfterItsLastSource) {
   EXPECT_EQ(resolved - loop3, 1);
 }
 
+TEST_F(AllocationTest, InputMeasureRowsWithoutASourcePoolCountAsZero) {
+  Parse("STG,S,Stage,2");
+  Parse("CPG,G,Group,S,1");
+  Parse("CP,S1,Source,G");
+  Parse("CP,X,Uses the measure,G,ABX");
+  Parse("CP,D1,By measure,G");
+  Parse("CP,D2,By constant,G");
+  Parse("AB,ABX,Measure and constant");
+  Parse("ABL,ABX,measure,I,M,D1");
+  Parse("ABL,ABX,constant,C,10,D2");
+  Parse("IM,M,Known source only,C");
+  Parse("IMS,M,unknown pool,NOPE,I");
+  Parse("IMS,M,known,S1,I");
+  Parse("IMS,M,no pool,,I");
+  Complete();
+  Give("S1", 10);
+  Give("X", 50);
+  RunAllocation(engine_);
+  // M = 10 + 0 + 0, so X splits 50 by 10:10.
+  EXPECT_TRUE(engine_.model.input_measures[1].Resolved);
+  EXPECT_DOUBLE_EQ(engine_.model.input_measures[1].Measure, 10);
+  EXPECT_DOUBLE_EQ(Pool("D1").Value, 25);
+  EXPECT_DOUBLE_EQ(Pool("D2").Value, 25);
+  EXPECT_EQ(Errors(), (Lines{"  >>>>,,  110 IMS; CPCode2 not found; IM=M CP2=NOPE "}));
+}
+
 TEST_F(AllocationTest, VarianceToAPoolAlreadyPassedIsReported) {
   Parse("OO,1,");
   engine_.options.slots[1].IsSet = true;
