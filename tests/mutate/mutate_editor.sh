@@ -102,22 +102,15 @@ fi
 size_of() { wc -c <"$1"; }
 lines_of() { awk 'END { print NR }' "$1"; }
 
-# Replaces the bytes [from, from + length) of $1 with the content of file $4.
-splice() {
-  local file=$1 from=$2 length=$3 insert=$4
+# Replaces the bytes [from, from + length) of $1 with standard input.
+replace_bytes() {
+  local file=$1 from=$2 length=$3
   {
     head -c "$from" "$file"
-    cat "$insert"
+    cat
     tail -c +"$((from + length + 1))" "$file"
   } >"$file.new"
   mv "$file.new" "$file"
-}
-
-# Inserts the text $3 (printf escapes allowed) at byte $2 of $1.
-insert_text() {
-  printf "$3" >"$1.ins"
-  splice "$1" "$2" 0 "$1.ins"
-  rm -f "$1.ins"
 }
 
 # Sets "at" to a random byte offset of $1 (0 for an empty file).
@@ -137,48 +130,39 @@ flip_byte() {
   random_offset "$file"
   byte=$(od -An -tu1 -j "$at" -N1 "$file" | tr -d ' ')
   rand 8
-  printf "\\$(printf '%03o' $((byte ^ (1 << r))))" >"$file.ins"
-  splice "$file" "$at" 1 "$file.ins"
-  rm -f "$file.ins"
+  printf "\\$(printf '%03o' $((byte ^ (1 << r))))" | replace_bytes "$file" "$at" 1
   did="flip@$at.$r"
 }
 
 delete_bytes() {
-  local file=$1
-  [ -s "$file" ] || return 0
-  random_offset "$file"
+  [ -s "$1" ] || return 0
+  random_offset "$1"
   rand 64
-  : >"$file.ins"
-  splice "$file" "$at" "$((r + 1))" "$file.ins"
-  rm -f "$file.ins"
+  replace_bytes "$1" "$at" "$((r + 1))" </dev/null
   did="delete@$at+$((r + 1))"
 }
 
 duplicate_bytes() {
-  local file=$1
-  [ -s "$file" ] || return 0
-  random_offset "$file"
+  [ -s "$1" ] || return 0
+  random_offset "$1"
   rand 200
-  tail -c +"$((at + 1))" "$file" | head -c "$((r + 1))" >"$file.ins"
-  splice "$file" "$at" 0 "$file.ins"
-  rm -f "$file.ins"
+  tail -c +"$((at + 1))" "$1" | head -c "$((r + 1))" | replace_bytes "$1" "$at" 0
   did="duplicate@$at+$((r + 1))"
 }
 
 truncate_file() {
-  local file=$1
-  [ -s "$file" ] || return 0
-  random_offset "$file"
-  head -c "$at" "$file" >"$file.new" && mv "$file.new" "$file"
+  [ -s "$1" ] || return 0
+  random_offset "$1"
+  replace_bytes "$1" "$at" "$(size_of "$1")" </dev/null
   did="truncate@$at"
 }
 
-# Rewrites line $2 of $1 (or every line when $2 is 0) with the awk program $3,
-# which sees the value to use in the environment as MUTATE_VALUE.
+# Rewrites line $2 of $1 with the awk program $3, which finds the value to
+# use in the environment as MUTATE_VALUE.
 edit_line() {
   local file=$1 line=$2 program=$3
-  awk -v target="$line" -F, -v OFS=, "target == 0 || NR == target { $program } { print }" \
-    "$file" >"$file.new" && mv "$file.new" "$file"
+  awk -v target="$line" -F, -v OFS=, "NR == target { $program } { print }" "$file" >"$file.new" &&
+    mv "$file.new" "$file"
 }
 
 # Sets "line" to a random line number of $1.
@@ -213,11 +197,10 @@ long_line() {
   length=${lengths[$r]}
   rand ${#units[@]}
   unit=${units[$r]}
-  awk -v size="$length" -v unit="$unit" \
-    'BEGIN { while (length(s) < size) s = s unit s; print substr(s, 1, size) }' >"$file.ins"
   random_offset "$file"
-  splice "$file" "$at" 0 "$file.ins"
-  rm -f "$file.ins"
+  awk -v size="$length" -v unit="$unit" \
+    'BEGIN { while (length(s) < size) s = s unit s; print substr(s, 1, size) }' |
+    replace_bytes "$file" "$at" 0
   did="long-line@$at:$length*$unit"
 }
 
@@ -227,7 +210,7 @@ insert_quotes_or_commas() {
   rand ${#texts[@]}
   local text=${texts[$r]}
   random_offset "$file"
-  insert_text "$file" "$at" "$text"
+  printf "$text" | replace_bytes "$file" "$at" 0
   did="insert@$at:$text"
 }
 
