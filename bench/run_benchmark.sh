@@ -1,52 +1,122 @@
 #!/usr/bin/env bash
-# End-to-end benchmark of korava on a sizeable model: builds the model of
-# make_model.sh, generates transactions with korava-gen (4,000,000 by
-# default), runs korava on them and prints each phase's time (from the
-# milestone lines of the log), transactions per second, value cube entries
-# and peak memory.
+# End-to-end benchmark of korava against DuckDB on the model of make_model.sh
+# (5 dimensions, 500 cost pools) with TRANSACTIONS generated transactions
+# (4,000,000 by default).
+#
+# One command builds korava (Release), writes the model and its transactions
+# into WORK_DIR (bench/work by default; kept, so later runs reuse them), runs
+# korava three times and DuckDB three times on the same file and the same
+# number of threads, and reports the best run of each: korava's phase times
+# (measured by the program, --timings), lines per second, value cube entries
+# and peak memory (/usr/bin/time), DuckDB's time to sum the file by cost pool
+# and all five codes, and the ratios korava/DuckDB of the transaction phase
+# and of the whole run (model, transactions, allocation). The last line holds
+# the figures as key=value pairs.
+#
+# It installs what it lacks: "time" and "nodejs"/"npm" with apt-get, and the
+# @duckdb/node-api package with npm into bench/.duckdb (ignored by git).
 #
 #   bench/run_benchmark.sh [TRANSACTIONS] [WORK_DIR]
+#
+# KORAVA_BIN=DIR takes korava and korava-gen from DIR instead of building,
+# to measure another build on the same files.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 count=${1:-4000000}
-work=${2:-$(mktemp -d)}
-bin="$root/build/bin"
-[[ -x "$bin/korava" && -x "$bin/korava-gen" ]] || "$root/scripts/setup.sh" release
+work=${2:-$root/bench/work}
+threads=$(nproc)
+repeats=3
+bin=${KORAVA_BIN:-$root/build/bin}
 
-"$root/bench/make_model.sh" "$work"
-echo "model in $work; generating $count transactions"
-"$bin/korava-gen" "$work/model_run.csv" "$count" "$work/transactions.csv" 42
-
-start=$(date +%s.%N)
-if [[ -x /usr/bin/time ]]; then
-  /usr/bin/time -f '%M' -o "$work/peak_kb" "$bin/korava" "$work/run.csv" || true
-else
-  "$bin/korava" "$work/run.csv" || true
+install_missing() {
+  local missing=()
+  command -v /usr/bin/time >/dev/null || missing+=(time)
+  command -v node >/dev/null || missing+=(nodejs)
+  command -v npm >/dev/null || missing+=(npm)
+  ((${#missing[@]} == 0)) && return
+  echo "installing ${missing[*]}"
+  local sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
+install_missing
+duckdb_dir="$root/bench/.duckdb"
+if [[ ! -d "$duckdb_dir/node_modules/@duckdb/node-api" ]]; then
+  echo "installing @duckdb/node-api into $duckdb_dir"
+  mkdir -p "$duckdb_dir"
+  npm install --silent --no-audit --no-fund --prefix "$duckdb_dir" @duckdb/node-api >/dev/null
 fi
-end=$(date +%s.%N)
+cp "$root/bench/duckdb_aggregate.mjs" "$duckdb_dir/"
 
-log="$work/out/.Job.csv"
-# Seconds since midnight of a milestone line's time stamp.
-at() { grep -m1 -F "$1" "$log" | awk '{ split($1, t, ":"); print t[1] * 3600 + t[2] * 60 + t[3] }'; }
-pass1=$(at "Start Read Pass 1")
-pass2=$(at "End of Pass1; Start Pass 2")
-tx=$(at "Finished Reading Model; Start of Read Transactions")
-alloc=$(at "End of Transactions; Start Allocate")
-reports=$(at "End of Allocate; Start of Reports")
-done_at=$(at "End of Run")
-wall=$(awk -v s="$start" -v e="$end" "BEGIN { print e - s }")
-entries=$(tr -d "\r" <"$log" | grep -F "Number of Values in Value Cube" | tail -1 | awk "{ print \$NF }")
+[[ -n "${KORAVA_BIN:-}" ]] || "$root/scripts/setup.sh" release >/dev/null
 
-echo "phase seconds (log time stamps, 1 s resolution):"
-echo "  model (pass 1 and 2): $((tx - pass1))"
-echo "  transactions:         $((alloc - tx))"
-echo "  allocation:           $((reports - alloc))"
-echo "  reports:              $((done_at - reports))"
-awk -v n="$count" -v w="$wall" 'BEGIN { printf "whole run: %.2f s, %.0f transactions per second\n", w, n / w }'
-echo "value cube entries after allocation: $entries"
-if [[ -f "$work/peak_kb" ]]; then
-  echo "peak memory: $(($(tail -1 "$work/peak_kb") / 1024)) MiB"
-else
-  echo "peak memory: /usr/bin/time not installed (apt-get install time)"
+model="$work/model_$count"
+if [[ ! -f "$model/transactions.csv" ]]; then
+  echo "writing the model and $count transactions into $model"
+  "$root/bench/make_model.sh" "$model"
+  "$bin/korava-gen" "$model/model_run.csv" "$count" "$model/transactions.csv.part" 42
+  mv "$model/transactions.csv.part" "$model/transactions.csv"
 fi
-grep -E '^ +Nr of (Errors|Warnings)' "$log"
+# The pool each account and department reach: groups R01..R20 take accounts
+# AC1..AC20 and their pools P01..P10 departments DP1..DP10; what a group's
+# pools leave goes to its not-selected pool, other accounts to the
+# not-selected group's.
+awk -F, 'NR == FNR { accounts[++a] = $1; next }
+  { for (i = 1; i <= a; i++) {
+      account = accounts[i]; pool = ".NOTSEL..NOTSEL"
+      if (account ~ /^AC[0-9]+$/ && substr(account, 3) + 0 <= 20) {
+        group = sprintf("R%02d", substr(account, 3) + 0); pool = ".NOTSEL." group
+        if ($1 ~ /^DP[0-9]+$/ && substr($1, 3) + 0 <= 10) pool = sprintf("%sP%02d", group, substr($1, 3) + 0)
+      }
+      print account "," $1 "," pool } }' "$model/DIM1.csv" "$model/DIM2.csv" >"$model/pool_map.csv"
+
+echo "korava: $repeats runs on $count transactions"
+best=""
+best_whole=999999
+for ((run = 1; run <= repeats; run++)); do
+  /usr/bin/time -f 'peak_kb=%M' -o "$work/time.txt" "$bin/korava" --timings "$model/run.csv" \
+    2>"$work/stderr.txt" || true
+  timings=$(grep -m1 'korava: timings' "$work/stderr.txt" | sed 's/^korava: timings //')
+  [[ -n "$timings" ]] || { cat "$work/stderr.txt"; echo "korava failed" >&2; exit 1; }
+  peak=$(grep -o 'peak_kb=[0-9]*' "$work/time.txt")
+  echo "  $timings $peak"
+  whole=$(awk -v t="$timings" 'BEGIN { n = split(t, f, " "); for (i = 1; i <= n; i++) {
+    split(f[i], kv, "="); v[kv[1]] = kv[2] } print v["model"] + v["transactions"] + v["allocation"] }')
+  if awk -v a="$whole" -v b="$best_whole" 'BEGIN { exit !(a < b) }'; then
+    best_whole=$whole
+    best="$timings $peak"
+    entries=$(tr -d '\r' <"$model/out/.Job.csv" | grep -F "Number of Values in Value Cube" |
+      awk '{ print $NF }' | paste -sd' ')
+  fi
+done
+
+echo "DuckDB: $repeats runs, $threads threads"
+duckdb_best=999999
+while read -r line; do
+  echo "  ${line#duckdb }"
+  seconds=$(sed -E 's/.*seconds=([0-9.]+).*/\1/' <<<"$line")
+  cells=$(sed -E 's/.*cells=([0-9]+).*/\1/' <<<"$line")
+  awk -v a="$seconds" -v b="$duckdb_best" 'BEGIN { exit !(a < b) }' && duckdb_best=$seconds
+done < <(node "$duckdb_dir/duckdb_aggregate.mjs" "$model/transactions.csv" "$model/pool_map.csv" \
+  "$threads" "$repeats")
+
+get() { sed -E "s/.*(^| )$1=([0-9.]+).*/\2/" <<<"$best"; }
+model_s=$(get model)
+tx_s=$(get transactions)
+alloc_s=$(get allocation)
+reports_s=$(get reports)
+peak_kb=$(get peak_kb)
+read -r cube_before cube_after <<<"$entries"
+summary=$(awk -v n="$count" -v m="$model_s" -v t="$tx_s" -v a="$alloc_s" -v r="$reports_s" \
+  -v d="$duckdb_best" -v p="$peak_kb" -v cb="$cube_before" -v ca="$cube_after" -v c="$cells" \
+  -v th="$threads" 'BEGIN {
+  whole = m + t + a
+  printf "transactions=%d threads=%d model_s=%.3f transactions_s=%.3f allocation_s=%.3f", n, th, m, t, a
+  printf " reports_s=%.3f whole_s=%.3f lines_per_s=%.0f", r, whole, (t > 0 ? n / t : 0)
+  printf " cube_entries_tx=%s cube_entries=%s peak_mib=%.1f", cb, ca, p / 1024
+  printf " duckdb_s=%.3f duckdb_cells=%s ratio_transactions=%.3f ratio_whole=%.3f\n", d, c, t / d, whole / d
+}')
+echo "best korava run: model $model_s s, transactions $tx_s s, allocation $alloc_s s, reports $reports_s s"
+echo "$summary"

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "allocation/app/command_line_host.h"
+#include "allocation/app/phase_timings.h"
 #include "allocation/app/run_progress.h"
 #include "allocation/app/window_program.h"
 #include "allocation/run/run_driver.h"
@@ -25,7 +26,7 @@ constexpr int kExitCouldNotRun = 2;
 constexpr int kExitErrorsLogged = 4;
 
 constexpr std::string_view kUsage =
-    "Usage: korava [RUNFILE]\n"
+    "Usage: korava [--timings] [RUNFILE]\n"
     "       korava --help | --version\n"
     "\n"
     "Runs the cost allocation model that RUNFILE describes: reads its model,\n"
@@ -37,6 +38,10 @@ constexpr std::string_view kUsage =
     "\n"
     "The logs are .JobandTrace.csv (everything, with traces) and .Job.csv\n"
     "(everything but traces); their names begin with a dot.\n"
+    "\n"
+    "--timings writes, after a run, one line to standard error with the\n"
+    "seconds each phase took (model, transactions, allocation, reports), the\n"
+    "whole run's and the number of transaction lines read.\n"
     "\n"
     "Exit codes: 0 the run ended without errors, 4 errors were logged (see the\n"
     "logs), 2 the run could not be performed (the message says why).\n";
@@ -51,6 +56,22 @@ void PrintSummary(const Engine& engine) {
   std::fprintf(stderr, "korava: %s\n", summary.c_str());
 }
 
+// The command line's host; with --timings it times the run's phases.
+class ProgramHost : public CommandLineHost {
+ public:
+  explicit ProgramHost(bool timings) : timings_(timings) {}
+  void Progress(std::string_view milestone) override {
+    if (timings_) phases_.Milestone(milestone);
+  }
+  void PrintTimings(int64_t lines) const {
+    if (timings_) std::fprintf(stderr, "korava: %s\n", phases_.Report(lines).c_str());
+  }
+
+ private:
+  bool timings_;
+  PhaseTimings phases_;
+};
+
 RunPaths ProgramPaths() {
   RunPaths paths;
   paths.program_path = ProgramPath();
@@ -59,11 +80,16 @@ RunPaths ProgramPaths() {
   return paths;
 }
 
-int RunWithoutWindow(const std::string& argument) {
+struct CommandLine {
+  std::optional<std::string> run_file;
+  bool timings = false;
+};
+
+int RunWithoutWindow(const CommandLine& command) {
   RunPaths paths = ProgramPaths();
-  CommandLineHost host;
+  ProgramHost host(command.timings);
   try {
-    paths.run_file = FindRunFile(argument, paths);
+    paths.run_file = FindRunFile(*command.run_file, paths);
     Engine engine(host, paths);
     try {
       RunModel(engine);
@@ -73,6 +99,7 @@ int RunWithoutWindow(const std::string& argument) {
       return kExitCouldNotRun;
     }
     PrintSummary(engine);
+    host.PrintTimings(engine.transaction_count);
     return engine.log.errors() > 0 ? kExitErrorsLogged : kExitClean;
   } catch (const RunAborted& aborted) {
     PrintError(aborted.what());
@@ -81,7 +108,7 @@ int RunWithoutWindow(const std::string& argument) {
 }
 
 int Main(int argc, char** argv) {
-  std::optional<std::string> run_file;
+  CommandLine command;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
     if (argument == "--help" || argument == "-h") {
@@ -92,17 +119,21 @@ int Main(int argc, char** argv) {
       std::puts("KORAVA - KORAV Cost Allocation, Version 0.7");
       return kExitClean;
     }
-    if ((argument.size() > 1 && argument.front() == '-') || run_file) {
+    if (argument == "--timings") {
+      command.timings = true;
+      continue;
+    }
+    if ((argument.size() > 1 && argument.front() == '-') || command.run_file) {
       PrintError("unexpected argument '" + std::string(argument) + "'; see korava --help");
       return kExitCouldNotRun;
     }
-    run_file = std::string(argument);
+    command.run_file = std::string(argument);
   }
   try {
     // Only a run without arguments opens the window: a run file given on the
     // command line runs without any display.
-    if (!run_file) return RunWindowProgram(argc, argv, ProgramPaths());
-    return RunWithoutWindow(*run_file);
+    if (!command.run_file) return RunWindowProgram(argc, argv, ProgramPaths());
+    return RunWithoutWindow(command);
   } catch (const std::exception& failure) {
     PrintError(std::string("internal failure: ") + failure.what());
     return kExitCouldNotRun;
