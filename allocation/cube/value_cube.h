@@ -98,6 +98,13 @@ class ValueCube {
   // cost pool number of the model given to vcCreate (0 is accepted and
   // reported by vcTotals). Throws RunAborted when the cube is full.
   void vcAdd(double amount);
+  // Adds `amount` to entry `n` (0 <= n < EntryCount()), which becomes
+  // CurEntry: what vcAdd does for that entry's key and pool, for callers
+  // that found the entry before.
+  void AddToEntry(int32_t n, double amount) {
+    MutableEntry(n).Value += amount;
+    cur_entry_ = n;
+  }
 
   // Adds every entry of pool `source` that exists when the transfer starts,
   // times `factor`, to pool `target`. The key is rebuilt on the way when a
@@ -149,6 +156,8 @@ class ValueCube {
   const vcTEntry& Entry(int32_t n) const {
     return data_[static_cast<size_t>(n / kEntriesPerSegment)][n % kEntriesPerSegment];
   }
+  // Asks the processor to fetch entry `n` ahead of its use.
+  void PrefetchEntry(int32_t n) const { __builtin_prefetch(&Entry(n)); }
   // The memory the cube holds: segments and pool entry lists.
   size_t FootprintBytes() const;
 

@@ -1,8 +1,23 @@
+// Reading a transaction file. What a line's code columns decide (codes,
+// messages, group, pool, matching rows, cube cell) is worked out once per
+// distinct text of those columns and kept in a PlacementCache.
+//
+// Lines are taken in batches. Each batch is read in three sweeps: the first
+// splits every line, parses its amount and hashes its code columns; the
+// second finds (or works out) every line's cached combination; the third
+// applies the lines one by one in file order: counts, messages, tallies and
+// the cube entry. The first two sweeps touch no tally, so every sum is formed
+// in the order of the file, and each sweep tells the processor which memory
+// the next one needs, so that the cache misses of many lines overlap instead
+// of following one another.
 #include <array>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "allocation/loading/selection_resolution.h"
+#include "allocation/transactions/line_resolution.h"
+#include "allocation/transactions/placement_cache.h"
 #include "allocation/transactions/transaction_phase.h"
 #include "common/numbers.h"
 
@@ -12,183 +27,278 @@ namespace {
 constexpr int kDumpOption = 5;
 constexpr int kTraceOption = 9;
 
-using Codes = std::array<int32_t, kMaxDimensions + 1>;
-
-// The codes of one line, by dimension: the line's own columns, or the texts
-// of its transaction dimension value's "DIMT" row where that row fills them.
-using CodeTexts = std::array<std::string_view, kMaxDimensions + 1>;
-
-void TakeLineCodes(const Engine& engine, CodeTexts& texts) {
-  for (int k = 1; k <= engine.model.dimension_count; ++k) {
-    texts[static_cast<size_t>(k)] = engine.csv[k + 1];
-  }
+std::string_view TrimTrailingBlanks(std::string_view text) {
+  const size_t end = text.find_last_not_of(' ');
+  return text.substr(0, end == std::string_view::npos ? 0 : end + 1);
 }
 
-void SubstituteTransactionDimension(Engine& engine, CodeTexts& texts) {
-  const int32_t d = engine.options.transaction_dimension;
-  if (d == 0 || texts[static_cast<size_t>(d)].empty()) return;
-  const ModelTable<TmyDIM>& values = engine.model.dimensions[static_cast<size_t>(d)].Values;
-  const int32_t row = values.CodeIndex.Find(texts[static_cast<size_t>(d)]);
-  if (row < 0) {
-    engine.LogLine("e203 TX; DIMT Code not known; Dim=" + std::to_string(d) +
-                   " Code=" + std::string(texts[static_cast<size_t>(d)]));
-    return;
-  }
-  const int32_t fill = values[row].TransSelection;
-  if (fill == 0) return;
-  const TmySEL& selection = engine.model.selections[fill];
-  for (int k = 1; k <= engine.model.dimension_count; ++k) {
-    if (selection.DimIndex[static_cast<size_t>(k)] != 0) {
-      texts[static_cast<size_t>(k)] = selection.DimSelect[static_cast<size_t>(k)];
-    }
-  }
-}
+class TransactionReader {
+ public:
+  explicit TransactionReader(Engine& engine)
+      : engine_(engine),
+        dimensions_(engine.model.dimension_count),
+        resolver_(engine),
+        plain_(dimensions_),
+        quoted_(dimensions_) {}
 
-// Looks every code up; each known code counts a transaction for its value.
-// Returns false, after reporting every unknown code, when one is unknown.
-bool ResolveCodes(Engine& engine, const CodeTexts& texts, Codes& codes) {
-  bool known = true;
-  codes.fill(0);
-  for (int k = 1; k <= engine.model.dimension_count; ++k) {
-    ModelTable<TmyDIM>& values = engine.model.dimensions[static_cast<size_t>(k)].Values;
-    const std::string_view code = texts[static_cast<size_t>(k)];
-    if (values.count() == 0 || code.empty()) continue;
-    const int32_t row = values.CodeIndex.Find(code);
-    if (row < 0) {
-      engine.LogLine("e204 TX; DIM Code not known; Dim=" + std::to_string(k) +
-                     " Code=" + std::string(code));
-      known = false;
-      continue;
-    }
-    codes[static_cast<size_t>(k)] = row;
-    ++values[row].TxCount;
-  }
-  return known;
-}
+  // Reads the open transaction file to its end.
+  void ReadFile();
 
-// The first selection row of `rows` that admits `codes`, or 0.
-int32_t FirstMatch(const ModelTables& model, const std::vector<int32_t>& rows, const Codes& codes) {
-  for (const int32_t row : rows) {
-    if (SelectionMatches(model, model.selections[row], codes)) return row;
-  }
-  return 0;
-}
+ private:
+  // A batch ends after this many lines or bytes, whichever comes first.
+  static constexpr size_t kBatchLines = 256;
+  static constexpr size_t kBatchBytes = size_t{1} << 16;
 
-std::string CodesText(const Engine& engine, const CodeTexts& texts) {
-  std::string text;
-  for (int k = 1; k <= engine.model.dimension_count; ++k) {
-    if (k > 1) text += ',';
-    text += texts[static_cast<size_t>(k)];
-  }
-  return text;
-}
+  // A line of the batch: its text and its code columns' key, both in text_.
+  struct Pending {
+    size_t line_begin = 0;
+    size_t line_size = 0;
+    size_t key_begin = 0;
+    size_t key_size = 0;
+    double amount = 0;
+    uint64_t hash = 0;
+    int32_t record = 0;
+    bool numeric = false;
+    bool quoted = false;
+  };
 
-struct Placement {
-  int32_t group = 0;
-  int32_t group_row = 0;  // the "CPGS" row that chose the group
-  int32_t pool = 0;
-  int32_t pool_row = 0;  // the "CPS" row that chose the pool
+  void Prepare(Pending& pending);
+  void Place(Pending& pending);
+  void Finish(const Pending& pending);
+
+  std::string_view LineOf(const Pending& pending) const {
+    return std::string_view(text_).substr(pending.line_begin, pending.line_size);
+  }
+  std::string_view KeyOf(const Pending& pending) const {
+    return std::string_view(text_).substr(pending.key_begin, pending.key_size);
+  }
+  PlacementCache& CacheOf(const Pending& pending) { return pending.quoted ? quoted_ : plain_; }
+  const PlacementCache& CacheOf(const Pending& pending) const {
+    return pending.quoted ? quoted_ : plain_;
+  }
+
+  // The amount's text and the raw bytes of the code columns of a line
+  // without double quotes in them; false for a line that has some.
+  bool SplitPlain(std::string_view line, std::string_view& amount, std::string_view& key) const;
+  // The code columns of a key from SplitPlain, split as SplitCsv would.
+  void SplitKey(std::string_view key, CodeTexts& texts) const;
+  void LogFor(std::string_view line, std::string_view text);
+  void Apply(PlacementCache& cache, int32_t record, double amount, std::string_view line);
+  void StoreInCube(PlacementCache::Record& record, double amount);
+  void Trace(int32_t pool, std::string_view line);
+
+  Engine& engine_;
+  const int dimensions_;
+  LineResolver resolver_;
+  // Combinations of lines without quotes by their raw columns, and of quoted
+  // lines by their split columns, each column's length before its text.
+  PlacementCache plain_;
+  PlacementCache quoted_;
+  LineOutcome outcome_;
+  std::string text_;  // the batch's lines, and the keys of its quoted lines
+  std::vector<Pending> batch_;
+  int32_t progress_ = 0;
 };
 
-// Groups are tried in priority order, then the chosen group's pools in their
-// ranking order. A line left over by either is reported, not stored.
-bool PlaceLine(Engine& engine, const Codes& codes, const CodeTexts& texts, Placement& placement) {
-  const ModelTables& model = engine.model;
-  for (int32_t position = 1; position <= model.group_priority.Count(); ++position) {
-    const int32_t group = model.group_priority.Item(position).Number;
-    const int32_t row = FirstMatch(model, model.groups[group].GroupSelections, codes);
-    if (row == 0) continue;
-    placement.group = group;
-    placement.group_row = row;
-    break;
+bool TransactionReader::SplitPlain(std::string_view line, std::string_view& amount,
+                                   std::string_view& key) const {
+  const char* const begin = line.data();
+  const char* const end = begin + line.size();
+  const char* comma = static_cast<const char*>(std::memchr(begin, ',', line.size()));
+  if (comma == nullptr) comma = end;
+  const char* key_end = comma;
+  for (int k = 1; k <= dimensions_ && key_end != end; ++k) {
+    const char* next = static_cast<const char*>(
+        std::memchr(key_end + 1, ',', static_cast<size_t>(end - key_end - 1)));
+    key_end = next == nullptr ? end : next;
   }
-  if (placement.group == 0) {
-    engine.LogLine("e205 TX; No Cost Pool Group selects the transaction; Codes=" +
-                   CodesText(engine, texts));
-    return false;
-  }
-  const TmyCPG& group = model.groups[placement.group];
-  placement.pool_row = FirstMatch(model, group.PoolSelections, codes);
-  if (placement.pool_row == 0) {
-    engine.LogLine("e205 TX; No Cost Pool of the group selects the transaction; CPG=" + group.Code +
-                   " Codes=" + CodesText(engine, texts));
-    return false;
-  }
-  placement.pool = model.selections[placement.pool_row].OwnerRow;
+  if (std::memchr(begin, '"', static_cast<size_t>(key_end - begin)) != nullptr) return false;
+  amount = TrimTrailingBlanks(std::string_view(begin, static_cast<size_t>(comma - begin)));
+  key = key_end > comma ? std::string_view(comma + 1, static_cast<size_t>(key_end - comma - 1))
+                        : std::string_view();
   return true;
 }
 
-void AddToTallies(Engine& engine, const Codes& codes, const Placement& placement, double amount) {
-  ModelTables& model = engine.model;
-  TmyCPG& group = model.groups[placement.group];
-  ++group.TxCount;
-  for (int k = 1; k <= model.dimension_count; ++k) {
-    const int32_t row = codes[static_cast<size_t>(k)];
-    if (row != 0) model.dimensions[static_cast<size_t>(k)].Values[row].TxValue += amount;
+void TransactionReader::SplitKey(std::string_view key, CodeTexts& texts) const {
+  texts.fill({});
+  size_t start = 0;
+  for (int k = 1; k <= dimensions_ && start <= key.size(); ++k) {
+    size_t comma = key.find(',', start);
+    if (comma == std::string_view::npos) comma = key.size();
+    texts[static_cast<size_t>(k)] = TrimTrailingBlanks(key.substr(start, comma - start));
+    start = comma + 1;
   }
-  group.Value += amount;
-  ++model.selections[placement.group_row].TxCount;
-  model.selections[placement.group_row].Value += amount;
-  TmyCP& pool = model.pools[placement.pool];
-  ++pool.TxCount;
-  pool.Value += amount;
-  ++model.selections[placement.pool_row].TxCount;
-  model.selections[placement.pool_row].Value += amount;
-  for (int32_t m = 1; m <= model.input_measures.count(); ++m) {
-    const TmyIM& measure = model.input_measures[m];
-    if (measure.IMType != 'T') continue;
-    for (const int32_t row : measure.Selections) {
-      TmySEL& selection = model.selections[row];
-      if (!SelectionMatches(model, selection, codes)) continue;
-      ++selection.TxCount;
-      selection.Value += amount;
+}
+
+void TransactionReader::LogFor(std::string_view line, std::string_view text) {
+  // The data line names the record in error lines; only they read it.
+  engine_.state.data_line.assign(line);
+  engine_.LogLine(text);
+}
+
+void TransactionReader::Prepare(Pending& pending) {
+  std::string_view amount_text;
+  std::string_view key;
+  const std::string_view line = LineOf(pending);
+  pending.quoted = !SplitPlain(line, amount_text, key);
+  if (pending.quoted) {
+    engine_.csv.SplitCsv(line);
+    amount_text = engine_.csv[1];
+    pending.key_begin = text_.size();
+    for (int k = 1; k <= dimensions_; ++k) {
+      const std::string_view column = engine_.csv[k + 1];
+      const uint32_t length = static_cast<uint32_t>(column.size());
+      text_.append(reinterpret_cast<const char*>(&length), sizeof length).append(column);
     }
+    pending.key_size = text_.size() - pending.key_begin;
+  } else {
+    pending.key_begin =
+        key.empty() ? pending.line_begin : static_cast<size_t>(key.data() - text_.data());
+    pending.key_size = key.size();
   }
+  pending.numeric = ParseDouble(amount_text, pending.amount);
+  if (!pending.numeric) return;
+  pending.hash = HashBytes(KeyOf(pending));
+  CacheOf(pending).PrefetchSlot(pending.hash);
 }
 
-void StoreInCube(Engine& engine, const Codes& codes, const Placement& placement, double amount) {
-  ValueCube& cube = engine.cube;
-  for (int k = 1; k <= engine.model.dimension_count; ++k) {
-    cube.Code[static_cast<size_t>(k)] = codes[static_cast<size_t>(k)];
+void TransactionReader::Place(Pending& pending) {
+  if (!pending.numeric) return;
+  PlacementCache& cache = CacheOf(pending);
+  const std::string_view key = KeyOf(pending);
+  if (!cache.Find(key, pending.hash, pending.record)) {
+    CodeTexts texts{};
+    if (pending.quoted) {
+      engine_.csv.SplitCsv(LineOf(pending));
+      for (int k = 1; k <= dimensions_; ++k) texts[static_cast<size_t>(k)] = engine_.csv[k + 1];
+    } else {
+      SplitKey(key, texts);
+    }
+    resolver_.Resolve(texts, outcome_);
+    pending.record = cache.Add(key, pending.hash, outcome_);
   }
-  cube.vcApplyMapping(engine.model, engine.model.groups[placement.group].DimCopyRow);
-  cube.vcApplyMapping(engine.model, engine.model.pools[placement.pool].DimCopyRow);
-  cube.vcComposeKey();
-  cube.CurCP = placement.pool;
-  cube.vcAdd(amount);
+  const int32_t entry = cache.At(pending.record).entry();
+  if (entry >= 0) engine_.cube.PrefetchEntry(entry);
 }
 
-void TraceLine(Engine& engine, const Placement& placement, std::string_view line) {
-  const TmyOption& trace = engine.options.slots[kTraceOption];
-  const TmyCP& pool = engine.model.pools[placement.pool];
-  if (!trace.IsSet || (!trace.Text.empty() && trace.Text != pool.Code)) return;
-  engine.log.WriteDirect(JobLog::File::kTrace, "Rec " + std::to_string(engine.transaction_count) +
-                                                   " CP " + pool.Code + " " + std::string(line));
-  std::string entry;
-  engine.cube.vcIterStart(placement.pool);
-  while (engine.cube.vcIterNext(engine.model, entry) != 0) engine.LogLine("t  TX " + entry);
-}
-
-void ReadLine(Engine& engine, std::string_view line, CodeTexts& texts, Codes& codes) {
-  engine.csv.SplitCsv(line);
-  double amount = 0;
-  if (!ParseDouble(engine.csv[1], amount)) {
-    engine.LogLine("e202 TX; Value not numeric; Value=" + std::string(engine.csv[1]));
+void TransactionReader::Finish(const Pending& pending) {
+  ++engine_.state.record_number;
+  ++engine_.transaction_count;
+  if (++progress_ == engine_.state.progress_interval) {
+    progress_ = 0;
+    engine_.LogLine("MCount " + std::to_string(engine_.state.record_number));
+  }
+  const std::string_view line = LineOf(pending);
+  if (pending.numeric) {
+    Apply(CacheOf(pending), pending.record, pending.amount, line);
     return;
   }
-  TakeLineCodes(engine, texts);
-  SubstituteTransactionDimension(engine, texts);
-  if (!ResolveCodes(engine, texts, codes)) return;
-  Placement placement;
-  if (!PlaceLine(engine, codes, texts, placement)) return;
-  if (engine.model.groups[placement.group].Flag) amount = -amount;
-  AddToTallies(engine, codes, placement, amount);
-  StoreInCube(engine, codes, placement, amount);
-  TraceLine(engine, placement, line);
-  if (engine.options.slots[kDumpOption].IsSet) {
-    engine.dump_line.assign(engine.model.pools[placement.pool].Code).append(",").append(line);
-    engine.report_output.WriteLine(engine.dump_line);
+  std::string_view amount_text;
+  std::string_view key;
+  if (!SplitPlain(line, amount_text, key)) {
+    engine_.csv.SplitCsv(line);
+    amount_text = engine_.csv[1];
   }
+  LogFor(line, "e202 TX; Value not numeric; Value=" + std::string(amount_text));
+}
+
+void TransactionReader::ReadFile() {
+  engine_.state.data_line.clear();
+  std::string_view line;
+  bool more = true;
+  while (more) {
+    text_.clear();
+    batch_.clear();
+    while (batch_.size() < kBatchLines && text_.size() < kBatchBytes &&
+           (more = engine_.data_file.Next(line))) {
+      batch_.push_back(Pending{text_.size(), line.size()});
+      text_.append(line);
+    }
+    // A batch's records must stay where they are until it is applied.
+    plain_.MakeRoom();
+    quoted_.MakeRoom();
+    for (Pending& pending : batch_) Prepare(pending);
+    for (const Pending& pending : batch_) {
+      if (pending.numeric) CacheOf(pending).PrefetchRecord(pending.hash);
+    }
+    for (Pending& pending : batch_) Place(pending);
+    for (const Pending& pending : batch_) Finish(pending);
+  }
+  engine_.state.data_line.clear();
+  engine_.LogLine("IEnd of Transaction File; Nr TX " + std::to_string(engine_.transaction_count));
+}
+
+void TransactionReader::Apply(PlacementCache& cache, int32_t record_number, double amount,
+                              std::string_view line) {
+  ModelTables& model = engine_.model;
+  PlacementCache::Record record = cache.At(record_number);
+  for (int k = 1; k <= dimensions_; ++k) {
+    const int32_t code = record.code(k);
+    if (code != 0) ++model.dimensions[static_cast<size_t>(k)].Values[code].TxCount;
+  }
+  for (int32_t m = 0; m < record.message_count(); ++m) {
+    LogFor(line, cache.Message(record.first_message() + m));
+  }
+  if (!record.accepted()) return;
+  if (record.negate()) amount = -amount;
+
+  TmyCPG& group = model.groups[record.group()];
+  ++group.TxCount;
+  for (int k = 1; k <= dimensions_; ++k) {
+    const int32_t code = record.code(k);
+    if (code != 0) model.dimensions[static_cast<size_t>(k)].Values[code].TxValue += amount;
+  }
+  group.Value += amount;
+  TmySEL& group_row = model.selections[record.group_row()];
+  ++group_row.TxCount;
+  group_row.Value += amount;
+  TmyCP& pool = model.pools[record.pool()];
+  ++pool.TxCount;
+  pool.Value += amount;
+  TmySEL& pool_row = model.selections[record.pool_row()];
+  ++pool_row.TxCount;
+  pool_row.Value += amount;
+  for (int32_t i = 0; i < record.measure_count(); ++i) {
+    TmySEL& selection = model.selections[record.measure_row(i)];
+    ++selection.TxCount;
+    selection.Value += amount;
+  }
+  StoreInCube(record, amount);
+  Trace(record.pool(), line);
+  if (engine_.options.slots[kDumpOption].IsSet) {
+    engine_.dump_line.assign(pool.Code).append(",").append(line);
+    engine_.report_output.WriteLine(engine_.dump_line);
+  }
+}
+
+// The first nonzero amount finds or creates the cell as vcAdd does; later
+// ones add to its entry directly.
+void TransactionReader::StoreInCube(PlacementCache::Record& record, double amount) {
+  if (amount == 0.0) return;
+  ValueCube& cube = engine_.cube;
+  if (record.entry() >= 0) {
+    cube.AddToEntry(record.entry(), amount);
+    return;
+  }
+  for (int k = 1; k <= dimensions_; ++k) cube.Code[static_cast<size_t>(k)] = record.code(k);
+  cube.vcApplyMapping(engine_.model, engine_.model.groups[record.group()].DimCopyRow);
+  cube.vcApplyMapping(engine_.model, engine_.model.pools[record.pool()].DimCopyRow);
+  cube.vcComposeKey();
+  cube.CurCP = record.pool();
+  cube.vcAdd(amount);
+  record.set_entry(cube.CurEntry());
+}
+
+void TransactionReader::Trace(int32_t pool_number, std::string_view line) {
+  const TmyOption& trace = engine_.options.slots[kTraceOption];
+  if (!trace.IsSet) return;
+  const TmyCP& pool = engine_.model.pools[pool_number];
+  if (!trace.Text.empty() && trace.Text != pool.Code) return;
+  engine_.log.WriteDirect(JobLog::File::kTrace, "Rec " + std::to_string(engine_.transaction_count) +
+                                                    " CP " + pool.Code + " " + std::string(line));
+  std::string entry;
+  engine_.cube.vcIterStart(pool_number);
+  while (engine_.cube.vcIterNext(engine_.model, entry) != 0) engine_.LogLine("t  TX " + entry);
 }
 
 }  // namespace
@@ -204,23 +314,8 @@ void EndTransactionPhase(Engine& engine) {
 }
 
 void ReadTransactions(Engine& engine) {
-  CodeTexts texts;
-  Codes codes{};
-  int32_t progress = 0;
-  const int32_t interval = engine.state.progress_interval;
-  std::string_view line;
-  while (engine.data_file.Next(line)) {
-    engine.state.data_line.assign(line);
-    ++engine.state.record_number;
-    ++engine.transaction_count;
-    if (++progress == interval) {
-      progress = 0;
-      engine.LogLine("MCount " + std::to_string(engine.state.record_number));
-    }
-    ReadLine(engine, engine.state.data_line, texts, codes);
-  }
-  engine.state.data_line.clear();
-  engine.LogLine("IEnd of Transaction File; Nr TX " + std::to_string(engine.transaction_count));
+  TransactionReader reader(engine);
+  reader.ReadFile();
 }
 
 }  // namespace korav

@@ -1,0 +1,219 @@
+#include "allocation/transactions/line_resolution.h"
+
+#include <string>
+
+#include "allocation/loading/selection_resolution.h"
+
+namespace korav {
+namespace {
+
+// Past this many remembered placements the memo starts afresh, so that its
+// memory stays bounded whatever the file holds.
+constexpr size_t kMaxPlacements = size_t{1} << 20;
+
+using Codes = std::array<int32_t, kMaxDimensions + 1>;
+
+// The first selection row of `rows` that admits `codes`, or 0.
+int32_t FirstMatch(const ModelTables& model, const std::vector<int32_t>& rows, const Codes& codes) {
+  for (const int32_t row : rows) {
+    if (SelectionMatches(model, model.selections[row], codes)) return row;
+  }
+  return 0;
+}
+
+void NoteRestrictedDimensions(const ModelTables& model, const std::vector<int32_t>& rows,
+                              std::array<bool, kMaxDimensions + 1>& restricted) {
+  for (const int32_t row : rows) {
+    for (int k = 1; k <= model.dimension_count; ++k) {
+      if (model.selections[row].DimIndex[static_cast<size_t>(k)] != 0) {
+        restricted[static_cast<size_t>(k)] = true;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+LineResolver::CodeMap::CodeMap(const stTsortObj& codes) {
+  size_t size = 16;
+  while (size < static_cast<size_t>(codes.Count()) * 2) size *= 2;
+  slots_.resize(size);
+  // The first position of a code in the sorted list is the row Find gives.
+  for (int32_t position = 1; position <= codes.Count(); ++position) {
+    const stTsortRec& item = codes.Item(position);
+    if (item.Key.empty()) continue;
+    const uint64_t hash = HashBytes(item.Key);
+    size_t slot = hash & (size - 1);
+    while (slots_[slot].row != -1 && slots_[slot].code != item.Key) slot = (slot + 1) & (size - 1);
+    if (slots_[slot].row != -1) continue;
+    slots_[slot] = Slot{hash, item.Key, item.Number};
+  }
+}
+
+int32_t LineResolver::CodeMap::Find(std::string_view code) const {
+  const uint64_t hash = HashBytes(code);
+  for (size_t slot = hash & (slots_.size() - 1);; slot = (slot + 1) & (slots_.size() - 1)) {
+    const Slot& candidate = slots_[slot];
+    if (candidate.row == -1) return -1;
+    if (candidate.hash == hash && candidate.code == code) return candidate.row;
+  }
+}
+
+LineResolver::LineResolver(const Engine& engine) : engine_(engine) {
+  const ModelTables& model = engine.model;
+  code_maps_.reserve(static_cast<size_t>(model.dimension_count) + 1);
+  code_maps_.emplace_back(stTsortObj(stTsortObj::Growth::kSizedOnce));
+  for (int k = 1; k <= model.dimension_count; ++k) {
+    code_maps_.emplace_back(model.dimensions[static_cast<size_t>(k)].Values.CodeIndex);
+  }
+  std::array<bool, kMaxDimensions + 1> restricted{};
+  for (int32_t group = 1; group <= model.groups.count(); ++group) {
+    NoteRestrictedDimensions(model, model.groups[group].GroupSelections, restricted);
+    NoteRestrictedDimensions(model, model.groups[group].PoolSelections, restricted);
+  }
+  for (int32_t m = 1; m <= model.input_measures.count(); ++m) {
+    if (model.input_measures[m].IMType == 'T') {
+      NoteRestrictedDimensions(model, model.input_measures[m].Selections, restricted);
+    }
+  }
+  // Code numbers run 0..count, so the packed number's radix is count + 1.
+  double range = 1;
+  for (int k = 1; k <= model.dimension_count; ++k) {
+    if (!restricted[static_cast<size_t>(k)]) continue;
+    placement_dimensions_.push_back(k);
+    range *= model.dimensions[static_cast<size_t>(k)].Values.count() + 1.0;
+  }
+  memo_placements_ = range < 1.8e19;
+}
+
+void LineResolver::SubstituteTransactionDimension(CodeTexts& texts, LineOutcome& outcome) const {
+  const int32_t d = engine_.options.transaction_dimension;
+  if (d == 0 || d > engine_.model.dimension_count || texts[static_cast<size_t>(d)].empty()) return;
+  const int32_t row = code_maps_[static_cast<size_t>(d)].Find(texts[static_cast<size_t>(d)]);
+  if (row < 0) {
+    outcome.messages.push_back("e203 TX; DIMT Code not known; Dim=" + std::to_string(d) +
+                               " Code=" + std::string(texts[static_cast<size_t>(d)]));
+    return;
+  }
+  const int32_t fill = engine_.model.dimensions[static_cast<size_t>(d)].Values[row].TransSelection;
+  if (fill == 0) return;
+  const TmySEL& selection = engine_.model.selections[fill];
+  for (int k = 1; k <= engine_.model.dimension_count; ++k) {
+    if (selection.DimIndex[static_cast<size_t>(k)] != 0) {
+      texts[static_cast<size_t>(k)] = selection.DimSelect[static_cast<size_t>(k)];
+    }
+  }
+}
+
+bool LineResolver::ResolveCodes(const CodeTexts& texts, LineOutcome& outcome) const {
+  bool known = true;
+  for (int k = 1; k <= engine_.model.dimension_count; ++k) {
+    const std::string_view code = texts[static_cast<size_t>(k)];
+    if (engine_.model.dimensions[static_cast<size_t>(k)].Values.count() == 0 || code.empty()) {
+      continue;
+    }
+    const int32_t row = code_maps_[static_cast<size_t>(k)].Find(code);
+    if (row < 0) {
+      outcome.messages.push_back("e204 TX; DIM Code not known; Dim=" + std::to_string(k) +
+                                 " Code=" + std::string(code));
+      known = false;
+      continue;
+    }
+    outcome.codes[static_cast<size_t>(k)] = row;
+  }
+  return known;
+}
+
+// Groups are tried in priority order, then the chosen group's pools in their
+// ranking order; group 0 or pool row 0 means none took the line.
+void LineResolver::Place(const Codes& codes, Placement& placement) {
+  const ModelTables& model = engine_.model;
+  placement = Placement{};
+  for (int32_t position = 1; position <= model.group_priority.Count(); ++position) {
+    const int32_t group = model.group_priority.Item(position).Number;
+    const int32_t row = FirstMatch(model, model.groups[group].GroupSelections, codes);
+    if (row == 0) continue;
+    placement.group = group;
+    placement.group_row = row;
+    break;
+  }
+  if (placement.group == 0) return;
+  const TmyCPG& group = model.groups[placement.group];
+  placement.pool_row = FirstMatch(model, group.PoolSelections, codes);
+  if (placement.pool_row == 0) return;
+  placement.pool = model.selections[placement.pool_row].OwnerRow;
+  placement.negate = group.Flag;
+  placement.first_measure_row = static_cast<int32_t>(measure_rows_.size());
+  for (int32_t m = 1; m <= model.input_measures.count(); ++m) {
+    const TmyIM& measure = model.input_measures[m];
+    if (measure.IMType != 'T') continue;
+    for (const int32_t row : measure.Selections) {
+      if (SelectionMatches(model, model.selections[row], codes)) measure_rows_.push_back(row);
+    }
+  }
+  placement.measure_row_count =
+      static_cast<int32_t>(measure_rows_.size()) - placement.first_measure_row;
+}
+
+const LineResolver::Placement& LineResolver::PlacementOf(const Codes& codes) {
+  if (!memo_placements_) {
+    measure_rows_.clear();
+    Place(codes, scratch_);
+    return scratch_;
+  }
+  uint64_t key = 0;
+  for (const int k : placement_dimensions_) {
+    const size_t i = static_cast<size_t>(k);
+    key = key * (static_cast<uint64_t>(engine_.model.dimensions[i].Values.count()) + 1) +
+          static_cast<uint64_t>(codes[i]);
+  }
+  const auto [found, added] =
+      placement_numbers_.try_emplace(key, static_cast<int32_t>(placements_.size()));
+  if (!added) return placements_[static_cast<size_t>(found->second)];
+  if (placements_.size() == kMaxPlacements) {
+    placement_numbers_.clear();
+    placements_.clear();
+    measure_rows_.clear();
+    placement_numbers_.emplace(key, 0);
+  }
+  placements_.emplace_back();
+  Place(codes, placements_.back());
+  return placements_.back();
+}
+
+std::string LineResolver::CodesText(const CodeTexts& texts) const {
+  std::string text;
+  for (int k = 1; k <= engine_.model.dimension_count; ++k) {
+    if (k > 1) text += ',';
+    text += texts[static_cast<size_t>(k)];
+  }
+  return text;
+}
+
+void LineResolver::Resolve(CodeTexts texts, LineOutcome& outcome) {
+  outcome.Clear();
+  SubstituteTransactionDimension(texts, outcome);
+  if (!ResolveCodes(texts, outcome)) return;
+  const Placement& placement = PlacementOf(outcome.codes);
+  if (placement.group == 0) {
+    outcome.messages.push_back("e205 TX; No Cost Pool Group selects the transaction; Codes=" +
+                               CodesText(texts));
+    return;
+  }
+  if (placement.pool_row == 0) {
+    outcome.messages.push_back("e205 TX; No Cost Pool of the group selects the transaction; CPG=" +
+                               engine_.model.groups[placement.group].Code +
+                               " Codes=" + CodesText(texts));
+    return;
+  }
+  outcome.accepted = true;
+  outcome.negate = placement.negate;
+  outcome.group = placement.group;
+  outcome.group_row = placement.group_row;
+  outcome.pool = placement.pool;
+  outcome.pool_row = placement.pool_row;
+  const auto first = measure_rows_.begin() + placement.first_measure_row;
+  outcome.measure_rows.assign(first, first + placement.measure_row_count);
+}
+
+}  // namespace korav
