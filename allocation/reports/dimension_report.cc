@@ -45,9 +45,12 @@ void WriteDimension(Engine& engine, DimensionMode mode, int32_t d) {
     std::string line = prefix + value.Code + "," + Quoted(value.Description) + "," +
                        value.ParentCode + "," + std::to_string(value.Level) + "," +
                        value.Summarise + "," + std::to_string(value.TxCount) + "," +
-                       FormatFixed2(value.TxValue) + ",";
+                       FormatFixed2(value.TxValue) + ",,";
+    // The path: the empty column under the header's gap, then one column per
+    // level; a value at level 0 (no known top value) has none.
     for (int32_t k = 1; k <= value.Level; ++k) {
-      line += "," + dimension.Values[value.Path[static_cast<size_t>(k)]].Code;
+      if (k > 1) line += ",";
+      line += dimension.Values[value.Path[static_cast<size_t>(k)]].Code;
     }
     engine.report_output.WriteLine(line);
     if (value.TransSelection > 0) {

@@ -10,15 +10,18 @@
 namespace korav {
 namespace {
 
-// Three dimensions: A > B > C in dimension 1, nothing in dimension 2, and
-// the transaction dimension 3 whose value T fills dimensions 1 and 3.
+// Three dimensions: A > B > C and O under an unknown parent in dimension 1,
+// nothing in dimension 2, and the transaction dimension 3 whose value T
+// fills dimensions 1 and 3.
 class DimensionReportTest : public ModelTest {
  protected:
   void SetUp() override {
     Parse("DIMH,1,Account");
     Parse("DIMH,2,Empty");
     Parse("DIMH,3,Region");
-    for (const char* record : {"A,Top", "B,Middle,A", "C,Bottom,B,Y"}) Value(1, record);
+    for (const char* record : {"A,Top", "B,Middle,A", "C,Bottom,B,Y", "O,Orphan,X"}) {
+      Value(1, record);
+    }
     Value(3, "T,Region T");
     engine_.options.transaction_dimension = 3;
     Parse("DIMT,T,Fills,,,C,,T");
@@ -35,6 +38,7 @@ TEST_F(DimensionReportTest, EveryDimensionWithValuesAndItsPaths) {
       "1,A,\"Top\",,1, ,0,0.00,,A",
       "1,B,\"Middle\",A,2, ,0,0.00,,A,B",
       "1,C,\"Bottom\",B,3,Y,0,0.00,,A,B,C",
+      "1,O,\"Orphan\",X,0, ,0,0.00,,",
       "DIMH,3,Region",
       "3,T,\"Region T\",,1, ,0,0.00,,T",
       "    DIMT,,,,C,*,T",
