@@ -74,7 +74,13 @@ void BuildHierarchies(Engine& engine) {
   for (int d = 1; d <= engine.model.dimension_count; ++d) {
     TmyDIMH& dimension = engine.model.dimensions[static_cast<size_t>(d)];
     if (dimension.Values.count() == 0) continue;
-    BuildLevels(dimension);
+    // A loop or a chain too deep to follow leaves its values at level 0, as
+    // if their parent were unknown; each is named, with its chain.
+    for (const int32_t row : BuildLevels(dimension)) {
+      engine.LogLine("e147 DIM; Hierarchy loops or is deeper than " + std::to_string(kMaxLevels) +
+                     " levels; DIMH=" + std::to_string(d) + "," + dimension.Name + " DIM=" +
+                     dimension.Values[row].Code + " Chain=" + ParentChainText(dimension, row));
+    }
     BuildHierarchyOrder(dimension);
   }
 }

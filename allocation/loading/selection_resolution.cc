@@ -1,5 +1,7 @@
 #include "allocation/loading/selection_resolution.h"
 
+#include "allocation/model/hierarchy.h"
+
 namespace korav {
 namespace {
 
@@ -160,15 +162,11 @@ void RankPoolSelections(ModelTables& model) {
 
 bool SelectionMatches(const ModelTables& model, const TmySEL& selection,
                       const std::array<int32_t, kMaxDimensions + 1>& codes) {
+  // The same test as the value cube's selected sums, so that a row admits
+  // the same values whether it picks transactions or sums a pool's entries.
   for (int k = 1; k <= model.dimension_count; ++k) {
-    const int32_t wanted = selection.DimIndex[static_cast<size_t>(k)];
-    if (wanted == 0) continue;
-    const int32_t code = codes[static_cast<size_t>(k)];
-    if (code == 0) return false;
-    const ModelTable<TmyDIM>& values = model.dimensions[static_cast<size_t>(k)].Values;
-    const int32_t level = values[wanted].Level;
-    const TmyDIM& value = values[code];
-    if (value.Level < level || value.Path[static_cast<size_t>(level)] != wanted) return false;
+    const size_t i = static_cast<size_t>(k);
+    if (!IsWithin(model, k, selection.DimIndex[i], codes[i])) return false;
   }
   return true;
 }

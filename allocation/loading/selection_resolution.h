@@ -22,7 +22,8 @@ void RankPoolSelections(ModelTables& model);
 
 // True when `selection` admits the code numbers `codes` (1..dimension count;
 // 0 for no value): a dimension the row leaves open admits everything, else
-// the code must be the row's value or lie below it in the hierarchy.
+// the code must be the row's value or lie below it in the hierarchy
+// (`IsWithin`); a value of level 0 admits only itself.
 bool SelectionMatches(const ModelTables& model, const TmySEL& selection,
                       const std::array<int32_t, kMaxDimensions + 1>& codes);
 

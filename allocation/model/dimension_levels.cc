@@ -7,7 +7,49 @@
 
 namespace korav {
 
-void BuildLevels(TmyDIMH& dimension) {
+namespace {
+
+// Where a value's chain of parents ends, for the values the sweep left at
+// Level 0 although they name a parent that exists.
+enum class ChainEnd : uint8_t { kUnknown, kWalking, kUnknownParent, kBroken };
+
+// Marks each value that names a parent but has no level: its chain ends at
+// an unknown parent (e130 already says so) or it is broken, because it
+// loops or reaches a value at the deepest level. Each value is walked over
+// once: a walk stops at the first value whose end is known.
+std::vector<int32_t> FindBrokenChains(const ModelTable<TmyDIM>& values) {
+  std::vector<ChainEnd> ends(static_cast<size_t>(values.count()) + 1, ChainEnd::kUnknown);
+  std::vector<int32_t> walk;
+  std::vector<int32_t> broken;
+  for (int32_t row = 1; row <= values.count(); ++row) {
+    if (values[row].Level != 0 || values[row].ParentIndex == 0) continue;
+    walk.clear();
+    int32_t current = row;
+    ChainEnd end = ChainEnd::kUnknown;
+    while (end == ChainEnd::kUnknown) {
+      const TmyDIM& value = values[current];
+      const ChainEnd known = ends[static_cast<size_t>(current)];
+      if (value.Level != 0 || known == ChainEnd::kWalking) {
+        end = ChainEnd::kBroken;
+      } else if (known != ChainEnd::kUnknown) {
+        end = known;
+      } else if (value.ParentIndex == 0) {
+        end = ChainEnd::kUnknownParent;
+      } else {
+        ends[static_cast<size_t>(current)] = ChainEnd::kWalking;
+        walk.push_back(current);
+        current = value.ParentIndex;
+      }
+    }
+    for (const int32_t walked : walk) ends[static_cast<size_t>(walked)] = end;
+    if (end == ChainEnd::kBroken) broken.push_back(row);
+  }
+  return broken;
+}
+
+}  // namespace
+
+std::vector<int32_t> BuildLevels(TmyDIMH& dimension) {
   ModelTable<TmyDIM>& values = dimension.Values;
   dimension.MaxLevel = 0;
   for (int32_t row = 1; row <= values.count(); ++row) {
@@ -24,15 +66,17 @@ void BuildLevels(TmyDIMH& dimension) {
     }
   }
   // Values may stand before their parents in the file, so sweep until a
-  // sweep places no further value.
+  // sweep places no further value. A value is placed at the latest in the
+  // sweep after its parent, and none deeper than kMaxLevels, so this ends
+  // after at most kMaxLevels sweeps however the values are ordered.
   for (bool changed = true; changed;) {
     changed = false;
     for (int32_t row = 1; row <= values.count(); ++row) {
       TmyDIM& value = values[row];
       if (value.ParentIndex == 0 || value.Level != 0) continue;
       const TmyDIM& parent = values[value.ParentIndex];
-      if (parent.Level == 0) continue;
-      value.Level = std::min(parent.Level + 1, kMaxLevels);
+      if (parent.Level == 0 || parent.Level == kMaxLevels) continue;
+      value.Level = parent.Level + 1;
       dimension.MaxLevel = std::max(dimension.MaxLevel, value.Level);
       value.Path = parent.Path;
       value.Path[static_cast<size_t>(value.Level)] = row;
@@ -43,6 +87,21 @@ void BuildLevels(TmyDIMH& dimension) {
       changed = true;
     }
   }
+  return FindBrokenChains(values);
+}
+
+std::string ParentChainText(const TmyDIMH& dimension, int32_t row) {
+  const ModelTable<TmyDIM>& values = dimension.Values;
+  std::vector<int32_t> chain{row};
+  std::string text = values[row].Code;
+  for (int32_t current = values[row].ParentIndex; current != 0;
+       current = values[current].ParentIndex) {
+    if (chain.size() > static_cast<size_t>(kMaxLevels)) return text + "->...";
+    text += "->" + values[current].Code;
+    if (std::find(chain.begin(), chain.end(), current) != chain.end()) break;
+    chain.push_back(current);
+  }
+  return text;
 }
 
 void BuildHierarchyOrder(TmyDIMH& dimension) {

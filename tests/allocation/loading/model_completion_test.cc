@@ -51,6 +51,48 @@ TEST_F(CompletionTest, HierarchyOrderPutsDescendantsFirstAndOrphansAside) {
   EXPECT_EQ(Errors(), (Lines{"130 DIM; Parent Code not found; DIMH=2,Dept DIM=E parent=X "}));
 }
 
+TEST_F(CompletionTest, LoopsAndTooDeepChainsAreReportedAndLeftAtLevelZero) {
+  Parse("DIMH,1,Account");
+  Parse("DIMH,2,Dept");
+  ModelTable<TmyDIM>& accounts = engine_.model.dimensions[1].Values;
+  ModelTable<TmyDIM>& depts = engine_.model.dimensions[2].Values;
+  accounts.Size(17);
+  depts.Size(8);
+  // V1 > V2 > ... > V17, the deepest first, so that the sweep meets each
+  // value before its parent.
+  for (int level = 17; level >= 1; --level) {
+    const std::string parent = level > 1 ? "V" + std::to_string(level - 1) : "";
+    Value(1, "V" + std::to_string(level) + ",Account," + parent);
+  }
+  for (const char* record : {"C1,Loop,C3", "C3,Loop,C2", "C2,Loop,C1", "D,Under the loop,C1",
+                             "S,Own parent,S", "E,Orphan,X", "F,Under the orphan,E", "T,Top"}) {
+    Value(2, record);
+  }
+  CompleteModel(engine_);
+  // Rows: V17 is 1, V16 is 2, V15 is 3, ..., V1 is 17.
+  EXPECT_EQ(accounts[3].Level, 15);
+  EXPECT_EQ(accounts[3].Path[1], 17);
+  EXPECT_EQ(accounts[3].Path[15], 3);
+  EXPECT_EQ(accounts[2].Level, 0);
+  EXPECT_EQ(accounts[1].Level, 0);
+  EXPECT_EQ(accounts[1].Path[15], 0);
+  EXPECT_EQ(engine_.model.dimensions[1].MaxLevel, 15);
+  for (int32_t row = 1; row <= 7; ++row) EXPECT_EQ(depts[row].Level, 0) << depts[row].Code;
+  EXPECT_EQ(depts[8].Level, 1);
+  const std::string e147 = "147 DIM; Hierarchy loops or is deeper than 15 levels; DIMH=";
+  EXPECT_EQ(
+      Errors(),
+      (Lines{"130 DIM; Parent Code not found; DIMH=2,Dept DIM=E parent=X ",
+             e147 + "1,Account DIM=V17 Chain=V17->V16->V15->V14->V13->V12->V11->V10->V9->"
+                    "V8->V7->V6->V5->V4->V3->V2->... ",
+             e147 + "1,Account DIM=V16 Chain=V16->V15->V14->V13->V12->V11->V10->V9->V8->"
+                    "V7->V6->V5->V4->V3->V2->V1 ",
+             e147 + "2,Dept DIM=C1 Chain=C1->C3->C2->C1 ",
+             e147 + "2,Dept DIM=C3 Chain=C3->C2->C1->C3 ",
+             e147 + "2,Dept DIM=C2 Chain=C2->C1->C3->C2 ",
+             e147 + "2,Dept DIM=D Chain=D->C1->C3->C2->C1 ", e147 + "2,Dept DIM=S Chain=S->S "}));
+}
+
 TEST_F(CompletionTest, SummarisingMarksInheritAndTargetTheMarkedValue) {
   Parse("DIMH,1,Account");
   for (const char* record : {"T,Top,,Y", "M,Middle,T,Y", "L,Leaf,M", "N,Other top", "K,Kid,N"}) {

@@ -122,6 +122,33 @@ TEST_F(TransactionTest, TransactionDimensionRowFillsTheOtherCodes) {
                    "  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=ZZ recnr(2),1,A1,ZZ"}));
 }
 
+TEST_F(TransactionTest, ValuesBeyondTheDeepestLevelAreSelectedLikeOrphans) {
+  Parse("DIMH,1,Account");
+  engine_.model.dimensions[1].Values.Size(18);
+  for (int level = 1; level <= 17; ++level) {
+    const std::string parent = level > 1 ? "V" + std::to_string(level - 1) : "";
+    Value(1, "V" + std::to_string(level) + ",Account," + parent);
+  }
+  Value(1, "O,Orphan,X");
+  Parse("STG,S,Stage,2");
+  Parse("CPG,G,Group,S,10");
+  Parse("CPGS,G,All,,,*");
+  Parse("CP,P,Top,G");
+  Parse("CPS,P,Under V1,,,V1");
+  Parse("CP,Q,Named,G");
+  Parse("CPS,Q,V16 itself,,,V16");
+  Parse("CP,R,Rest,G");
+  Parse("CPS,R,All,,,*");
+  CompleteModel(engine_);
+  Read("10,V1\n20,V15\n40,V16\n80,V17\n5,O\n");
+  // V16 and V17 lie below the 15 levels followed, so they have level 0 like
+  // the orphan O: only a row naming them or admitting everything takes
+  // them. Q's row ranks with the catch-all and comes first by its code.
+  EXPECT_DOUBLE_EQ(Pool("P").Value, 30);
+  EXPECT_DOUBLE_EQ(Pool("Q").Value, 40);
+  EXPECT_DOUBLE_EQ(Pool("R").Value, 85);
+}
+
 TEST_F(TransactionTest, TraceOptionListsThePoolAfterEachLine) {
   Build();
   engine_.options.slots[9].IsSet = true;
