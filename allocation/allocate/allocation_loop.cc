@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "allocation/allocate/reciprocal.h"
 #include "allocation/allocate/resolution.h"
 #include "common/numbers.h"
 
@@ -13,6 +14,7 @@ constexpr double kShareThreshold = 0.01;
 constexpr int kBudgetOption = 1;
 constexpr int kTraceAllocationOption = 7;
 constexpr int kTraceCubeOption = 8;
+constexpr int kReciprocalOption = 11;
 
 bool TraceCubeOf(const Engine& engine, const TmyCP& pool) {
   const TmyOption& option = engine.options.slots[kTraceCubeOption];
@@ -61,11 +63,15 @@ void SendShare(Engine& engine, TmyCP& sender, const TmyAB& base, TmyABL& line) {
   const double amount = line.Propn * sender.AllocValue;
   if (std::fabs(amount) <= kShareThreshold || line.Output == 0) return;
   TmyCP& receiver = model.pools[line.Output];
-  receiver.Value += amount;
+  // The shares that the members of a solved loop send each other reached
+  // their values and cubes when the loop was solved.
+  const bool within_loop = sender.Loop != 0 && receiver.Loop == sender.Loop;
+  if (!within_loop) receiver.Value += amount;
   if (engine.options.slots[kTraceAllocationOption].IsSet) {
     engine.LogLine("t       Alloc  " + sender.Code + " to " + receiver.Code + " Propn " +
                    FormatGeneral(line.Propn) + " (" + FormatGeneral(amount) + ")");
   }
+  if (within_loop) return;
   const bool traced = TraceCubeOf(engine, receiver);
   if (traced) {
     TraceCube(engine, sender.Row, "Before ");
@@ -262,6 +268,9 @@ void RunAllocation(Engine& engine) {
     bool progress = ResolveInputMeasures(engine);
     progress = ResolveAllocationBases(engine) || progress;
     progress = ResolveCostPools(engine) || progress;
+    // Solved loops allocate in this pass's sweep, so that the pools they feed
+    // resolve in the next.
+    if (!progress && engine.options.slots[kReciprocalOption].IsSet) progress = SolveLoops(engine);
     AllocateCostPools(engine);
     if (!progress) break;
   }

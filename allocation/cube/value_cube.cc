@@ -239,8 +239,7 @@ void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimensio
                            int32_t target, int32_t map1, int32_t min_loc, double factor,
                            int32_t map2) {
   if (!HasPool(source)) return;
-  const bool confidence = confidence_dimension >= 1 && confidence_dimension <= dim_count_;
-  const bool rekey = map1 != 0 || map2 != 0 || confidence;
+  const bool rekey = TransferRekeys(confidence_dimension, map1, map2);
   // A transfer into the source itself appends to the list being walked: its
   // length at the start bounds the walk, and the list is indexed afresh each
   // time because appending may move it.
@@ -251,19 +250,27 @@ void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimensio
     Index1 = entry.Index1;
     Index2 = entry.Index2;
     const double amount = entry.Value * factor;
-    if (rekey) {
-      vcDecomposeKey();
-      if (confidence) {
-        int32_t& code = Code[static_cast<size_t>(confidence_dimension)];
-        code = std::max(code, min_loc);
-      }
-      vcApplyMapping(model, map1);
-      vcApplyMapping(model, map2);
-      vcComposeKey();
-    }
+    if (rekey) vcTransferKey(model, confidence_dimension, map1, min_loc, map2);
     CurCP = target;
     vcAdd(amount);
   }
+}
+
+bool ValueCube::TransferRekeys(int32_t confidence_dimension, int32_t map1, int32_t map2) const {
+  return map1 != 0 || map2 != 0 ||
+         (confidence_dimension >= 1 && confidence_dimension <= dim_count_);
+}
+
+void ValueCube::vcTransferKey(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
+                              int32_t min_loc, int32_t map2) {
+  vcDecomposeKey();
+  if (confidence_dimension >= 1 && confidence_dimension <= dim_count_) {
+    int32_t& code = Code[static_cast<size_t>(confidence_dimension)];
+    code = std::max(code, min_loc);
+  }
+  vcApplyMapping(model, map1);
+  vcApplyMapping(model, map2);
+  vcComposeKey();
 }
 
 double ValueCube::vcSumSelected(const ModelTables& model, int32_t pool, const TmySEL& row) {

@@ -114,6 +114,14 @@ class ValueCube {
   void vcTransfer(const ModelTables& model, int32_t confidence_dimension, int32_t source,
                   int32_t target, int32_t map1, int32_t min_loc, double factor, int32_t map2);
 
+  // Whether vcTransfer with these arguments rebuilds the keys it moves; when
+  // it does not, every entry keeps its key.
+  bool TransferRekeys(int32_t confidence_dimension, int32_t map1, int32_t map2) const;
+  // Rebuilds the current key as vcTransfer does on the way: the confidence
+  // code raised to `min_loc`, then `map1` and `map2` applied.
+  void vcTransferKey(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
+                     int32_t min_loc, int32_t map2);
+
   // The sum of pool `pool`'s entries whose codes lie within the codes
   // selected by `row` (an "IMS" row) in every dimension, negated when its
   // Include is "E".

@@ -11,11 +11,11 @@
 namespace korav {
 namespace {
 
-constexpr std::array<std::string_view, 11> kOptionNames{
+constexpr std::array<std::string_view, 12> kOptionNames{
     "Model Description         ", "Allocate Budget           ", "DIMT Dimension Nr         ",
     "Level of Confidence Dim Nr", "Run Allocation            ", "Transaction Dump Required ",
     "Trace Loop Limit          ", "Trace Allocation          ", "Trace Allocn Value Cube   ",
-    "Trace TX After            ", "Trace Rollup Rep26        ",
+    "Trace TX After            ", "Trace Rollup Rep26        ", "Reciprocal Allocation     ",
 };
 
 constexpr int kTransactionDimensionOption = 2;

@@ -3,7 +3,9 @@
 // the final pools, and where the cost of each final pool came from among the
 // input pools, found by walking the pools' base lines with the proportions
 // that the allocation stored on them.
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "allocation/reports/report_output.h"
@@ -19,6 +21,12 @@ constexpr int32_t kFinalStage = 3;
 double ShareOf(double part, double whole) { return whole != 0 ? part / whole : 0.0; }
 
 // The scratch state of one walk over the allocation graph, one slot per pool.
+//
+// A loop solved by reciprocal allocation is walked as one node, through the
+// solved shares: cost arriving in one member spreads over every member's
+// full cost as the equations spread it, and leaves through the members'
+// lines to pools outside the loop; the lines the members send each other are
+// not walked, as their shares are within those full costs.
 class ContributionWalk {
  public:
   explicit ContributionWalk(const ModelTables& model)
@@ -31,6 +39,7 @@ class ContributionWalk {
   // pass it on, so each pool's own base is walked once.
   void WalkForward(int32_t pool, double amount) {
     if (Visited[Slot(pool)]) return;
+    if (model_.pools[pool].Loop != 0) return SpreadThroughLoop(pool, amount);
     Visited[Slot(pool)] = true;
     const int32_t base = model_.pools[pool].Base;
     if (base == 0) return;
@@ -51,18 +60,85 @@ class ContributionWalk {
   void WalkBackward(int32_t pool, double factor) {
     Visited[Slot(pool)] = true;
     for (const PoolInput& input : model_.pools[pool].Inputs) {
-      if (input.Line == 0 || Visited[Slot(input.Source)]) continue;
-      const double share = factor * model_.base_lines[input.Line].Propn;
-      Contribution[Slot(input.Source)] += model_.pools[input.Source].AllocValue * share;
-      WalkBackward(input.Source, share);
+      if (input.Line == 0 || Visited[Slot(input.Source)] || SameLoop(pool, input.Source)) continue;
+      CreditSource(input.Source, factor * model_.base_lines[input.Line].Propn);
     }
     Visited[Slot(pool)] = false;
+  }
+
+  // Credits `pool`, of whose allocation the share `share` reaches the walk's
+  // start, and walks on to its sources. For a member of a solved loop, what
+  // reaches the start is that share of its full cost, which stems from every
+  // member's own cost (the cost that reached it from outside the loop): each
+  // member is credited with its own cost times the part of it in that share.
+  void CreditSource(int32_t pool, double share) {
+    const TmyCP& cp = model_.pools[pool];
+    if (cp.Loop == 0) {
+      Contribution[Slot(pool)] += cp.AllocValue * share;
+      return WalkBackward(pool, share);
+    }
+    const SolvedLoop& loop = LoopOf(cp);
+    const size_t entry = MemberIndex(loop, pool);
+    for (size_t k = 0; k < loop.Members.size(); ++k) {
+      const double part = share * loop.FullShare(entry, k);
+      Contribution[Slot(loop.Members[k])] += loop.Own[k] * part;
+      WalkBackward(loop.Members[k], part);
+    }
+  }
+
+  // Where the report's own pool starts the backward walk.
+  void StartBackward(int32_t pool) {
+    if (model_.pools[pool].Loop != 0) return CreditSource(pool, 1.0);
+    WalkBackward(pool, 1.0);
   }
 
   double ContributionOf(int32_t pool) const { return Contribution[Slot(pool)]; }
 
  private:
   static size_t Slot(int32_t pool) { return static_cast<size_t>(pool); }
+
+  bool SameLoop(int32_t a, int32_t b) const {
+    return model_.pools[a].Loop != 0 && model_.pools[a].Loop == model_.pools[b].Loop;
+  }
+  const SolvedLoop& LoopOf(const TmyCP& pool) const {
+    return model_.solved_loops[static_cast<size_t>(pool.Loop - 1)];
+  }
+  static size_t MemberIndex(const SolvedLoop& loop, int32_t pool) {
+    return static_cast<size_t>(std::find(loop.Members.begin(), loop.Members.end(), pool) -
+                               loop.Members.begin());
+  }
+
+  // `amount` arrives in member `entry` of a solved loop (the walk's start:
+  // leaves it): it raises each member's full cost by its solved part, and
+  // the members' lines to pools outside the loop carry those parts on, the
+  // loop's outflow into each such pool walked on once.
+  void SpreadThroughLoop(int32_t entry, double amount) {
+    const SolvedLoop& loop = LoopOf(model_.pools[entry]);
+    const size_t entry_index = MemberIndex(loop, entry);
+    std::vector<std::pair<int32_t, double>> outflows;
+    for (size_t k = 0; k < loop.Members.size(); ++k) {
+      const int32_t member = loop.Members[k];
+      const double part = amount * loop.FullShare(k, entry_index);
+      Visited[Slot(member)] = true;
+      // The arrival in the entry member was credited before the walk got here.
+      Contribution[Slot(member)] += member == entry ? part - amount : part;
+      for (const int32_t index : model_.bases[model_.pools[member].Base].Lines) {
+        const TmyABL& line = model_.base_lines[index];
+        if (line.Output == 0 || SameLoop(member, line.Output)) continue;
+        const auto out = std::find_if(outflows.begin(), outflows.end(),
+                                      [&line](const auto& o) { return o.first == line.Output; });
+        if (out == outflows.end()) {
+          outflows.emplace_back(line.Output, part * line.Propn);
+        } else {
+          out->second += part * line.Propn;
+        }
+      }
+    }
+    for (const auto& [output, share] : outflows) {
+      Contribution[Slot(output)] += share;
+      WalkForward(output, share);
+    }
+  }
 
   const ModelTables& model_;
   std::vector<bool> Visited;
@@ -105,7 +181,7 @@ void WriteContributionReport(Engine& engine, const ContributionReport& report) {
     if (report.forward) {
       walk.WalkForward(row, start.AllocValue);
     } else {
-      walk.WalkBackward(row, 1.0);
+      walk.StartBackward(row);
       // A final pool without a base sends nothing on, so its own value is
       // what the proportion is taken of.
       if (whole == 0) whole = start.Value;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <string>
 
 #include "allocation/loading/model_completion.h"
 #include "tests/allocation/loading/model_fixture.h"
@@ -32,6 +34,28 @@ class AllocationTest : public ModelTest {
 
   TmyCP& Pool(const char* code) {
     return engine_.model.pools[engine_.model.pools.CodeIndex.Find(code)];
+  }
+
+  // Switches reciprocal allocation on, with room for a few loops.
+  void Reciprocal() {
+    Option("OO,11,");
+    engine_.model.bases.Size(6);
+    engine_.model.base_lines.Size(16);
+  }
+
+  // A pool's value cube entries by their account code ("" for none).
+  std::map<std::string, double> Cells(const char* code) {
+    std::map<std::string, double> cells;
+    ValueCube& cube = engine_.cube;
+    for (const int32_t n : cube.PoolEntries(Pool(code).Row)) {
+      cube.Index1 = cube.Entry(n).Index1;
+      cube.Index2 = cube.Entry(n).Index2;
+      cube.vcDecomposeKey();
+      const int32_t account = cube.Code[1];
+      cells[account == 0 ? "" : engine_.model.dimensions[1].Values[account].Code] +=
+          cube.Entry(n).Value;
+    }
+    return cells;
   }
 
   Lines Errors() {
@@ -93,6 +117,195 @@ TEST_F(AllocationTest, PoolsAllocatingToEachOtherNeverResolve) {
                    "  >>>>,,  305 Alloc; CP could not be allocated; CP value not finalised; CP=B ",
                    "         ,,       Alloc; CP=A has not allocated cost to this CP "}));
 }
+
+TEST_F(AllocationTest, ReciprocalLoopSolvesTheEquationsCellByCell) {
+  // A sends 1/4 to B and 3/4 to D; B sends half back to A and half to E.
+  // x_A = 80 + 0.5 x_B and x_B = 15 + 0.25 x_A give x_A = 100, x_B = 40.
+  // Values arriving in B lose their account (CPDC %0), so B's full cost is
+  // its own 15 under Y and 0.25 x 100 = 25 under no account; A keeps X 60,
+  // Y 20 + 0.5 x 15 = 27.5 and gets 0.5 x 25 = 12.5 under no account.
+  Reciprocal();
+  Option("OO,7,");
+  Parse("STG,S,Stage,2");
+  Parse("CPG,G,Group,S,1");
+  Parse("CP,A,Service A,G,ABA");
+  Parse("CP,B,Service B,G,ABB");
+  Parse("CPDC,B,No account,,,%0");
+  Parse("CP,D,Product D,G");
+  Parse("CP,E,Product E,G");
+  Parse("AB,ABA,A's base");
+  Parse("ABL,ABA,b,C,1,B");
+  Parse("ABL,ABA,d,C,3,D");
+  Parse("AB,ABB,B's base");
+  Parse("ABL,ABB,a,C,1,A");
+  Parse("ABL,ABB,e,C,1,E");
+  Complete();
+  Give("A", 60, 1);
+  Give("A", 20, 2);
+  Give("B", 15, 2);
+  RunAllocation(engine_);
+  EXPECT_NEAR(Pool("A").Value, 100, 1e-9);
+  EXPECT_NEAR(Pool("B").Value, 40, 1e-9);
+  EXPECT_EQ(Pool("A").AllocValue, Pool("A").Value) << "allocated whole, no variance";
+  EXPECT_TRUE(Pool("B").Allocated);
+  EXPECT_NEAR(Pool("D").Value, 75, 1e-9);
+  EXPECT_NEAR(Pool("E").Value, 20, 1e-9);
+  using Cube = std::map<std::string, double>;
+  const auto expect_cells = [this](const char* pool, const Cube& expected) {
+    const Cube cells = Cells(pool);
+    ASSERT_EQ(cells.size(), expected.size()) << pool;
+    for (const auto& [account, value] : expected) EXPECT_NEAR(cells.at(account), value, 1e-9);
+  };
+  expect_cells("A", {{"X", 60}, {"Y", 27.5}, {"", 12.5}});
+  expect_cells("B", {{"Y", 15}, {"", 25}});
+  expect_cells("D", {{"X", 45}, {"Y", 20.625}, {"", 9.375}});
+  expect_cells("E", {{"Y", 7.5}, {"", 12.5}});
+  EXPECT_TRUE(Errors().empty());
+  const Lines trace = folder_.Lines(".JobandTrace.csv");
+  const auto solved =
+      std::find(trace.begin(), trace.end(), Info(" Reciprocal Allocation; CP=A/B, Solved"));
+  ASSERT_NE(solved, trace.end());
+  EXPECT_EQ(Lines(solved + 1, solved + 6),
+            (Lines{"             Reciprocal Loop 1 CP=A/B; 2 members; Solved ",
+                   "                Reciprocal CP=A Own (80) Full (100) ",
+                   "         CP Resolved Cost    CP=A (100.00) ",
+                   "                Reciprocal CP=B Own (15) Full (40) ",
+                   "         CP Resolved Cost    CP=B (40.00) "}));
+  EXPECT_NE(std::find(trace.begin(), trace.end(), Info("11 Reciprocal Allocation      OO,11,")),
+            trace.end());
+}
+
+TEST_F(AllocationTest, LoopsAreSolvedInTurnAndThePoolsBelowFollow) {
+  // S keeps a fifth of its cost: x_S = 80 / 0.8 = 100, and 80 goes to A.
+  // A and B wait for S: x_A = 80 + 0.25 x_B, x_B = 30 + 0.5 x_A give 100
+  // and 80; F gets 0.5 x 100 + 0.75 x 80 = 110. T sends half of 100 to U,
+  // whose share back, 50 x 0.0001 / 1.0001, is below 0.01 and dropped as in
+  // any allocation: x_T = 100, x_U = 50, G = 50 + 50 / 1.0001.
+  Reciprocal();
+  Parse("STG,S,Stage,2");
+  Parse("CPG,G,Group,S,1");
+  Parse("CP,S,Self,G,ABS");
+  Parse("CP,A,A,G,ABA");
+  Parse("CP,B,B,G,ABB");
+  Parse("CP,F,F,G");
+  Parse("CP,T,T,G,ABT");
+  Parse("CP,U,U,G,ABU");
+  Parse("CP,G1,G,G");
+  Parse("AB,ABS,S");
+  Parse("ABL,ABS,self,C,1,S");
+  Parse("ABL,ABS,a,C,4,A");
+  Parse("AB,ABA,A");
+  Parse("ABL,ABA,b,C,1,B");
+  Parse("ABL,ABA,f,C,1,F");
+  Parse("AB,ABB,B");
+  Parse("ABL,ABB,a,C,1,A");
+  Parse("ABL,ABB,f,C,3,F");
+  Parse("AB,ABT,T");
+  Parse("ABL,ABT,u,C,1,U");
+  Parse("ABL,ABT,g,C,1,G1");
+  Parse("AB,ABU,U");
+  Parse("ABL,ABU,t,C,0.0001,T");
+  Parse("ABL,ABU,g,C,1,G1");
+  Complete();
+  Give("S", 80);
+  Give("B", 30, 2);
+  Give("T", 100);
+  RunAllocation(engine_);
+  EXPECT_NEAR(Pool("S").Value, 100, 1e-9);
+  EXPECT_NEAR(Pool("A").Value, 100, 1e-9);
+  EXPECT_NEAR(Pool("B").Value, 80, 1e-9);
+  EXPECT_NEAR(Pool("F").Value, 110, 1e-9);
+  EXPECT_DOUBLE_EQ(Pool("T").Value, 100);
+  EXPECT_NEAR(Pool("G1").Value, 50 + 50 / 1.0001, 1e-9);
+  EXPECT_TRUE(Pool("F").Resolved);
+  EXPECT_TRUE(Errors().empty());
+  Lines solved;
+  for (const std::string& line : folder_.Lines(".Job.csv")) {
+    if (line.find("Reciprocal Allocation;") != std::string::npos) solved.push_back(line);
+  }
+  EXPECT_EQ(solved, (Lines{Info(" Reciprocal Allocation; CP=S, Solved"),
+                           Info(" Reciprocal Allocation; CP=T/U, Solved"),
+                           Info(" Reciprocal Allocation; CP=A/B, Solved")}));
+}
+
+// A and B allocate into each other and never resolve; P beside them
+// allocates to Q as it would without them.
+struct UnsolvableLoop {
+  const char* name;
+  std::vector<const char*> records;  // the pools A and B, their bases' lines, what those need
+  // What comes before the e305 lines of A and B: numbered errors by their
+  // text, warnings as written (beginning "w").
+  std::vector<const char*> first_errors;
+  std::vector<const char*> last_errors;  // what comes after them
+};
+
+class UnsolvableLoopTest : public AllocationTest,
+                           public ::testing::WithParamInterface<UnsolvableLoop> {};
+
+TEST_P(UnsolvableLoopTest, SaysWhyAndLeavesEverythingElseAsWithoutTheOption) {
+  Reciprocal();
+  Parse("STG,S,Stage,2");
+  Parse("CPG,G,Group,S,1");
+  Parse("CP,P,Beside,G,ABP");
+  Parse("CP,Q,Below P,G");
+  Parse("AB,ABP,P");
+  Parse("ABL,ABP,q,C,1,Q");
+  Parse("AB,ABA,A");
+  Parse("AB,ABB,B");
+  for (const char* record : GetParam().records) {
+    if (std::string_view(record).starts_with("OO,")) {
+      Option(record);
+    } else {
+      Parse(record);
+    }
+  }
+  Complete();
+  Give("A", 10);
+  Give("P", 7);
+  RunAllocation(engine_);
+  EXPECT_FALSE(Pool("A").Resolved);
+  EXPECT_FALSE(Pool("B").Allocated);
+  EXPECT_DOUBLE_EQ(Pool("Q").Value, 7);
+  std::vector<const char*> lines = GetParam().first_errors;
+  lines.insert(lines.end(), {"305 Alloc; CP could not be allocated; CP value not finalised; CP=A",
+                             "w         ,,       Alloc; CP=B has not allocated cost to this CP ",
+                             "305 Alloc; CP could not be allocated; CP value not finalised; CP=B",
+                             "w         ,,       Alloc; CP=A has not allocated cost to this CP "});
+  lines.insert(lines.end(), GetParam().last_errors.begin(), GetParam().last_errors.end());
+  Lines expected;
+  for (const char* line : lines) {
+    expected.push_back(line[0] == 'w' ? std::string(line + 1) : Error(line));
+  }
+  EXPECT_EQ(Errors(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reciprocal, UnsolvableLoopTest,
+    ::testing::Values(
+        UnsolvableLoop{"AllCostStaysInTheLoop",
+                       {"CP,A,A,G,ABA", "CP,B,B,G,ABB", "ABL,ABA,b,C,1,B", "ABL,ABB,a,C,1,A"},
+                       {"308 Alloc; Reciprocal allocation not possible, cost never leaves "
+                        "the loop; CP=A/B"},
+                       {}},
+        UnsolvableLoop{"ProportionFromAMembersCost",
+                       {"CP,A,A,G,ABA", "CP,B,B,G,ABB", "ABL,ABA,b,C,1,B", "ABL,ABB,a,I,M,A",
+                        "IM,M,From A,C", "IMS,M,A's cost,A,I"},
+                       {"308 Alloc; Reciprocal allocation not possible, base line not "
+                        "resolved; CP=A/B",
+                        "303 Alloc; IM could not be used for allocn; IM not resolved; IM=M",
+                        "w         ,,      Alloc; CP=A not resolved ",
+                        "304 Alloc; AB could not be used for allocn; not all Measures "
+                        "resolved; AB=ABB",
+                        "w         ,,       Alloc; IM=M not resolved "},
+                       {}},
+        UnsolvableLoop{"BudgetedMember",
+                       {"OO,1,", "CP,A,A,G,ABA", "CP,B,B,G,ABB,1,V,20", "CP,V,Variance,G",
+                        "CP,Z,Below A,G", "ABL,ABA,b,C,1,B", "ABL,ABA,z,C,1,Z", "ABL,ABB,a,C,1,A"},
+                       {"308 Alloc; Reciprocal allocation not possible, base line not "
+                        "resolved; CP=A/B"},
+                       {"305 Alloc; CP could not be allocated; CP value not finalised; CP=Z",
+                        "w         ,,       Alloc; CP=A has not allocated cost to this CP "}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AllocationTest, BudgetedPoolWithoutValueSendsItsBudgetAndVariance) {
   Parse("OO,1,");

@@ -1,0 +1,433 @@
+#include "allocation/allocate/reciprocal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "allocation/allocate/dense_system.h"
+#include "common/numbers.h"
+
+namespace korav {
+namespace {
+
+constexpr double kShareThreshold = 0.01;
+constexpr int kBudgetOption = 1;
+constexpr int kTraceAllocationOption = 7;
+
+// Cube amounts this small against the cell's own cost are what the solve
+// leaves of a member that receives nothing in that cell.
+constexpr double kCellNoise = 1e-12;
+
+// A line of a member's base whose output is a member of the same loop.
+struct InnerShare {
+  size_t from = 0;  // member indices
+  size_t to = 0;
+  double propn = 0;
+  // How a transfer along the line re-keys the cube: the base's level of
+  // confidence and the receiving member's mapping.
+  int32_t min_loc = 0;
+  int32_t mapping = 0;
+  bool kept = true;  // false once its share falls to the 0.01 threshold
+};
+
+enum class LoopState { kSolved, kWaiting, kBaseLineNotResolved, kCostNeverLeaves };
+
+// One loop while it is being solved.
+struct Loop {
+  std::vector<int32_t> members;  // pool rows in code order
+  std::vector<InnerShare> shares;
+  std::vector<double> own;
+  std::vector<double> full;  // the solved x_i
+  DenseSystem system;        // I - P transposed, over the kept shares
+
+  bool Has(int32_t pool) const {
+    return std::find(members.begin(), members.end(), pool) != members.end();
+  }
+  size_t IndexOf(int32_t pool) const {
+    return static_cast<size_t>(std::find(members.begin(), members.end(), pool) - members.begin());
+  }
+};
+
+// The pools that `pool` allocates into that are not resolved.
+template <typename Visit>
+void ForEachUnresolvedOutput(const ModelTables& model, int32_t pool, Visit visit) {
+  const TmyCP& cp = model.pools[pool];
+  if (cp.Base == 0) return;
+  for (const int32_t index : model.bases[cp.Base].Lines) {
+    const int32_t output = model.base_lines[index].Output;
+    if (output != 0 && !model.pools[output].Resolved) visit(output);
+  }
+}
+
+// The strongly connected components of the "allocates into" graph among the
+// unresolved pools that hold a cycle: two pools or more, or one pool that
+// allocates into itself. Members in code order, loops by their first code.
+std::vector<std::vector<int32_t>> FindLoops(const ModelTables& model) {
+  const size_t slots = static_cast<size_t>(model.pools.count()) + 1;
+  std::vector<int32_t> order(slots, 0);
+  std::vector<int32_t> low(slots, 0);
+  std::vector<bool> on_stack(slots, false);
+  std::vector<int32_t> stack;
+  std::vector<std::pair<int32_t, std::vector<int32_t>>> frames;  // pool, outputs left
+  std::vector<std::vector<int32_t>> loops;
+  int32_t counter = 0;
+  const auto enter = [&](int32_t pool) {
+    const size_t p = static_cast<size_t>(pool);
+    order[p] = low[p] = ++counter;
+    stack.push_back(pool);
+    on_stack[p] = true;
+    std::vector<int32_t> outputs;
+    ForEachUnresolvedOutput(model, pool, [&](int32_t output) { outputs.push_back(output); });
+    frames.emplace_back(pool, std::move(outputs));
+  };
+  for (int32_t root = 1; root <= model.pools.count(); ++root) {
+    if (model.pools[root].Resolved || order[static_cast<size_t>(root)] != 0) continue;
+    enter(root);
+    while (!frames.empty()) {
+      const int32_t pool = frames.back().first;
+      const size_t p = static_cast<size_t>(pool);
+      std::vector<int32_t>& outputs = frames.back().second;
+      if (!outputs.empty()) {
+        const int32_t next = outputs.back();
+        outputs.pop_back();
+        const size_t n = static_cast<size_t>(next);
+        if (order[n] == 0) {
+          enter(next);
+        } else if (on_stack[n]) {
+          low[p] = std::min(low[p], order[n]);
+        }
+        continue;
+      }
+      frames.pop_back();
+      if (!frames.empty()) {
+        const size_t parent = static_cast<size_t>(frames.back().first);
+        low[parent] = std::min(low[parent], low[p]);
+      }
+      if (low[p] != order[p]) continue;
+      std::vector<int32_t> component;
+      int32_t member = 0;
+      do {
+        member = stack.back();
+        stack.pop_back();
+        on_stack[static_cast<size_t>(member)] = false;
+        component.push_back(member);
+      } while (member != pool);
+      bool cycle = component.size() > 1;
+      ForEachUnresolvedOutput(model, pool, [&](int32_t output) { cycle |= output == pool; });
+      if (cycle) loops.push_back(std::move(component));
+    }
+  }
+  const auto by_code = [&model](int32_t a, int32_t b) {
+    return model.pools[a].Code < model.pools[b].Code;
+  };
+  for (std::vector<int32_t>& loop : loops) std::sort(loop.begin(), loop.end(), by_code);
+  std::sort(loops.begin(), loops.end(),
+            [&by_code](const auto& a, const auto& b) { return by_code(a.front(), b.front()); });
+  return loops;
+}
+
+std::string MemberCodes(const ModelTables& model, const std::vector<int32_t>& members) {
+  std::string codes;
+  for (const int32_t member : members) {
+    if (!codes.empty()) codes += '/';
+    codes += model.pools[member].Code;
+  }
+  return codes;
+}
+
+// Whether every member's base has its proportions and allocates actual cost
+// (a budget would make the amount a member sends differ from its cost).
+bool BasesReady(const Engine& engine, const Loop& loop) {
+  const ModelTables& model = engine.model;
+  for (const int32_t member : loop.members) {
+    const TmyCP& pool = model.pools[member];
+    if (!model.bases[pool.Base].Resolved) return false;
+    if (engine.options.slots[kBudgetOption].IsSet && pool.BudgetMethod != 0) return false;
+  }
+  return true;
+}
+
+bool OutsideInputsFinal(const ModelTables& model, const Loop& loop) {
+  for (const int32_t member : loop.members) {
+    for (const PoolInput& input : model.pools[member].Inputs) {
+      if (!loop.Has(input.Source) && !model.pools[input.Source].Allocated) return false;
+    }
+  }
+  return true;
+}
+
+void CollectShares(const Engine& engine, Loop& loop) {
+  const ModelTables& model = engine.model;
+  for (size_t from = 0; from < loop.members.size(); ++from) {
+    const TmyAB& base = model.bases[model.pools[loop.members[from]].Base];
+    for (const int32_t index : base.Lines) {
+      const TmyABL& line = model.base_lines[index];
+      if (line.Output == 0 || !loop.Has(line.Output)) continue;
+      // The proportion a normal allocation gives the line.
+      const double propn = base.TotalMeasure != 0 ? line.Value / base.TotalMeasure : 0;
+      loop.shares.push_back({from, loop.IndexOf(line.Output), propn, base.LOCRow,
+                             model.pools[line.Output].DimCopyRow});
+    }
+  }
+}
+
+// Factors I - P transposed over the kept shares: member i's full cost less
+// what every member j sends it, p_ji x_j, equals its own cost.
+bool FactorLoop(Loop& loop) {
+  const size_t n = loop.members.size();
+  std::vector<double> rows(n * n, 0.0);
+  for (size_t i = 0; i < n; ++i) rows[i * n + i] = 1.0;
+  for (const InnerShare& share : loop.shares) {
+    if (share.kept) rows[share.to * n + share.from] -= share.propn;
+  }
+  return loop.system.Factor(std::move(rows), n);
+}
+
+// Solves the members' full costs. A share of 0.01 or less is dropped, as a
+// normal allocation drops it, and the equations are solved again without it
+// until every share left is above the threshold.
+LoopState SolveFullCosts(Loop& loop) {
+  for (;;) {
+    if (!FactorLoop(loop)) return LoopState::kCostNeverLeaves;
+    loop.full = loop.own;
+    loop.system.Solve(loop.full);
+    bool dropped = false;
+    for (InnerShare& share : loop.shares) {
+      if (share.kept && std::fabs(share.propn * loop.full[share.from]) <= kShareThreshold) {
+        share.kept = false;
+        dropped = true;
+      }
+    }
+    if (!dropped) return LoopState::kSolved;
+  }
+}
+
+// An amount that a member's cube entry receives from the other members.
+struct Received {
+  int64_t index1 = 0;
+  int64_t index2 = 0;
+  size_t member = 0;
+  double amount = 0;
+};
+
+// A cell of a member's full cost: a key and the member holding it.
+struct CellState {
+  int64_t index1 = 0;
+  int64_t index2 = 0;
+  size_t member = 0;
+};
+
+// Solves the value cube cell by cell. What member i holds in a cell is its
+// own entry plus every member's share of what it holds in the cells that a
+// transfer into member i re-keys to that cell. Cells are taken a key at a
+// time: from a key, the cells reachable through the shares form a small
+// system of their own, which is the loop's own system whenever no share
+// re-keys. The solutions add up, so each key's system is solved alone.
+class CellSolver {
+ public:
+  CellSolver(Engine& engine, const Loop& loop) : engine_(engine), loop_(loop) {
+    for (const InnerShare& share : loop.shares) {
+      if (share.kept &&
+          engine.cube.TransferRekeys(engine.options.confidence_dimension, 0, share.mapping)) {
+        rekeys_ = true;
+      }
+    }
+  }
+
+  // Fills `received` with what each member's cells receive; false when a
+  // key's system has no single solution.
+  bool Solve(std::vector<Received>& received) {
+    std::vector<Received> cells = OwnCells();
+    const size_t n = loop_.members.size();
+    for (size_t first = 0; first < cells.size();) {
+      size_t last = first;
+      while (last < cells.size() && cells[last].index1 == cells[first].index1 &&
+             cells[last].index2 == cells[first].index2) {
+        ++last;
+      }
+      // Without re-keying every key has the loop's own system: built once.
+      if (rekeys_ || states_.empty()) {
+        if (!BuildSystem(cells[first].index1, cells[first].index2)) return false;
+      }
+      values_.assign(states_.size(), 0.0);
+      double scale = 0;
+      for (size_t c = first; c < last; ++c) {
+        values_[cells[c].member] += cells[c].amount;
+        scale += std::fabs(cells[c].amount);
+      }
+      own_.assign(values_.begin(), values_.begin() + static_cast<std::ptrdiff_t>(n));
+      system_.Solve(values_);
+      for (size_t s = 0; s < states_.size(); ++s) {
+        const double amount = values_[s] - (s < n ? own_[s] : 0.0);
+        if (std::fabs(amount) <= kCellNoise * scale) continue;
+        // Without re-keying the states keep the key they were built for.
+        const CellState& state = states_[s];
+        received.push_back(
+            rekeys_ ? Received{state.index1, state.index2, state.member, amount}
+                    : Received{cells[first].index1, cells[first].index2, state.member, amount});
+      }
+      first = last;
+    }
+    return true;
+  }
+
+ private:
+  // Every entry of every member, grouped by key.
+  std::vector<Received> OwnCells() const {
+    std::vector<Received> cells;
+    const ValueCube& cube = engine_.cube;
+    for (size_t m = 0; m < loop_.members.size(); ++m) {
+      for (const int32_t n : cube.PoolEntries(loop_.members[m])) {
+        const vcTEntry& entry = cube.Entry(n);
+        cells.push_back({entry.Index1, entry.Index2, m, entry.Value});
+      }
+    }
+    std::sort(cells.begin(), cells.end(), [](const Received& a, const Received& b) {
+      return std::tie(a.index1, a.index2, a.member) < std::tie(b.index1, b.index2, b.member);
+    });
+    return cells;
+  }
+
+  // The cells reachable from every member's cell under key (index1, index2),
+  // the members' own cells first, and the system over them.
+  bool BuildSystem(int64_t index1, int64_t index2) {
+    states_.clear();
+    links_.clear();
+    for (size_t m = 0; m < loop_.members.size(); ++m) states_.push_back({index1, index2, m});
+    ValueCube& cube = engine_.cube;
+    for (size_t s = 0; s < states_.size(); ++s) {
+      for (const InnerShare& share : loop_.shares) {
+        if (!share.kept || share.from != states_[s].member) continue;
+        cube.Index1 = states_[s].index1;
+        cube.Index2 = states_[s].index2;
+        if (rekeys_) {
+          cube.vcTransferKey(engine_.model, engine_.options.confidence_dimension, 0, share.min_loc,
+                             share.mapping);
+        }
+        links_.push_back({s, StateOf(cube.Index1, cube.Index2, share.to), share.propn});
+      }
+    }
+    const size_t count = states_.size();
+    std::vector<double> rows(count * count, 0.0);
+    for (size_t s = 0; s < count; ++s) rows[s * count + s] = 1.0;
+    for (const Link& link : links_) rows[link.to * count + link.from] -= link.propn;
+    return system_.Factor(std::move(rows), count);
+  }
+
+  size_t StateOf(int64_t index1, int64_t index2, size_t member) {
+    for (size_t s = 0; s < states_.size(); ++s) {
+      const CellState& state = states_[s];
+      if (state.index1 == index1 && state.index2 == index2 && state.member == member) return s;
+    }
+    states_.push_back({index1, index2, member});
+    return states_.size() - 1;
+  }
+
+  struct Link {
+    size_t from = 0;
+    size_t to = 0;
+    double propn = 0;
+  };
+
+  Engine& engine_;
+  const Loop& loop_;
+  bool rekeys_ = false;
+  std::vector<CellState> states_;
+  std::vector<Link> links_;
+  std::vector<double> values_;
+  std::vector<double> own_;
+  DenseSystem system_;
+};
+
+// Puts the solution in place: each member's cube entries receive their
+// shares, its value becomes its full cost, and the loop is kept for the
+// contribution reports.
+void Settle(Engine& engine, Loop& loop, const std::vector<Received>& received) {
+  ModelTables& model = engine.model;
+  ValueCube& cube = engine.cube;
+  for (const Received& cell : received) {
+    cube.Index1 = cell.index1;
+    cube.Index2 = cell.index2;
+    cube.CurCP = loop.members[cell.member];
+    cube.vcAdd(cell.amount);
+  }
+  const size_t n = loop.members.size();
+  SolvedLoop solved{loop.members, loop.own, std::vector<double>(n * n, 0.0)};
+  for (size_t i = 0; i < n; ++i) {
+    std::vector<double> unit(n, 0.0);
+    unit[i] = 1.0;
+    loop.system.Solve(unit);
+    for (size_t k = 0; k < n; ++k) solved.Full[k * n + i] = unit[k];
+  }
+  model.solved_loops.push_back(std::move(solved));
+  const int32_t number = static_cast<int32_t>(model.solved_loops.size());
+
+  const std::string codes = MemberCodes(model, loop.members);
+  engine.LogLine("i Reciprocal Allocation; CP=" + codes + ", Solved");
+  const bool trace = engine.options.slots[kTraceAllocationOption].IsSet;
+  if (trace) {
+    engine.LogLine("t    Reciprocal Loop " + std::to_string(number) + " CP=" + codes + "; " +
+                   std::to_string(n) + " members; Solved");
+  }
+  for (const InnerShare& share : loop.shares) {
+    if (share.kept) {
+      model.pools[loop.members[share.to]].Value += share.propn * loop.full[share.from];
+    }
+  }
+  for (size_t m = 0; m < n; ++m) {
+    TmyCP& pool = model.pools[loop.members[m]];
+    pool.Loop = number;
+    pool.Resolved = true;
+    if (trace) {
+      engine.LogLine("t       Reciprocal CP=" + pool.Code + " Own (" + FormatGeneral(loop.own[m]) +
+                     ") Full (" + FormatGeneral(loop.full[m]) + ")");
+    }
+    engine.LogLine("tCP Resolved Cost    CP=" + pool.Code + " (" + FormatFixed2(pool.Value) + ")");
+  }
+}
+
+LoopState TrySolve(Engine& engine, Loop& loop) {
+  const ModelTables& model = engine.model;
+  if (!BasesReady(engine, loop)) return LoopState::kBaseLineNotResolved;
+  CollectShares(engine, loop);
+  for (const int32_t member : loop.members) loop.own.push_back(model.pools[member].Value);
+  const LoopState state = SolveFullCosts(loop);
+  if (state != LoopState::kSolved) return state;
+  if (!OutsideInputsFinal(model, loop)) return LoopState::kWaiting;
+  std::vector<Received> received;
+  if (!CellSolver(engine, loop).Solve(received)) return LoopState::kCostNeverLeaves;
+  Settle(engine, loop, received);
+  return LoopState::kSolved;
+}
+
+}  // namespace
+
+bool SolveLoops(Engine& engine) {
+  std::vector<std::pair<LoopState, std::vector<int32_t>>> unsolved;
+  bool solved = false;
+  for (std::vector<int32_t>& members : FindLoops(engine.model)) {
+    Loop loop;
+    loop.members = std::move(members);
+    const LoopState state = TrySolve(engine, loop);
+    if (state == LoopState::kSolved) {
+      solved = true;
+    } else {
+      unsolved.emplace_back(state, std::move(loop.members));
+    }
+  }
+  if (solved) return true;
+  // Nothing more can resolve: a loop that waits for a pool outside it is
+  // reported with that pool, and the others say why they cannot be solved.
+  for (const auto& [state, members] : unsolved) {
+    if (state == LoopState::kWaiting) continue;
+    engine.LogLine(std::string("e308 Alloc; Reciprocal allocation not possible, ") +
+                   (state == LoopState::kCostNeverLeaves ? "cost never leaves the loop"
+                                                         : "base line not resolved") +
+                   "; CP=" + MemberCodes(engine.model, members));
+  }
+  return false;
+}
+
+}  // namespace korav
