@@ -5,9 +5,15 @@
 # several lines, and input measures of both types (from transactions and
 # from cost pools).
 #
-#   bench/make_model.sh DIR
+# With "loops", option 11 is set and a few activity pools also allocate into
+# each other, by the same input measure as their line from a resource pool's
+# value: two pools serving each other, loops of three and four, and a pool
+# that keeps part of its own cost; reciprocal allocation solves them.
+#
+#   bench/make_model.sh DIR [loops]
 set -euo pipefail
-dir=${1:?usage: make_model.sh DIR}
+dir=${1:?usage: make_model.sh DIR [loops]}
+loops=${2:-}
 mkdir -p "$dir/out"
 
 # dimension NUMBER PARENTS CHILDREN PREFIX: parents first, then children,
@@ -93,7 +99,23 @@ dimension 5 1 10 RG
       echo "ABL,AB.$pool,Resource value,I,IMC$((g % 5 + 1)),$(printf 'F%02d' $(((g + 2) % 10 + 1)))P$(printf '%02d' "$p")"
     done
   done
+  if [[ "$loops" == loops ]]; then
+    # loop POOL...: each pool allocates into the next, the last into the first.
+    loop() {
+      local pools=("$@") i from group
+      for ((i = 0; i < ${#pools[@]}; i++)); do
+        from=${pools[i]}
+        group=$((10#${from:1:2}))
+        echo "ABL,AB.$from,Loop,I,IMC$((group % 5 + 1)),${pools[(i + 1) % ${#pools[@]}]}"
+      done
+    }
+    loop A01P01 A02P01
+    loop A03P02 A04P02 A05P02
+    loop A06P03
+    loop A07P04 A08P05 A09P06 A10P07
+  fi
 } >"$dir/bases.csv"
+[[ "$loops" == loops ]] && echo "OO,11,Reciprocal allocation" >>"$dir/model.csv"
 
 {
   for ((n = 1; n <= 14; n++)); do

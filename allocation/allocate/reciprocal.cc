@@ -369,7 +369,7 @@ void Settle(Engine& engine, Loop& loop, const std::vector<Received>& received) {
   const bool trace = engine.options.slots[kTraceAllocationOption].IsSet;
   if (trace) {
     engine.LogLine("t    Reciprocal Loop " + std::to_string(number) + " CP=" + codes + "; " +
-                   std::to_string(n) + " members; Solved");
+                   "Members=" + std::to_string(n) + "; Solved");
   }
   for (const InnerShare& share : loop.shares) {
     if (share.kept) {

@@ -166,7 +166,7 @@ TEST_F(AllocationTest, ReciprocalLoopSolvesTheEquationsCellByCell) {
       std::find(trace.begin(), trace.end(), Info(" Reciprocal Allocation; CP=A/B, Solved"));
   ASSERT_NE(solved, trace.end());
   EXPECT_EQ(Lines(solved + 1, solved + 6),
-            (Lines{"             Reciprocal Loop 1 CP=A/B; 2 members; Solved ",
+            (Lines{"             Reciprocal Loop 1 CP=A/B; Members=2; Solved ",
                    "                Reciprocal CP=A Own (80) Full (100) ",
                    "         CP Resolved Cost    CP=A (100.00) ",
                    "                Reciprocal CP=B Own (15) Full (40) ",
