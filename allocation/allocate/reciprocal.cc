@@ -16,8 +16,8 @@ constexpr double kShareThreshold = 0.01;
 constexpr int kBudgetOption = 1;
 constexpr int kTraceAllocationOption = 7;
 
-// Cube amounts this small against the cell's own cost are what the solve
-// leaves of a member that receives nothing in that cell.
+// A received amount this small against the own costs under its key is
+// rounding left by the solve: the member receives nothing there.
 constexpr double kCellNoise = 1e-12;
 
 // A line of a member's base whose output is a member of the same loop.
@@ -368,8 +368,8 @@ void Settle(Engine& engine, Loop& loop, const std::vector<Received>& received) {
   engine.LogLine("i Reciprocal Allocation; CP=" + codes + ", Solved");
   const bool trace = engine.options.slots[kTraceAllocationOption].IsSet;
   if (trace) {
-    engine.LogLine("t    Reciprocal Loop " + std::to_string(number) + " CP=" + codes + "; " +
-                   "Members=" + std::to_string(n) + "; Solved");
+    engine.LogLine("t    Reciprocal Loop " + std::to_string(number) + " CP=" + codes +
+                   "; Members=" + std::to_string(n) + "; Solved");
   }
   for (const InnerShare& share : loop.shares) {
     if (share.kept) {
