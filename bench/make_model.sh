@@ -144,4 +144,4 @@ dimension 5 1 10 RG
   echo '$FILE,TX,transactions.csv'
   echo '$FILE,MODEL,reports.csv'
 } >"$dir/run.csv"
-echo "REP,15" >"$dir/reports.csv"
+printf "REP,15\nREP,41\n" >"$dir/reports.csv"

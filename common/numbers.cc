@@ -98,4 +98,11 @@ std::string FormatFixed2(double value) { return FormatDouble("%.2f", value); }
 
 std::string FormatProportion(double value) { return FormatDouble("%12.4f", value); }
 
+std::string FormatGrouped(double value) {
+  std::string text = FormatFixed2(value);
+  const size_t first_digit = text.front() == '-' ? 1 : 0;
+  for (size_t at = text.size() - 3; at > first_digit + 3; at -= 3) text.insert(at - 3, ",");
+  return text;
+}
+
 }  // namespace korav

@@ -41,6 +41,10 @@ std::string FormatGeneral(double value);
 // `value` in fixed point with two decimals ("1234.50"), always with ".".
 std::string FormatFixed2(double value);
 
+// `value` with two decimals and a "," between each group of three digits
+// ("-1,234,567.50"), for pages a person reads rather than a spreadsheet.
+std::string FormatGrouped(double value);
+
 // `value` right-aligned in 12 characters with four decimals ("      0.2500"),
 // the form of proportions in reports.
 std::string FormatProportion(double value);

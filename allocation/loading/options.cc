@@ -62,6 +62,7 @@ void ReadOptionRecord(Engine& engine) {
   const bool is_number = ParseInt(fields[2], number);
   engine.LogLine("i" + std::string(fields[2]) + " " +
                  std::string(OptionName(is_number ? number : -1)) + " " + engine.state.data_line);
+  if (is_number && number == 0) engine.options.model_description.assign(fields[3]);
   if (!is_number || number < 1 || number > kOptionCount) return;
 
   TmyOption& slot = engine.options.slots[static_cast<size_t>(number)];

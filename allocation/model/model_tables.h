@@ -236,6 +236,7 @@ struct TmyNMV {
 // Values that the option records feed besides the option table.
 struct RunOptions {
   std::array<TmyOption, kOptionCount + 1> slots;  // 1..14
+  std::string model_description;                  // option 0, which has no slot
   bool budget_mode = false;
   int32_t transaction_dimension = 0;  // 0 = none
   int32_t confidence_dimension = 0;   // 0 = none

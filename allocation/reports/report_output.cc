@@ -1,5 +1,7 @@
 #include "allocation/reports/report_output.h"
 
+#include "allocation/reports/report_table.h"
+#include "common/numbers.h"
 #include "common/paths.h"
 
 namespace korav {
@@ -23,13 +25,18 @@ bool Within(const std::string& code, const ReportRange& range) {
 
 }  // namespace
 
+int ReportNumber(const Engine& engine) {
+  return engine.csv[1] == "CPY" ? 0 : LeadingInt(engine.csv[2]);
+}
+
 std::string ReportOutputPath(const Engine& engine) {
   const std::string directory = engine.paths.output_directory;
   const std::string name = WithNativeSeparators(engine.csv[3]);
-  if (name.empty()) return directory + std::string(engine.csv[2]) + ".csv";
+  const std::string extension(ReportExtension(ReportNumber(engine)));
+  if (name.empty()) return directory + std::string(engine.csv[2]) + extension;
   if (IsAbsoluteName(name)) return name;
   if (name.find('.') != std::string::npos) return directory + name;
-  return directory + name + ".csv";
+  return directory + name + extension;
 }
 
 void OpenReportOutput(Engine& engine) {

@@ -12,10 +12,15 @@
 
 namespace korav {
 
+// The number of the report that the record in engine.csv asks for: column 2
+// of a "REP" record, 0 for a "CPY" record.
+int ReportNumber(const Engine& engine);
+
 // The path of the report record's output file: output directory + column 2
-// + ".csv" when column 3 is empty; column 3 unchanged when it is absolute or
-// has a drive colon; in the output directory as given when it has a dot;
-// else in the output directory with ".csv" added.
+// + the report's extension (".csv", or ".html" for the chart) when column 3
+// is empty; column 3 unchanged when it is absolute or has a drive colon; in
+// the output directory as given when it has a dot; else in the output
+// directory with the report's extension added.
 std::string ReportOutputPath(const Engine& engine);
 
 // Opens the file that the report record in engine.csv names and sets

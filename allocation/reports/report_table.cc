@@ -8,7 +8,7 @@
 namespace korav {
 
 ReportFunction FindReport(int number) {
-  static constexpr std::array<std::pair<int, ReportFunction>, 17> kReports{{
+  static constexpr std::array<std::pair<int, ReportFunction>, 18> kReports{{
       {0, CopyCostPool},
       {11, WriteDimensionReport},
       {12, WriteStageReport},
@@ -26,11 +26,14 @@ ReportFunction FindReport(int number) {
       {32, WriteTransactionExtract},
       {33, WriteCubeExtract},
       {34, WriteDimensionExtract},
+      {kCostFlowChart, WriteCostFlowChart},
   }};
   for (const auto& [known, report] : kReports) {
     if (known == number) return report;
   }
   return nullptr;
 }
+
+std::string_view ReportExtension(int number) { return number == kCostFlowChart ? ".html" : ".csv"; }
 
 }  // namespace korav

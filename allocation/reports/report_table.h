@@ -2,6 +2,8 @@
 #ifndef KORAV_ALLOCATION_REPORTS_REPORT_TABLE_H_
 #define KORAV_ALLOCATION_REPORTS_REPORT_TABLE_H_
 
+#include <string_view>
+
 #include "allocation/state/engine.h"
 
 namespace korav {
@@ -29,6 +31,13 @@ void WriteCubeAnalysisReport(Engine& engine);         // 31
 void WriteTransactionExtract(Engine& engine);         // 32
 void WriteCubeExtract(Engine& engine);                // 33
 void WriteDimensionExtract(Engine& engine);           // 34
+void WriteCostFlowChart(Engine& engine);              // 41
+
+inline constexpr int kCostFlowChart = 41;
+
+// The extension of a report's output file when column 3 gives none: ".html"
+// for the Cost Flow Chart's page, ".csv" for every other report.
+std::string_view ReportExtension(int number);
 
 }  // namespace korav
 

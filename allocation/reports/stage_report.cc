@@ -1,24 +1,18 @@
 // The Stage Report (12): the cost pools summed by stage and group, and per
 // stage what was allocated, left unallocated and passed on to later stages.
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "allocation/reports/report_output.h"
 #include "allocation/reports/report_table.h"
+#include "allocation/reports/stage_figures.h"
 #include "common/numbers.h"
 
 namespace korav {
 namespace {
 
 constexpr int kReportStageType = 4;
-
-struct StageSums {
-  double actual = 0;
-  double unallocated = 0;
-  double allocated = 0;
-  double allocation_variance = 0;
-  double unallocated_variance = 0;
-};
 
 // Stage counts and values, and group values, from the pools' values.
 std::vector<int32_t> RecomputeTallies(ModelTables& model) {
@@ -37,32 +31,19 @@ std::vector<int32_t> RecomputeTallies(ModelTables& model) {
   return pool_counts;
 }
 
+// An empty optional figure leaves its field empty.
+std::string Field(const std::optional<double>& figure) {
+  return figure ? FormatFixed2(*figure) : std::string();
+}
+
 std::string PoolLine(const TmyCP& pool, StageSums& sums) {
-  const double actual = pool.Value;
-  const double allocated = pool.AllocValue;
+  const PoolFigures figures = StageFiguresOf(pool);
+  sums.Add(figures);
   std::string line = "        CP," + pool.Code + "," + Quoted(pool.Description) + ",,,," +
-                     FormatFixed2(actual) + ",";
-  sums.actual += actual;
-  if (pool.Base == 0 && pool.STGType <= 2) {
-    line += FormatFixed2(actual);
-    sums.unallocated += actual;
-  }
-  line += ",";
-  if (allocated != 0) {
-    line += FormatFixed2(allocated);
-    sums.allocated += allocated;
-  }
-  line += ",";
-  const double variance = actual - allocated;
-  if (pool.STGType <= 2 && variance != 0 && pool.Base != 0) {
-    if (pool.VariancePool != 0) {
-      line += FormatFixed2(variance) + ",";
-      sums.allocation_variance += variance;
-    } else {
-      line += "," + FormatFixed2(variance) + ",";
-      sums.unallocated_variance += variance;
-    }
-  }
+                     FormatFixed2(figures.actual) + "," + Field(figures.unallocated) + "," +
+                     Field(figures.allocated) + ",";
+  if (figures.allocation_variance) line += Field(figures.allocation_variance) + ",";
+  if (figures.unallocated_variance) line += "," + Field(figures.unallocated_variance) + ",";
   return line;
 }
 
@@ -109,9 +90,7 @@ void WriteStageReport(Engine& engine) {
         ",Total,,,,," + FormatFixed2(sums.actual) + "," + FormatFixed2(sums.unallocated) + "," +
         FormatFixed2(sums.allocated) + "," + FormatFixed2(sums.allocation_variance) + "," +
         FormatFixed2(sums.unallocated_variance));
-    engine.report_output.WriteLine(
-        ",Next,,," + FormatFixed2(sums.actual - sums.unallocated - sums.unallocated_variance) +
-        ",<<<");
+    engine.report_output.WriteLine(",Next,,," + FormatFixed2(sums.PassedOn()) + ",<<<");
     engine.report_output.WriteLine("");
   }
 }

@@ -9,7 +9,6 @@
 #include "allocation/reports/report_table.h"
 #include "allocation/run/run_file.h"
 #include "allocation/transactions/transaction_phase.h"
-#include "common/numbers.h"
 
 namespace korav {
 namespace {
@@ -92,6 +91,7 @@ void OpenLogs(Engine& engine, std::string_view suffix) {
 
 void RunModel(Engine& engine) {
   ResetRunState(engine);
+  engine.state.started = engine.host.DateTime();
   FindOutputDirectory(engine);
   OpenLogs(engine, "");
   try {
@@ -120,8 +120,7 @@ void StepPhase(Engine& engine) {
 
 void RunReportRecord(Engine& engine) {
   engine.LogLine("i" + engine.state.data_line);
-  const bool copy_record = engine.csv[1] == "CPY";
-  const int number = copy_record ? 0 : LeadingInt(engine.csv[2]);
+  const int number = ReportNumber(engine);
   OpenReportOutput(engine);
   if (!engine.state.where_used_built) {
     BuildWhereUsed(engine);

@@ -40,6 +40,7 @@ struct RunState {
   bool report_output_open = false;
   bool model_completed = false;
   bool where_used_built = false;  // built once per program run, kept across runs
+  std::string started;            // date and time the run began
   // The record being processed, empty between files, and its 1-based number
   // within its file (pass 1 leaves it 0).
   std::string data_line;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace korav {
 namespace {
 
@@ -60,6 +62,11 @@ TEST(FormatTest, GeneralAndFixedForms) {
   EXPECT_EQ(FormatGeneral(0.1 + 0.2), "0.3");
   EXPECT_EQ(FormatFixed2(1234.5), "1234.50");
   EXPECT_EQ(FormatFixed2(-0.005), "-0.01");
+  const std::pair<double, const char*> grouped[] = {
+      {0, "0.00"},          {999.999, "1,000.00"},         {-123.4, "-123.40"},
+      {-1234, "-1,234.00"}, {1234567.891, "1,234,567.89"}, {-100000, "-100,000.00"},
+  };
+  for (const auto& [value, text] : grouped) EXPECT_EQ(FormatGrouped(value), text) << value;
 }
 
 }  // namespace

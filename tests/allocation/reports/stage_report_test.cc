@@ -74,6 +74,10 @@ TEST_F(StageReportTest, OutputFileNames) {
   EXPECT_EQ(path("REP,12,stages.txt"), "/out/stages.txt");
   EXPECT_EQ(path("REP,12,/tmp/x"), "/tmp/x");
   EXPECT_EQ(path("REP,12,C:\\x"), "C:/x");
+  // The chart is a page: a name without a dot becomes one.
+  EXPECT_EQ(path("REP,41"), "/out/41.html");
+  EXPECT_EQ(path("REP,41,flow"), "/out/flow.html");
+  EXPECT_EQ(path("REP,41,flow.htm"), "/out/flow.htm");
 }
 
 TEST_F(StageReportTest, ReportRangesFilterPools) {

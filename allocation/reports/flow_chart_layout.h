@@ -1,0 +1,144 @@
+// The Cost Flow Chart laid out: the cost pools (or their groups) of the
+// report's ranges as bars in one column per stage, the amounts that the
+// allocation moved between them as bands, and the cost that stayed
+// unallocated as stubs, each with its place in pixels, its tooltip and, where
+// it has room, its label; and under the chart the Stage Report's figures of
+// the same pools. The page writer only draws what is decided here, so the
+// chart can be checked without a browser. All texts are UTF-8.
+#ifndef KORAV_ALLOCATION_REPORTS_FLOW_CHART_LAYOUT_H_
+#define KORAV_ALLOCATION_REPORTS_FLOW_CHART_LAYOUT_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "allocation/reports/stage_figures.h"
+#include "allocation/state/engine.h"
+
+namespace korav {
+
+enum class ChartLevel { kPools, kGroups };
+
+// Above this many selected pools a chart without a chosen level shows groups.
+inline constexpr int32_t kMostPoolsDrawn = 60;
+
+// Sizes in pixels that the writer shares.
+inline constexpr double kBarWidth = 18;
+inline constexpr double kStubLength = 26;
+inline constexpr double kOutsideBandLength = 40;
+inline constexpr double kFontSize = 11;
+inline constexpr double kLineHeight = 13;
+
+// Lines of text drawn from the top left corner of their box.
+struct ChartLabel {
+  std::vector<std::string> lines;  // none: the tooltip alone names the thing
+  double x = 0;
+  double y = 0;
+  double width = 0;
+  double height = 0;
+};
+
+struct ChartBar {
+  std::string code;
+  std::string description;
+  size_t column = 0;
+  int32_t pools = 0;  // the cost pools drawn in the bar
+  double value = 0;   // their values after the allocation
+  double x = 0;
+  double y = 0;
+  double height = 0;
+  std::string tooltip;
+  ChartLabel label;
+};
+
+enum class BandKind {
+  kAllocation,    // moved through the lines of the source's base
+  kVariance,      // the difference sent to the source's variance pool
+  kNotAllocated,  // a base line of a pool that has not allocated: nothing moved
+};
+
+// The end of a band that is no bar of the chart.
+inline constexpr size_t kOutside = static_cast<size_t>(-1);
+
+struct ChartBand {
+  BandKind kind = BandKind::kAllocation;
+  size_t source = kOutside;  // bar indices
+  size_t target = kOutside;
+  double amount = 0;
+  double width = 0;
+  double source_y = 0;  // the band's centre where it leaves its source
+  double target_y = 0;  // and where it enters its target
+  // A band whose target stands in its source's column or an earlier one
+  // leaves to the right, runs back along a lane below the bars and enters
+  // its target from the left, bulging out by `bulge` at either end.
+  bool turns_back = false;
+  double lane_y = 0;
+  double bulge = 0;
+  std::string tooltip;
+};
+
+// The cost that stayed in a bar of a stage of type 1 or 2.
+struct ChartStub {
+  size_t bar = 0;
+  double amount = 0;
+  double x = 0;
+  double y = 0;
+  double height = 0;
+  std::string tooltip;
+  ChartLabel label;
+};
+
+struct ChartColumn {
+  std::string code;  // the stage's
+  std::string description;
+  double x = 0;
+  double value = 0;
+  std::vector<size_t> bars;  // top to bottom
+  ChartLabel label;
+};
+
+struct ChartTablePool {
+  std::string code;
+  std::string description;
+  PoolFigures figures;
+};
+
+struct ChartTableGroup {
+  std::string code;
+  std::string description;
+  double value = 0;
+  std::vector<ChartTablePool> pools;
+};
+
+// The Stage Report's figures of one drawn stage, for the pools drawn.
+struct ChartTable {
+  std::string code;
+  std::string description;
+  bool passes_on = true;  // a reporting stage (type 4) has no totals
+  std::vector<ChartTableGroup> groups;
+  StageSums sums;
+};
+
+struct FlowChart {
+  ChartLevel level = ChartLevel::kPools;
+  int32_t selected_pools = 0;
+  std::vector<ChartColumn> columns;  // in stage code order
+  std::vector<ChartBar> bars;
+  std::vector<ChartBand> bands;
+  std::vector<ChartStub> stubs;
+  std::vector<ChartTable> tables;
+  double scale = 0;  // pixels per unit of cost
+  double width = 0;
+  double height = 0;
+};
+
+// Lays out the pools that engine.report_ranges select and that stand in a
+// stage, at `level`, or without one at pools when at most kMostPoolsDrawn
+// are selected and else at groups.
+FlowChart LayOutFlowChart(const Engine& engine, std::optional<ChartLevel> level);
+
+}  // namespace korav
+
+#endif  // KORAV_ALLOCATION_REPORTS_FLOW_CHART_LAYOUT_H_

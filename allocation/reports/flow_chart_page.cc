@@ -1,0 +1,309 @@
+// The Cost Flow Chart (41): one self-contained HTML page with the chart as
+// inline SVG and, under it, the Stage Report's figures of the pools drawn.
+// The page loads nothing: no script, no font, no style sheet from elsewhere,
+// so that it opens from a file in any browser and can be mailed on.
+#include <array>
+#include <charconv>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "allocation/reports/flow_chart_layout.h"
+#include "allocation/reports/report_output.h"
+#include "allocation/reports/report_table.h"
+#include "common/numbers.h"
+#include "common/text_encoding.h"
+
+namespace korav {
+namespace {
+
+constexpr std::array<std::string_view, 8> kColumnColours = {
+    "#4e79a7", "#59a14f", "#b07aa1", "#76b7b2", "#9c755f", "#edc948", "#ff9da7", "#bab0ac"};
+constexpr std::string_view kVarianceColour = "#e15759";
+constexpr std::string_view kOutsideColour = "#9a9a9a";
+constexpr std::string_view kNotAllocatedColour = "#555555";
+
+constexpr std::string_view kStyle =
+    "body{font-family:\"DejaVu Sans\",Verdana,Arial,sans-serif;color:#222;margin:16px}"
+    "h1{font-size:20px;margin:0 0 4px}h2{font-size:15px;margin:20px 0 4px}"
+    ".about{margin:0 0 2px;font-size:13px;color:#444}"
+    "svg{display:block;margin:10px 0}"
+    "svg text{font-size:11px;fill:#222;paint-order:stroke;stroke:#fff;stroke-width:3px;"
+    "stroke-linejoin:round}"
+    "svg .heading{font-weight:bold}"
+    ".band{fill:none;stroke-opacity:.45}.band:hover,.band.none{stroke-opacity:.8}"
+    ".bar:hover,.stub:hover{opacity:.75}"
+    ".legend{font-size:12px;margin:0 0 8px}"
+    ".legend span{display:inline-block;width:22px;height:10px;margin:0 4px 0 14px;"
+    "vertical-align:middle}"
+    "table{border-collapse:collapse;font-size:12px}"
+    "th,td{padding:2px 8px;border-bottom:1px solid #ddd;text-align:left}"
+    "td.n,th.n{text-align:right;font-variant-numeric:tabular-nums}"
+    "tr.group td{font-weight:bold;background:#f4f4f4}"
+    "tr.total td{font-weight:bold;border-top:2px solid #999}";
+
+// `text` (UTF-8) safe inside an element or an attribute value.
+std::string Escaped(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      case '\'':
+        escaped += "&#39;";
+        break;
+      case '\n':
+        escaped += "&#10;";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+// A coordinate with one decimal, whatever the locale.
+std::string Px(double value) {
+  std::array<char, 32> text{};
+  const auto result =
+      std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 1);
+  return std::string(text.data(), result.ptr);
+}
+
+std::string Title(const std::string& tooltip) { return "<title>" + Escaped(tooltip) + "</title>"; }
+
+std::string_view ColumnColour(size_t column) {
+  return kColumnColours[column % kColumnColours.size()];
+}
+
+// Column 7: "P" cost pools, "G" groups, empty for the choice by count.
+std::optional<ChartLevel> RequestedLevel(Engine& engine) {
+  const std::string_view level = engine.csv[7];
+  if (level == "P" || level == "p") return ChartLevel::kPools;
+  if (level == "G" || level == "g") return ChartLevel::kGroups;
+  if (!level.empty()) {
+    engine.LogLine(
+        "e406 REP; Chart level not valid; give P for cost pools, G for groups or "
+        "leave it empty; Level=" +
+        std::string(level));
+  }
+  return std::nullopt;
+}
+
+class ChartPage {
+ public:
+  ChartPage(Engine& engine, const FlowChart& chart) : engine_(engine), chart_(chart) {}
+
+  void Write() {
+    Line("<!DOCTYPE html>");
+    Line("<html lang=\"en\">");
+    Line("<head>");
+    Line("<meta charset=\"utf-8\">");
+    Line("<title>Cost Flow Chart</title>");
+    Line("<style>" + std::string(kStyle) + "</style>");
+    Line("</head>");
+    Line("<body>");
+    WriteHeading();
+    if (chart_.bars.empty()) {
+      Line("<p>No cost pool of a stage lies within the report's ranges.</p>");
+    } else {
+      WriteChart();
+      WriteLegend();
+    }
+    for (const ChartTable& table : chart_.tables) WriteTable(table);
+    Line("</body>");
+    Line("</html>");
+  }
+
+ private:
+  void Line(std::string_view text) { engine_.report_output.WriteLine(text); }
+
+  void WriteHeading() {
+    Line("<h1>Cost Flow Chart</h1>");
+    const std::string& description = engine_.options.model_description;
+    if (!description.empty()) Line("<p class=\"about\">" + Escaped(AsUtf8(description)) + "</p>");
+    Line("<p class=\"about\">Run " + Escaped(engine_.state.started) + " of " +
+         Escaped(AsUtf8(engine_.paths.run_file)) + "</p>");
+    const std::string bars = std::to_string(chart_.bars.size());
+    const std::string selected = std::to_string(chart_.selected_pools);
+    const std::string shown =
+        chart_.level == ChartLevel::kPools
+            ? "Cost pools drawn: " + bars + " of " + selected + " selected"
+            : "Groups drawn: " + bars + ", holding " + selected + " selected cost pools";
+    Line("<p class=\"about\">" + shown + RangesText() + "; written " +
+         Escaped(engine_.host.DateTime()) + "</p>");
+  }
+
+  std::string RangesText() const {
+    static constexpr std::array<std::string_view, 3> kNames = {"stages ", "groups ", "pools "};
+    std::string text;
+    for (int column = 4; column <= 6; ++column) {
+      const std::string_view range = engine_.csv[column];
+      if (range.empty()) continue;
+      text += (text.empty() ? "; " : ", ") + std::string(kNames[static_cast<size_t>(column - 4)]) +
+              Escaped(AsUtf8(range));
+    }
+    return text;
+  }
+
+  void WriteChart() {
+    Line("<svg width=\"" + Px(chart_.width) + "\" height=\"" + Px(chart_.height) +
+         "\" viewBox=\"0 0 " + Px(chart_.width) + " " + Px(chart_.height) +
+         "\" role=\"img\" aria-label=\"Cost flow chart\">");
+    Line(
+        "<defs><pattern id=\"unallocated\" width=\"6\" height=\"6\" "
+        "patternUnits=\"userSpaceOnUse\" patternTransform=\"rotate(45)\">"
+        "<rect width=\"6\" height=\"6\" fill=\"#e4e4e4\"/>"
+        "<rect width=\"2\" height=\"6\" fill=\"#9a9a9a\"/></pattern></defs>");
+    Line("<g>");
+    for (const ChartBand& band : chart_.bands) WriteBand(band);
+    Line("</g>");
+    Line("<g>");
+    for (const ChartBar& bar : chart_.bars) {
+      Line("<rect class=\"bar\" x=\"" + Px(bar.x) + "\" y=\"" + Px(bar.y) + "\" width=\"" +
+           Px(kBarWidth) + "\" height=\"" + Px(bar.height) + "\" fill=\"" +
+           std::string(ColumnColour(bar.column)) + "\">" + Title(bar.tooltip) + "</rect>");
+    }
+    for (const ChartStub& stub : chart_.stubs) {
+      Line("<rect class=\"stub\" x=\"" + Px(stub.x) + "\" y=\"" + Px(stub.y) + "\" width=\"" +
+           Px(kStubLength) + "\" height=\"" + Px(stub.height) + "\" fill=\"url(#unallocated)\">" +
+           Title(stub.tooltip) + "</rect>");
+    }
+    Line("</g>");
+    Line("<g>");
+    for (const ChartColumn& column : chart_.columns) WriteLabel(column.label, " class=\"heading\"");
+    for (const ChartBar& bar : chart_.bars) WriteLabel(bar.label, "");
+    for (const ChartStub& stub : chart_.stubs) WriteLabel(stub.label, "");
+    Line("</g>");
+    Line("</svg>");
+  }
+
+  void WriteBand(const ChartBand& band) {
+    std::string colour(kOutsideColour);
+    if (band.kind == BandKind::kVariance) {
+      colour = kVarianceColour;
+    } else if (band.kind == BandKind::kNotAllocated) {
+      colour = kNotAllocatedColour;
+    } else if (band.source != kOutside && band.target != kOutside) {
+      colour = ColumnColour(chart_.bars[band.source].column);
+    }
+    std::string attributes = " stroke=\"" + colour + "\" stroke-width=\"" + Px(band.width) + "\"";
+    const bool none = band.kind == BandKind::kNotAllocated;
+    if (none) attributes += " stroke-dasharray=\"5 3\"";
+    Line(std::string("<path class=\"band") + (none ? " none" : "") + "\" d=\"" + PathOf(band) +
+         "\"" + attributes + ">" + Title(band.tooltip) + "</path>");
+  }
+
+  // The band's centre line, from where it leaves its source to where it
+  // enters its target.
+  std::string PathOf(const ChartBand& band) const {
+    if (band.target == kOutside) {
+      const double x = chart_.bars[band.source].x + kBarWidth;
+      return "M" + Px(x) + " " + Px(band.source_y) + "h" + Px(kOutsideBandLength);
+    }
+    const double xt = chart_.bars[band.target].x;
+    if (band.source == kOutside) {
+      return "M" + Px(xt - kOutsideBandLength) + " " + Px(band.target_y) + "H" + Px(xt);
+    }
+    const double xs = chart_.bars[band.source].x + kBarWidth;
+    const double ys = band.source_y;
+    const double yt = band.target_y;
+    if (!band.turns_back) {
+      const double xm = (xs + xt) / 2;
+      return "M" + Px(xs) + " " + Px(ys) + "C" + Px(xm) + " " + Px(ys) + " " + Px(xm) + " " +
+             Px(yt) + " " + Px(xt) + " " + Px(yt);
+    }
+    const double lane = band.lane_y;
+    const double out = xs + band.bulge;
+    const double in = xt - band.bulge;
+    return "M" + Px(xs) + " " + Px(ys) + "C" + Px(out) + " " + Px(ys) + " " + Px(out) + " " +
+           Px(lane) + " " + Px(xs) + " " + Px(lane) + "H" + Px(xt) + "C" + Px(in) + " " + Px(lane) +
+           " " + Px(in) + " " + Px(yt) + " " + Px(xt) + " " + Px(yt);
+  }
+
+  void WriteLabel(const ChartLabel& label, std::string_view attributes) {
+    if (label.lines.empty()) return;
+    std::string text = "<text" + std::string(attributes) + ">";
+    for (size_t i = 0; i < label.lines.size(); ++i) {
+      // A line's baseline lies a font size below the top of its box.
+      const double baseline = label.y + static_cast<double>(i) * kLineHeight + kFontSize;
+      text += "<tspan x=\"" + Px(label.x) + "\" y=\"" + Px(baseline) + "\">" +
+              Escaped(label.lines[i]) + "</tspan>";
+    }
+    Line(text + "</text>");
+  }
+
+  void WriteLegend() {
+    const auto swatch = [](std::string_view style, std::string_view text) {
+      return "<span style=\"" + std::string(style) + "\"></span>" + std::string(text);
+    };
+    Line("<p class=\"legend\">Bars: cost of each " +
+         std::string(chart_.level == ChartLevel::kPools ? "cost pool" : "group") +
+         "; bands: amounts allocated, in the colour of their source's stage" +
+         swatch("background:" + std::string(kVarianceColour) + ";opacity:.6", "variance") +
+         swatch("border-top:2px dashed " + std::string(kNotAllocatedColour) + ";height:0",
+                "not allocated") +
+         swatch("background:repeating-linear-gradient(45deg,#9a9a9a 0 2px,#e4e4e4 2px 6px)",
+                "unallocated") +
+         swatch("background:" + std::string(kOutsideColour) + ";opacity:.6",
+                "to or from pools not in this chart") +
+         "</p>");
+  }
+
+  static std::string Cell(const std::optional<double>& figure) {
+    return "<td class=\"n\">" + (figure ? FormatGrouped(*figure) : std::string()) + "</td>";
+  }
+
+  void WriteTable(const ChartTable& table) {
+    Line("<h2>Stage " + Escaped(table.code) + " " + Escaped(table.description) + "</h2>");
+    Line("<table>");
+    Line(
+        "<tr><th>Pool</th><th>Description</th><th class=\"n\">Cost</th>"
+        "<th class=\"n\">Allocated</th><th class=\"n\">Unallocated</th>"
+        "<th class=\"n\">Variance</th><th class=\"n\">Unallocated variance</th></tr>");
+    for (const ChartTableGroup& group : table.groups) {
+      Line("<tr class=\"group\"><td>" + Escaped(group.code) + "</td><td>" +
+           Escaped(group.description) + "</td>" + Cell(group.value) +
+           "<td colspan=\"4\"></td></tr>");
+      for (const ChartTablePool& pool : group.pools) {
+        const PoolFigures& f = pool.figures;
+        Line("<tr><td>" + Escaped(pool.code) + "</td><td>" + Escaped(pool.description) + "</td>" +
+             Cell(f.actual) + Cell(f.allocated) + Cell(f.unallocated) +
+             Cell(f.allocation_variance) + Cell(f.unallocated_variance) + "</tr>");
+      }
+    }
+    if (table.passes_on) {
+      const StageSums& s = table.sums;
+      Line("<tr class=\"total\"><td>Total</td><td></td>" + Cell(s.actual) + Cell(s.allocated) +
+           Cell(s.unallocated) + Cell(s.allocation_variance) + Cell(s.unallocated_variance) +
+           "</tr>");
+      Line("<tr><td>Passed on</td><td></td>" + Cell(s.PassedOn()) + "<td colspan=\"4\"></td></tr>");
+    }
+    Line("</table>");
+  }
+
+  Engine& engine_;
+  const FlowChart& chart_;
+};
+
+}  // namespace
+
+void WriteCostFlowChart(Engine& engine) {
+  SetReportRanges(engine);
+  const std::optional<ChartLevel> level = RequestedLevel(engine);
+  const FlowChart chart = LayOutFlowChart(engine, level);
+  ChartPage(engine, chart).Write();
+}
+
+}  // namespace korav

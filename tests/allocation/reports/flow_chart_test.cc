@@ -1,0 +1,381 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <map>
+
+#include "allocation/loading/model_completion.h"
+#include "allocation/reports/flow_chart_layout.h"
+#include "allocation/reports/report_output.h"
+#include "allocation/run/run_driver.h"
+#include "tests/allocation/loading/model_fixture.h"
+
+namespace korav {
+namespace {
+
+// Each column as "STAGE: CODE CODE", the codes sorted.
+std::vector<std::string> Columns(const FlowChart& chart) {
+  std::vector<std::string> columns;
+  for (const ChartColumn& column : chart.columns) {
+    std::vector<std::string> codes;
+    for (const size_t bar : column.bars) codes.push_back(chart.bars[bar].code);
+    std::sort(codes.begin(), codes.end());
+    std::string text = column.code + ":";
+    for (const std::string& code : codes) text += " " + code;
+    columns.push_back(text);
+  }
+  return columns;
+}
+
+// The tooltips of every band and stub, sorted.
+std::vector<std::string> Tooltips(const FlowChart& chart) {
+  std::vector<std::string> tooltips;
+  for (const ChartBand& band : chart.bands) tooltips.push_back(band.tooltip);
+  for (const ChartStub& stub : chart.stubs) tooltips.push_back(stub.tooltip);
+  std::sort(tooltips.begin(), tooltips.end());
+  return tooltips;
+}
+
+const ChartBar& Bar(const FlowChart& chart, const std::string& code) {
+  for (const ChartBar& bar : chart.bars) {
+    if (bar.code == code) return bar;
+  }
+  ADD_FAILURE() << "no bar " << code;
+  return chart.bars.front();
+}
+
+// What holds for every chart: no two labels overlap, bars and bands are as
+// high as their cost at the chart's scale, and the lanes of the bands that
+// turn back lie below every bar.
+void ExpectWellFormed(const FlowChart& chart) {
+  std::vector<const ChartLabel*> labels;
+  for (const ChartColumn& column : chart.columns) labels.push_back(&column.label);
+  for (const ChartBar& bar : chart.bars) labels.push_back(&bar.label);
+  for (const ChartStub& stub : chart.stubs) labels.push_back(&stub.label);
+  for (size_t i = 0; i < labels.size(); ++i) {
+    for (size_t j = i + 1; j < labels.size(); ++j) {
+      const ChartLabel& a = *labels[i];
+      const ChartLabel& b = *labels[j];
+      if (a.lines.empty() || b.lines.empty()) continue;
+      const bool apart = a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y ||
+                         b.y + b.height <= a.y;
+      EXPECT_TRUE(apart) << a.lines.front() << " overlaps " << b.lines.front();
+    }
+  }
+  double lowest_bar = 0;
+  for (const ChartBar& bar : chart.bars) {
+    lowest_bar = std::max(lowest_bar, bar.y + bar.height);
+    if (bar.label.lines.empty()) continue;
+    EXPECT_LE(bar.label.height, bar.height) << bar.code << ": a label only where it fits";
+  }
+  for (const ChartBand& band : chart.bands) {
+    if (band.kind == BandKind::kAllocation && std::fabs(band.amount) * chart.scale >= 1) {
+      EXPECT_NEAR(band.width, std::fabs(band.amount) * chart.scale, 1e-9);
+    }
+    if (band.turns_back) {
+      EXPECT_GT(band.lane_y - band.width / 2, lowest_bar);
+    }
+    EXPECT_LE(band.lane_y + band.width / 2, chart.height);
+  }
+}
+
+// A (input, 400) sends 100 to B and 300 to C; U (input, 50) has no base.
+// B sends to C and F, C back to B: the two never resolve, so they keep their
+// value and send nothing. F (final) ends with nothing.
+class FlowChartTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    Parse("STG,S1,Input,1");
+    Parse("STG,S2,Activities,2");
+    Parse("STG,S3,Products,3");
+    Parse("CPG,G1,In,S1,1");
+    Parse("CPG,G2,Act,S2,2");
+    Parse("CPG,G3,Out,S3,3");
+    Parse("CP,A,Alpha,G1,AA");
+    Parse("CP,U,Unassigned,G1");
+    Parse("CP,B,Beta,G2,AB");
+    Parse("CP,C,Gamma,G2,AC");
+    Parse("CP,F,Final,G3");
+    Parse("AB,AA,Base A");
+    Parse("ABL,AA,one,C,1,B");
+    Parse("ABL,AA,three,C,3,C");
+    Parse("AB,AB,Base B");
+    Parse("ABL,AB,on,C,1,C");
+    Parse("ABL,AB,out,C,1,F");
+    Parse("AB,AC,Base C");
+    Parse("ABL,AC,back,C,1,B");
+    CompleteModel(engine_);
+    ModelTables& model = engine_.model;
+    model.base_lines[1].Propn = 0.25;
+    model.base_lines[2].Propn = 0.75;
+    SetPool("A", 400, true);
+    SetPool("U", 50, true);
+    SetPool("B", 100, false);
+    SetPool("C", 300, false);
+  }
+
+  void SetPool(const char* code, double value, bool allocated) {
+    TmyCP& pool = engine_.model.pools[engine_.model.pools.CodeIndex.Find(code)];
+    pool.Value = value;
+    pool.AllocValue = allocated && pool.Base != 0 ? value : 0;
+    pool.Allocated = allocated;
+  }
+
+  FlowChart Chart(std::string_view record, std::optional<ChartLevel> level) {
+    engine_.csv.SplitCsv(record);
+    SetReportRanges(engine_);
+    return LayOutFlowChart(engine_, level);
+  }
+};
+
+TEST_F(FlowChartTest, RangesLevelsLoopsAndStubs) {
+  const std::string not_allocated = "Not allocated: ";
+  struct Case {
+    const char* record;
+    std::optional<ChartLevel> level;
+    std::vector<std::string> columns;
+    std::vector<std::string> tooltips;
+  };
+  const Case cases[] = {
+      {"REP,41",
+       std::nullopt,
+       {"S1: A U", "S2: B C", "S3: F"},
+       {"A Alpha → B Beta\n100.00, 25.00 % of A", "A Alpha → C Gamma\n300.00, 75.00 % of A",
+        "B Beta\nUnallocated 100.00, 100.00 % of B",
+        "B Beta → C Gamma\nNot allocated: B has not allocated its cost",
+        "B Beta → F Final\nNot allocated: B has not allocated its cost",
+        "C Gamma\nUnallocated 300.00, 100.00 % of C",
+        "C Gamma → B Beta\nNot allocated: C has not allocated its cost",
+        "U Unassigned\nUnallocated 50.00, 100.00 % of U"}},
+      {"REP,41",
+       ChartLevel::kGroups,
+       {"S1: G1", "S2: G2", "S3: G3"},
+       {"G1 In\nUnallocated 50.00, 11.11 % of G1", "G1 In → G2 Act\n400.00, 88.89 % of G1",
+        "G2 Act\nUnallocated 400.00, 100.00 % of G2",
+        "G2 Act → G2 Act\nNot allocated: pools of G2 have not allocated their cost",
+        "G2 Act → G3 Out\nNot allocated: pools of G2 have not allocated their cost"}},
+      {"REP,41,,S2",
+       std::nullopt,
+       {"S2: B C"},
+       {"A Alpha (not in this chart) → B Beta\n100.00, 25.00 % of A",
+        "A Alpha (not in this chart) → C Gamma\n300.00, 75.00 % of A",
+        "B Beta\nUnallocated 100.00, 100.00 % of B",
+        "B Beta → C Gamma\nNot allocated: B has not allocated its cost",
+        "B Beta → F Final (not in this chart)\nNot allocated: B has not allocated its cost",
+        "C Gamma\nUnallocated 300.00, 100.00 % of C",
+        "C Gamma → B Beta\nNot allocated: C has not allocated its cost"}},
+      {"REP,41,,,,A/B",
+       ChartLevel::kPools,
+       {"S1: A", "S2: B"},
+       {"A Alpha → B Beta\n100.00, 25.00 % of A",
+        "A Alpha → C Gamma (not in this chart)\n300.00, 75.00 % of A",
+        "B Beta\nUnallocated 100.00, 100.00 % of B",
+        "B Beta → C Gamma (not in this chart)\nNot allocated: B has not allocated its cost",
+        "B Beta → F Final (not in this chart)\nNot allocated: B has not allocated its cost",
+        "C Gamma (not in this chart) → B Beta\nNot allocated: C has not allocated its cost"}},
+      {"REP,41,,,G3",
+       std::nullopt,
+       {"S3: F"},
+       {"B Beta (not in this chart) → F Final\nNot allocated: B has not allocated its cost"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.record);
+    const FlowChart chart = Chart(c.record, c.level);
+    EXPECT_EQ(Columns(chart), c.columns);
+    EXPECT_EQ(Tooltips(chart), c.tooltips);
+    ExpectWellFormed(chart);
+  }
+
+  // B and C allocate to each other: their bands turn back under the bars;
+  // U's cost stays, and its stub says so.
+  const FlowChart chart = Chart("REP,41", std::nullopt);
+  size_t turning = 0;
+  for (const ChartBand& band : chart.bands) turning += band.turns_back ? 1 : 0;
+  EXPECT_EQ(turning, 2u);
+  const ChartBar& u = Bar(chart, "U");
+  std::vector<std::string> stub_lines = u.label.lines;
+  for (const ChartStub& stub : chart.stubs) {
+    if (&chart.bars[stub.bar] == &u) {
+      stub_lines.insert(stub_lines.end(), stub.label.lines.begin(), stub.label.lines.end());
+    }
+  }
+  EXPECT_NE(std::find(stub_lines.begin(), stub_lines.end(), "unallocated 50.00"), stub_lines.end());
+}
+
+TEST_F(FlowChartTest, AnUnknownLevelIsLoggedAndTheCountChooses) {
+  const Lines page = Report("REP,41,,,,,X", WriteCostFlowChart);
+  EXPECT_NE(std::find(page.begin(), page.end(),
+                      "<p class=\"about\">Cost pools drawn: 5 of 5 selected; written "
+                      "2026-12-07 10:11:12</p>"),
+            page.end());
+  EXPECT_EQ(ErrorLines(Messages()),
+            Lines{Error("406 REP; Chart level not valid; give P for cost pools, G for groups or "
+                        "leave it empty; Level=X")});
+}
+
+TEST(FlowChartLevelTest, GroupsAboveSixtySelectedPools) {
+  for (const int pools : {60, 61}) {
+    ModelFolder folder;
+    FixedHost host;
+    Engine engine(host, RunPaths{});
+    engine.log.Open(folder.dir(), "");
+    ModelTables& model = engine.model;
+    model.stages.Size(1);
+    model.groups.Size(2);
+    model.pools.Size(pools);
+    ParseGeneratedRecord(engine, "STG,S,Stage,1");
+    ParseGeneratedRecord(engine, "CPG,G,Group,S");
+    for (int p = 1; p <= pools; ++p) {
+      ParseGeneratedRecord(engine, "CP,P" + std::to_string(p) + ",Pool,G");
+    }
+    CompleteModel(engine);
+    for (int32_t row = 1; row <= model.pools.count(); ++row) model.pools[row].Value = 1;
+    engine.csv.SplitCsv("REP,41");
+    SetReportRanges(engine);
+    const FlowChart chart = LayOutFlowChart(engine, std::nullopt);
+    EXPECT_EQ(chart.level, pools <= 60 ? ChartLevel::kPools : ChartLevel::kGroups);
+    EXPECT_EQ(chart.bars.size(), pools <= 60 ? size_t(pools) : 1u);
+  }
+}
+
+// X and Y would cross A's and B's bands in code order; ordered by their
+// sources they do not.
+TEST_F(ModelTest, BarsStandBesideTheirSources) {
+  Parse("STG,S1,In,1");
+  Parse("STG,S2,Out,3");
+  Parse("CPG,G1,In,S1");
+  Parse("CPG,G2,Out,S2");
+  Parse("CP,A,A,G1,AA");
+  Parse("CP,B,B,G1,AB");
+  Parse("CP,X,X,G2");
+  Parse("CP,Y,Y,G2");
+  Parse("AB,AA,to Y");
+  Parse("ABL,AA,all,C,1,Y");
+  Parse("AB,AB,to X");
+  Parse("ABL,AB,all,C,1,X");
+  CompleteModel(engine_);
+  for (int32_t row = 1; row <= 4; ++row) {
+    TmyCP& pool = engine_.model.pools[row];
+    pool.Value = 100;
+    pool.AllocValue = pool.Base != 0 ? 100 : 0;
+    pool.Allocated = true;
+  }
+  engine_.model.base_lines[1].Propn = 1;
+  engine_.model.base_lines[2].Propn = 1;
+  engine_.csv.SplitCsv("REP,41");
+  SetReportRanges(engine_);
+  const FlowChart chart = LayOutFlowChart(engine_, std::nullopt);
+  ASSERT_EQ(chart.columns.size(), 2u);
+  std::vector<std::string> order;
+  for (const ChartColumn& column : chart.columns) {
+    for (const size_t bar : column.bars) order.push_back(chart.bars[bar].code);
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"A", "B", "Y", "X"}));
+}
+
+// The Stage Report's model: stage S1 with pools V (base and variance pool),
+// U (base, no variance pool) and N (no base); stage S3 with F. The chart's
+// tables carry the Stage Report's figures.
+TEST_F(ModelTest, TablesCarryTheStageReportsFigures) {
+  Parse("STG,S1,Resources,1");
+  Parse("STG,S3,Products,3");
+  Parse("CPG,G1,Resource pools,S1,1");
+  Parse("CPG,G3,Product pools,S3,2");
+  Parse("CP,V,With variance pool,G1,AB,1,F");
+  Parse("CP,U,Without variance pool,G1,AB");
+  Parse("CP,N,No base,G1");
+  Parse("CP,F,Final,G3");
+  Parse("AB,AB,Base");
+  Parse("ABL,AB,all,C,1,F");
+  CompleteModel(engine_);
+  for (const char* code : {"V", "U", "N", "F"}) {
+    TmyCP& pool = engine_.model.pools[engine_.model.pools.CodeIndex.Find(code)];
+    pool.Value = 100;
+    pool.AllocValue = pool.Base != 0 ? 80 : 0;
+  }
+  const auto cells = [](std::vector<std::string> texts) {
+    std::string row = "<tr><td>" + texts[0] + "</td><td>" + texts[1] + "</td>";
+    for (size_t i = 2; i < texts.size(); ++i) row += "<td class=\"n\">" + texts[i] + "</td>";
+    return row + "</tr>";
+  };
+  const Lines expected = {
+      cells({"N", "No base", "100.00", "", "100.00", "", ""}),
+      cells({"U", "Without variance pool", "100.00", "80.00", "", "", "20.00"}),
+      cells({"V", "With variance pool", "100.00", "80.00", "", "20.00", ""}),
+      "<tr class=\"total\"><td>Total</td><td></td><td class=\"n\">300.00</td>"
+      "<td class=\"n\">160.00</td><td class=\"n\">100.00</td><td class=\"n\">20.00</td>"
+      "<td class=\"n\">20.00</td></tr>",
+      "<tr><td>Passed on</td><td></td><td class=\"n\">180.00</td><td colspan=\"4\"></td></tr>",
+      cells({"F", "Final", "100.00", "", "", "", ""}),
+      "<tr class=\"total\"><td>Total</td><td></td><td class=\"n\">100.00</td>"
+      "<td class=\"n\">0.00</td><td class=\"n\">0.00</td><td class=\"n\">0.00</td>"
+      "<td class=\"n\">0.00</td></tr>",
+      "<tr><td>Passed on</td><td></td><td class=\"n\">100.00</td><td colspan=\"4\"></td></tr>",
+  };
+  Lines rows;
+  for (const std::string& line : Report("REP,41", WriteCostFlowChart)) {
+    if (line.rfind("<tr>", 0) == 0 && line.find("<th>") == std::string::npos) rows.push_back(line);
+    if (line.rfind("<tr class=\"total\">", 0) == 0) rows.push_back(line);
+  }
+  EXPECT_EQ(rows, expected);
+}
+
+// The demo model run as a user runs it: its page, and the chart's bands in
+// the proportions of the bases (personnel 12:4 by headcount and premises
+// 300:100 by floor space, both 3:1).
+TEST(FlowChartDemoTest, DemoChartFollowsTheFlowAndItsSplits) {
+  ModelFolder folder;
+  const std::filesystem::path demo = std::filesystem::path(KORAV_SOURCE_DIR) / "examples/demo";
+  for (const auto& entry : std::filesystem::directory_iterator(demo)) {
+    if (entry.is_regular_file()) {
+      std::filesystem::copy_file(entry.path(), folder.path(entry.path().filename().string()));
+    }
+  }
+  folder.Write("REP.csv", "REP,41,flow\r\n");
+  folder.MakeDirectory("out");
+  FixedHost host;
+  RunPaths paths;
+  paths.run_file = folder.path("run.csv");
+  Engine engine(host, paths);
+  RunModel(engine);
+
+  engine.csv.SplitCsv("REP,41");
+  SetReportRanges(engine);
+  const FlowChart chart = LayOutFlowChart(engine, std::nullopt);
+  // Resources, activities, products: by stage type, not by code.
+  EXPECT_EQ(Columns(chart), (std::vector<std::string>{"RES: R.PERS R.PREM", "ACT: A.BAKE A.PACK",
+                                                      "PRD: P.BREAD P.CAKE"}));
+  std::map<std::string, const ChartBand*> bands;
+  for (const ChartBand& band : chart.bands) {
+    bands[chart.bars[band.source].code + ">" + chart.bars[band.target].code] = &band;
+  }
+  EXPECT_DOUBLE_EQ(bands["R.PERS>A.BAKE"]->width / bands["R.PERS>A.PACK"]->width, 3.0);
+  EXPECT_DOUBLE_EQ(bands["R.PREM>A.BAKE"]->width / bands["R.PREM>A.PACK"]->width, 3.0);
+  EXPECT_DOUBLE_EQ(Bar(chart, "R.PERS").height / Bar(chart, "R.PREM").height, 68750.0 / 14000);
+  EXPECT_EQ(bands["R.PERS>A.BAKE"]->tooltip,
+            "R.PERS Personnel costs → A.BAKE Baking\n51,562.50, 75.00 % of R.PERS");
+  EXPECT_EQ(Bar(chart, "P.BREAD").tooltip, "P.BREAD Bread\nStage PRD Products\nCost 60,770.38");
+  EXPECT_TRUE(chart.stubs.empty());
+  ExpectWellFormed(chart);
+
+  const std::string page = folder.Read("out/flow.html");
+  EXPECT_EQ(
+      page.rfind("<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n<meta charset=\"utf-8\">", 0),
+      0u);
+  const std::string parts[] = {
+      "<p class=\"about\">Demo bakery - costs of one month</p>",
+      "<p class=\"about\">Run 2026-12-07 10:11:12 of " + folder.path("run.csv") + "</p>",
+      "<title>R.PERS Personnel costs → A.BAKE Baking&#10;51,562.50, 75.00 % of R.PERS</title>",
+      "<h2>Stage RES Resources</h2>"};
+  for (const std::string& part : parts) {
+    EXPECT_NE(page.find(part), std::string::npos) << part;
+  }
+  // Nothing is fetched from elsewhere.
+  for (const char* reference : {"src=", "href=", "http", "@import", "<script", "<link"}) {
+    EXPECT_EQ(page.find(reference), std::string::npos) << reference;
+  }
+}
+
+}  // namespace
+}  // namespace korav
