@@ -99,7 +99,11 @@ std::string FormatFixed2(double value) { return FormatDouble("%.2f", value); }
 std::string FormatProportion(double value) { return FormatDouble("%12.4f", value); }
 
 std::string FormatGrouped(double value) {
-  std::string text = FormatFixed2(value);
+  // to_chars, unlike snprintf, keeps "." whatever locale a window has set.
+  char digits[400];
+  const auto written =
+      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 2);
+  std::string text(digits, written.ptr);
   const size_t first_digit = text.front() == '-' ? 1 : 0;
   for (size_t at = text.size() - 3; at > first_digit + 3; at -= 3) text.insert(at - 3, ",");
   return text;

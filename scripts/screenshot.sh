@@ -2,8 +2,9 @@
 # Builds KORAV and draws the main window after a run of the demo model and a
 # Cost Pool Report from the report area into docs/korava-window.png, and the
 # editor on the demo model's cost pools into docs/korave-window.png, on Qt's
-# offscreen platform (no display needed). The run writes into
-# examples/demo/out/ as scripts/demo.sh does.
+# offscreen platform (no display needed); then the demo's Cost Flow Chart, as
+# headless Chromium shows it, into docs/cost-flow-chart.png. The run writes
+# into examples/demo/out/ as scripts/demo.sh does.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" release
@@ -14,3 +15,5 @@ echo "Wrote docs/korava-window.png"
 QT_QPA_PLATFORM=offscreen build/bin/korave-window-screenshot examples/demo/run.csv \
   build/bin/KORAVEParms.csv docs/korave-window.png
 echo "Wrote docs/korave-window.png"
+scripts/chart_picture.sh examples/demo/out/41.html docs/cost-flow-chart.png
+echo "Wrote docs/cost-flow-chart.png"

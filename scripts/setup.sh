@@ -11,24 +11,41 @@ variant=${1:-release}
 # qt6-base-dev brings the windows; fonts-dejavu-core gives them (and the
 # window tests on the offscreen platform) a font to draw with.
 packages=(g++ cmake ninja-build libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core)
+# chromium draws the Cost Flow Chart's page in its test and for the README's
+# picture. Where it cannot be installed the build goes on and that test says
+# it was skipped.
+optional=(chromium)
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+# Installs the packages given, as root or through sudo; returns non-zero when
+# neither is possible or apt-get fails.
+install() {
+  local runner=()
+  if [[ $(id -u) -ne 0 ]]; then
+    command -v sudo >/dev/null || return 1
+    runner=(sudo)
+  fi
+  "${runner[@]}" apt-get update -qq &&
+    "${runner[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+      --no-install-recommends "$@"
+}
 
 missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-    missing+=("$package")
-done
+for package in "${packages[@]}"; do installed "$package" || missing+=("$package"); done
 if ((${#missing[@]} > 0)); then
   echo "setup: installing ${missing[*]}"
-  if [[ $(id -u) -eq 0 ]]; then
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  elif command -v sudo >/dev/null; then
-    sudo apt-get update -qq
-    sudo DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  else
+  if ! install "${missing[@]}"; then
     echo "setup: please install ${missing[*]} (as root: apt-get install ${missing[*]})" >&2
     exit 1
   fi
+fi
+missing=()
+for package in "${optional[@]}"; do installed "$package" || missing+=("$package"); done
+if ((${#missing[@]} > 0)); then
+  echo "setup: installing ${missing[*]}"
+  install "${missing[@]}" ||
+    echo "setup: could not install ${missing[*]}; the tests that need it will be skipped" >&2
 fi
 
 case "$variant" in

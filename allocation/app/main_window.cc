@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -16,14 +18,18 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 #include <functional>
 #include <utility>
 
 #include "allocation/app/run_progress.h"
+#include "allocation/reports/report_table.h"
 #include "allocation/run/run_driver.h"
 #include "common/help_topics.h"
+#include "common/numbers.h"
 #include "common/paths.h"
 #include "common/window/window_text.h"
 
@@ -35,6 +41,10 @@ constexpr int kExitCouldNotRun = 2;
 constexpr std::array<const char*, 6> kOptionCaptions = {
     "Show Selection", "Show CP", "Show AB", "Show VC", "Where used CP", "Where used AB"};
 constexpr size_t kShowVc = 3;
+
+// The chart's levels as the report record's column 7 names them.
+constexpr std::array<std::pair<const char*, const char*>, 3> kChartLevels = {
+    {{"Automatic", ""}, {"Cost pools", "P"}, {"Groups", "G"}}};
 
 QLineEdit* NamedEdit(int number) {
   auto* edit = new QLineEdit;
@@ -139,6 +149,8 @@ QGroupBox* MainWindow::BuildReportArea() {
   combo_box1_->setMaxVisibleItems(int(kReportListRows.size()));
   edit2_ = NamedEdit(2);
   run_reportbtn1_ = NamedButton("RunReportbtn1", "Run Report");
+  open_chartbtn_ = NamedButton("OpenChartbtn", "Open Chart");
+  open_chartbtn_->setToolTip("Opens the Cost Flow Chart just written in your web browser");
   label7_ = NamedLabel("Label7");
   label8_ = NamedLabel("Label8");
   auto* warning =
@@ -154,6 +166,7 @@ QGroupBox* MainWindow::BuildReportArea() {
   auto* run_row = new QHBoxLayout;
   run_row->addWidget(run_reportbtn1_, 0, Qt::AlignTop);
   run_row->addLayout(status_labels, 1);
+  run_row->addWidget(open_chartbtn_, 0, Qt::AlignTop);
 
   auto* left = new QVBoxLayout;
   left->addWidget(combo_box1_);
@@ -166,12 +179,14 @@ QGroupBox* MainWindow::BuildReportArea() {
   right->addWidget(BuildSelectionGroup());
   right->addWidget(BuildOptionsGroup());
   right->addWidget(BuildCopyGroup());
+  right->addWidget(BuildLevelGroup());
   right->addStretch();
   layout->addLayout(left, 1);
   layout->addLayout(right, 1);
 
   connect(combo_box1_, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
   connect(run_reportbtn1_, &QPushButton::clicked, this, [this] { RunReportbtn1Click(); });
+  connect(open_chartbtn_, &QPushButton::clicked, this, [this] { OpenChartbtnClick(); });
   return group_box1_;
 }
 
@@ -228,6 +243,17 @@ QGroupBox* MainWindow::BuildCopyGroup() {
   return copy_group_;
 }
 
+QGroupBox* MainWindow::BuildLevelGroup() {
+  level_group_ = new QGroupBox("Chart Level");
+  auto* layout = new QFormLayout(level_group_);
+  level_box_ = new QComboBox;
+  level_box_->setObjectName("ChartLevel");
+  for (const auto& [caption, level] : kChartLevels) level_box_->addItem(caption);
+  level_box_->setToolTip("Automatic: cost pools when at most 60 are selected, else groups");
+  layout->addRow("Bars", level_box_);
+  return level_group_;
+}
+
 void MainWindow::BuildStatusLine() {
   status_label_ = NamedLabel("StatusLine");
   progress_bar_ = new QProgressBar;
@@ -249,7 +275,9 @@ void MainWindow::ClearReportArea() {
   options_group_->hide();
   rollup_group_->hide();
   copy_group_->hide();
+  level_group_->hide();
   run_reportbtn1_->setEnabled(false);
+  open_chartbtn_->setEnabled(false);
 }
 
 void MainWindow::Run1btnClick() {
@@ -288,6 +316,7 @@ void MainWindow::ComboBox1Change() {
   options_group_->setVisible(form.show_options);
   rollup_group_->setVisible(form.show_rollup);
   copy_group_->setVisible(form.show_copy);
+  level_group_->setVisible(form.show_level);
 }
 
 ReportFields MainWindow::Fields() const {
@@ -302,6 +331,7 @@ ReportFields MainWindow::Fields() const {
     fields.rollup[i] = ToBytes(rollup_edits_[i]->text());
   fields.copy_from = ToBytes(copy_from_edit_->text());
   fields.copy_to = ToBytes(copy_to_edit_->text());
+  fields.level = kChartLevels[static_cast<size_t>(std::max(0, level_box_->currentIndex()))].second;
   return fields;
 }
 
@@ -311,10 +341,25 @@ void MainWindow::RunReportbtn1Click() {
   const std::string record = BuildReportRecord(fields);
   label7_->setText(FromBytes("Start REP" + fields.row.substr(0, 2)));
   label8_->clear();
+  chart_path_.clear();
+  open_chartbtn_->setEnabled(false);
   const auto run = [this, &record] { RunLauncherReport(engine_, record); };
   if (!RunBusy(run, &MainWindow::ReportNotComplete)) return;
   label8_->setText("Report Complete");
   ShowSummary("REP");
+  if (LeadingInt(fields.row) == kCostFlowChart) {
+    chart_path_ = engine_.report_output.path();
+    open_chartbtn_->setEnabled(true);
+  }
+}
+
+void MainWindow::OpenChartbtnClick() {
+  if (chart_path_.empty()) return;
+  const QUrl page = QUrl::fromLocalFile(QFile::decodeName(chart_path_.c_str()));
+  if (!QDesktopServices::openUrl(page)) {
+    boxes_.Error("No web browser could open " + chart_path_ +
+                 "; open the file in a browser of your choice");
+  }
 }
 
 bool MainWindow::RunBusy(const std::function<void()>& work,

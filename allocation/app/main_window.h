@@ -1,7 +1,8 @@
 // The main window of korava: the run file with its ">" chooser, Run and Exit,
 // the start and completion lines of the run, and after the run the report
 // area, in which further reports run against the model the run left in
-// memory. The Help menu opens the help topics and the about box.
+// memory; a Cost Flow Chart, once written, opens in the user's browser. The
+// Help menu opens the help topics and the about box.
 //
 // A run, and each report, happens inside the handler of its button on the
 // window's one thread, as the engine is single-threaded; meanwhile the window
@@ -47,6 +48,7 @@ class MainWindow : public QMainWindow {
   void Exit1btnClick() { close(); }
   void ComboBox1Change();
   void RunReportbtn1Click();
+  void OpenChartbtnClick();
 
   // The report area's fields as they stand.
   ReportFields Fields() const;
@@ -66,6 +68,7 @@ class MainWindow : public QMainWindow {
   QGroupBox* BuildOptionsGroup();
   QGroupBox* BuildRollupGroup();
   QGroupBox* BuildCopyGroup();
+  QGroupBox* BuildLevelGroup();
   void BuildStatusLine();
   void ClearReportArea();
 
@@ -110,6 +113,10 @@ class MainWindow : public QMainWindow {
   QGroupBox* copy_group_;
   QLineEdit* copy_from_edit_;
   QLineEdit* copy_to_edit_;
+  QGroupBox* level_group_;
+  QComboBox* level_box_;
+  QPushButton* open_chartbtn_;
+  std::string chart_path_;  // the chart the last report wrote, if it was one
   QLabel* status_label_;
   QProgressBar* progress_bar_;
 };

@@ -1,5 +1,6 @@
 #include "allocation/app/report_launcher.h"
 
+#include "allocation/reports/report_table.h"
 #include "common/numbers.h"
 
 namespace korav {
@@ -25,7 +26,7 @@ void AppendColumns(std::string& record, const std::array<std::string, N>& column
 ReportForm ReportFormFor(std::string_view row) {
   const std::string code = ReportCode(row);
   ReportForm form;
-  form.output_file_name = "REP" + code + "a.csv";
+  form.output_file_name = "REP" + code + "a" + std::string(ReportExtension(LeadingInt(code)));
   form.first_range_label = "STG Range";
   const int number = LeadingInt(code);
   if (number == 0) {
@@ -44,6 +45,9 @@ ReportForm ReportFormFor(std::string_view row) {
     form.show_rollup = true;
   } else if ((number >= 21 && number <= 25) || (number >= 31 && number <= 34)) {
     form.show_options = false;
+  } else if (number == kCostFlowChart) {
+    form.show_options = false;
+    form.show_level = true;
   }
   return form;
 }
@@ -58,6 +62,7 @@ std::string BuildReportRecord(const ReportFields& fields) {
     AppendColumns(record, fields.rollup);
     return record;
   }
+  if (LeadingInt(code) == kCostFlowChart) return record + "," + fields.level;
   for (size_t column = 0; column < fields.options.size(); ++column) {
     record += "," + OptionColumn(column, fields.options[column]);
   }

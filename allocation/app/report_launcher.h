@@ -13,7 +13,7 @@ namespace korav {
 
 // The report list's rows in order, the first one empty. A row's first two
 // characters are its report number.
-inline constexpr std::array<std::string_view, 18> kReportListRows = {
+inline constexpr std::array<std::string_view, 19> kReportListRows = {
     "",
     "00 - Copy",
     "11 - Dimension Report",
@@ -32,6 +32,7 @@ inline constexpr std::array<std::string_view, 18> kReportListRows = {
     "32 - Extract Selected Transactions",
     "33 - Extract Value Cubes",
     "34 - Extract Dimensions",
+    "41 - Cost Flow Chart",
 };
 
 // How the form looks for a chosen report.
@@ -42,6 +43,7 @@ struct ReportForm {
   bool show_options = true;    // "Report Options": the six check boxes
   bool show_rollup = false;    // "Rollup Dimensions"
   bool show_copy = false;      // "Copy Cost Pool"
+  bool show_level = false;     // "Chart Level"
 };
 
 // The form for report list row `row`, which must not be empty.
@@ -58,12 +60,14 @@ struct ReportFields {
   std::array<std::string, 6> rollup;
   std::string copy_from;
   std::string copy_to;
+  std::string level;  // the chart's: "P" cost pools, "G" groups, empty by count
 };
 
 // The record that runs the chosen report: "CPY,from,to" for the copy,
-// "REP,26,..." with the roll-up fields for report 26, else "REP,<number>,..."
-// with the option columns ("-" for a cleared box, "+" for a ticked "Show VC",
-// otherwise empty). `fields.row` must not be empty.
+// "REP,26,..." with the roll-up fields for report 26, "REP,41,..." with the
+// chart's level for report 41, else "REP,<number>,..." with the option
+// columns ("-" for a cleared box, "+" for a ticked "Show VC", otherwise
+// empty). `fields.row` must not be empty.
 std::string BuildReportRecord(const ReportFields& fields);
 
 }  // namespace korav

@@ -63,7 +63,7 @@ std::string Named(const std::string& code, const std::string& description) {
 
 std::string ShareText(double amount, double whole, const std::string& of) {
   if (whole == 0) return "";
-  return ", " + FormatFixed2(amount / whole * 100) + " % of " + of;
+  return ", " + FormatGrouped(amount / whole * 100) + " % of " + of;
 }
 
 // `line` cut to `width` pixels, with "…" where it was cut.
@@ -122,10 +122,18 @@ class FlowChartBuilder {
   }
 
   void SelectPools() {
+    const auto groups = static_cast<size_t>(model_.groups.count()) + 1;
+    pools_of_group_.resize(groups);
+    group_drawn_.assign(groups, false);
+    group_value_.assign(groups, 0.0);
     const stTsortObj& codes = model_.pools.CodeIndex;
     for (int32_t position = 1; position <= codes.Count(); ++position) {
       const int32_t row = codes.Item(position).Number;
-      if (StageOf(row) != 0 && InReportRange(engine_, model_.pools[row])) selected_.push_back(row);
+      const auto group = static_cast<size_t>(GroupOf(row));
+      group_value_[group] += model_.pools[row].Value;
+      if (StageOf(row) == 0 || !InReportRange(engine_, model_.pools[row])) continue;
+      selected_.push_back(row);
+      pools_of_group_[group].push_back(row);
     }
     chart_.selected_pools = static_cast<int32_t>(selected_.size());
     chart_.level = requested_level_.value_or(
@@ -194,17 +202,16 @@ class FlowChartBuilder {
       bar.code = AsUtf8(model_.groups[group].Code);
       bar.description = AsUtf8(model_.groups[group].Description);
       bar.column = column_index;
-      bool drawn = false;
-      for (const int32_t pool : selected_) {
-        if (GroupOf(pool) != group) continue;
+      const std::vector<int32_t>& pools = pools_of_group_[static_cast<size_t>(group)];
+      if (std::none_of(pools.begin(), pools.end(), [this](int32_t p) { return Drawn(p); })) {
+        continue;
+      }
+      for (const int32_t pool : pools) {
         ++bar.pools;
         bar.value += model_.pools[pool].Value;
-        drawn = drawn || Drawn(pool);
+        bar_of_pool_[static_cast<size_t>(pool)] = chart_.bars.size();
       }
-      if (!drawn) continue;
-      for (const int32_t pool : selected_) {
-        if (GroupOf(pool) == group) bar_of_pool_[static_cast<size_t>(pool)] = chart_.bars.size();
-      }
+      group_drawn_[static_cast<size_t>(group)] = true;
       column.bars.push_back(chart_.bars.size());
       chart_.bars.push_back(std::move(bar));
     }
@@ -217,18 +224,10 @@ class FlowChartBuilder {
     end.bar = bar_of_pool_[static_cast<size_t>(pool)];
     if (end.bar != kOutside) return end;
     const int32_t group = GroupOf(pool);
-    end.group = chart_.level == ChartLevel::kGroups && group != 0 && !GroupDrawn(group);
+    end.group = chart_.level == ChartLevel::kGroups && group != 0 &&
+                !group_drawn_[static_cast<size_t>(group)];
     end.row = end.group ? group : pool;
     return end;
-  }
-
-  bool GroupDrawn(int32_t group) const {
-    for (const int32_t pool : selected_) {
-      if (GroupOf(pool) == group && bar_of_pool_[static_cast<size_t>(pool)] != kOutside) {
-        return true;
-      }
-    }
-    return false;
   }
 
   std::string EndName(const End& end) const {
@@ -252,12 +251,7 @@ class FlowChartBuilder {
 
   double EndValue(const End& end) const {
     if (end.bar != kOutside) return chart_.bars[end.bar].value;
-    if (!end.group) return model_.pools[end.row].Value;
-    double value = 0;
-    for (int32_t pool = 1; pool <= model_.pools.count(); ++pool) {
-      if (GroupOf(pool) == end.row) value += model_.pools[pool].Value;
-    }
-    return value;
+    return end.group ? group_value_[static_cast<size_t>(end.row)] : model_.pools[end.row].Value;
   }
 
   void AddFlow(BandKind kind, int32_t from, int32_t to, double amount) {
@@ -317,6 +311,12 @@ class FlowChartBuilder {
                         chart_.bars[target.bar].column <= chart_.bars[source.bar].column;
       band_ends_.emplace_back(source, target);
       chart_.bands.push_back(std::move(band));
+    }
+    entering_.resize(chart_.bars.size());
+    leaving_.resize(chart_.bars.size());
+    for (size_t i = 0; i < chart_.bands.size(); ++i) {
+      if (chart_.bands[i].source != kOutside) leaving_[chart_.bands[i].source].push_back(i);
+      if (chart_.bands[i].target != kOutside) entering_[chart_.bands[i].target].push_back(i);
     }
   }
 
@@ -432,10 +432,10 @@ class FlowChartBuilder {
     for (const size_t bar : column.bars) {
       double weighted = 0;
       double weights = 0;
-      for (const ChartBand& band : chart_.bands) {
-        const size_t self = from_left ? band.target : band.source;
+      for (const size_t index : from_left ? entering_[bar] : leaving_[bar]) {
+        const ChartBand& band = chart_.bands[index];
         const size_t other = from_left ? band.source : band.target;
-        if (self != bar || other == kOutside) continue;
+        if (other == kOutside) continue;
         const size_t other_column = chart_.bars[other].column;
         if (from_left ? other_column >= c : other_column <= c) continue;
         weighted += band.width * Centre(other);
@@ -454,41 +454,39 @@ class FlowChartBuilder {
   // pools outside the chart, then those turning back, then the stub;
   // entering, those from outside, then those from the left by the height
   // of their source, then those turning back.
+  std::pair<int, double> LeavingKey(size_t index) const {
+    const ChartBand& band = chart_.bands[index];
+    if (band.turns_back) return {2, static_cast<double>(index)};
+    if (band.target == kOutside) return {1, static_cast<double>(index)};
+    return {0, Centre(band.target)};
+  }
+
+  std::pair<int, double> EnteringKey(size_t index) const {
+    const ChartBand& band = chart_.bands[index];
+    if (band.turns_back) return {2, static_cast<double>(index)};
+    if (band.source == kOutside) return {0, static_cast<double>(index)};
+    return {1, Centre(band.source)};
+  }
+
   void PlaceBandEnds() {
-    std::vector<std::vector<std::pair<std::pair<int, double>, size_t>>> leaving(chart_.bars.size());
-    std::vector<std::vector<std::pair<std::pair<int, double>, size_t>>> entering(
-        chart_.bars.size());
-    for (size_t i = 0; i < chart_.bands.size(); ++i) {
-      const ChartBand& band = chart_.bands[i];
-      const double order = static_cast<double>(i);
-      if (band.source != kOutside) {
-        const auto key = band.turns_back           ? std::make_pair(2, order)
-                         : band.target == kOutside ? std::make_pair(1, order)
-                                                   : std::make_pair(0, Centre(band.target));
-        leaving[band.source].push_back({key, i});
-      }
-      if (band.target != kOutside) {
-        const auto key = band.turns_back           ? std::make_pair(2, order)
-                         : band.source == kOutside ? std::make_pair(0, order)
-                                                   : std::make_pair(1, Centre(band.source));
-        entering[band.target].push_back({key, i});
-      }
-    }
+    const auto by = [this](auto key) {
+      return [this, key](size_t a, size_t b) { return (this->*key)(a) < (this->*key)(b); };
+    };
     for (size_t bar = 0; bar < chart_.bars.size(); ++bar) {
-      std::stable_sort(leaving[bar].begin(), leaving[bar].end(),
-                       [](const auto& a, const auto& b) { return a.first < b.first; });
-      std::stable_sort(entering[bar].begin(), entering[bar].end(),
-                       [](const auto& a, const auto& b) { return a.first < b.first; });
+      std::stable_sort(leaving_[bar].begin(), leaving_[bar].end(),
+                       by(&FlowChartBuilder::LeavingKey));
       double y = chart_.bars[bar].y;
-      for (const auto& [key, band] : leaving[bar]) {
+      for (const size_t band : leaving_[bar]) {
         chart_.bands[band].source_y = y + chart_.bands[band].width / 2;
         y += chart_.bands[band].width;
       }
       if (const auto stub = stub_of_bar_.find(bar); stub != stub_of_bar_.end()) {
         chart_.stubs[stub->second].y = y;
       }
+      std::stable_sort(entering_[bar].begin(), entering_[bar].end(),
+                       by(&FlowChartBuilder::EnteringKey));
       y = chart_.bars[bar].y;
-      for (const auto& [key, band] : entering[bar]) {
+      for (const size_t band : entering_[bar]) {
         chart_.bands[band].target_y = y + chart_.bands[band].width / 2;
         y += chart_.bands[band].width;
       }
@@ -653,8 +651,7 @@ class FlowChartBuilder {
         ChartTableGroup rows;
         rows.code = AsUtf8(model_.groups[group].Code);
         rows.description = AsUtf8(model_.groups[group].Description);
-        for (const int32_t pool : selected_) {
-          if (GroupOf(pool) != group) continue;
+        for (const int32_t pool : pools_of_group_[static_cast<size_t>(group)]) {
           const TmyCP& cp = model_.pools[pool];
           ChartTablePool row{AsUtf8(cp.Code), AsUtf8(cp.Description), StageFiguresOf(cp)};
           rows.value += cp.Value;
@@ -672,7 +669,15 @@ class FlowChartBuilder {
   std::optional<ChartLevel> requested_level_;
   FlowChart chart_;
   std::vector<int32_t> selected_;  // pool rows in code order
-  std::vector<int32_t> stages_;    // in column order
+  // Per group row: its selected pools in code order, whether it has a bar,
+  // and the value of all its pools.
+  std::vector<std::vector<int32_t>> pools_of_group_;
+  std::vector<bool> group_drawn_;
+  std::vector<double> group_value_;
+  // Per bar: the bands that enter and leave it.
+  std::vector<std::vector<size_t>> entering_;
+  std::vector<std::vector<size_t>> leaving_;
+  std::vector<int32_t> stages_;  // in column order
   std::vector<size_t> bar_of_pool_;
   std::vector<double> moved_out_;
   std::vector<double> variance_out_;

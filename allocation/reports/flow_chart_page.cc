@@ -34,8 +34,8 @@ constexpr std::string_view kStyle =
     ".band{fill:none;stroke-opacity:.45}.band:hover,.band.none{stroke-opacity:.8}"
     ".bar:hover,.stub:hover{opacity:.75}"
     ".legend{font-size:12px;margin:0 0 8px}"
-    ".legend span{display:inline-block;width:22px;height:10px;margin:0 4px 0 14px;"
-    "vertical-align:middle}"
+    ".legend .key{white-space:nowrap;margin-right:14px}"
+    ".legend i{display:inline-block;width:22px;height:10px;margin-right:4px;vertical-align:middle}"
     "table{border-collapse:collapse;font-size:12px}"
     "th,td{padding:2px 8px;border-bottom:1px solid #ddd;text-align:left}"
     "td.n,th.n{text-align:right;font-variant-numeric:tabular-nums}"
@@ -246,11 +246,13 @@ class ChartPage {
 
   void WriteLegend() {
     const auto swatch = [](std::string_view style, std::string_view text) {
-      return "<span style=\"" + std::string(style) + "\"></span>" + std::string(text);
+      return "<span class=\"key\"><i style=\"" + std::string(style) + "\"></i>" +
+             std::string(text) + "</span>";
     };
-    Line("<p class=\"legend\">Bars: cost of each " +
+    Line("<p class=\"legend\"><span class=\"key\">Bars: cost of each " +
          std::string(chart_.level == ChartLevel::kPools ? "cost pool" : "group") +
-         "; bands: amounts allocated, in the colour of their source's stage" +
+         ";</span><span class=\"key\">bands: amounts allocated, coloured by their source's "
+         "stage;</span>" +
          swatch("background:" + std::string(kVarianceColour) + ";opacity:.6", "variance") +
          swatch("border-top:2px dashed " + std::string(kNotAllocatedColour) + ";height:0",
                 "not allocated") +

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,6 +42,19 @@ class PaintedTexts : public QObject {
   QLabel* label_;
 };
 
+// Takes the "file" links that the window asks the desktop to open.
+class OpenedUrls : public QObject {
+  Q_OBJECT
+
+ public:
+  OpenedUrls() { QDesktopServices::setUrlHandler("file", this, "Open"); }
+  ~OpenedUrls() override { QDesktopServices::unsetUrlHandler("file"); }
+  QList<QUrl> urls;
+
+ public Q_SLOTS:
+  void Open(const QUrl& url) { urls << url; }
+};
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -58,6 +72,7 @@ class MainWindowTest : public QObject {
   void reportRecordsFollowTheFields();
   void reportRunWritesItsFileAndTheReportLogs();
   void reportOutputThatCannotBeCreatedIsRetriedOrGivenUp();
+  void chartOpensInTheBrowserOnceWritten();
   void helpMenuOpensTopicsInOrder();
 
  private:
@@ -159,12 +174,13 @@ void MainWindowTest::creationLeavesTheWindowReady() {
                             "31 - Cost Pool Value Cube Analysis Report",
                             "32 - Extract Selected Transactions",
                             "33 - Extract Value Cubes",
-                            "34 - Extract Dimensions"};
+                            "34 - Extract Dimensions",
+                            "41 - Cost Flow Chart"};
   auto* list = Find<QComboBox>("ComboBox1");
   QStringList shown;
   for (int i = 0; i < list->count(); ++i) shown << list->itemText(i);
   QCOMPARE(shown, rows);
-  QCOMPARE(list->maxVisibleItems(), 18);
+  QCOMPARE(list->maxVisibleItems(), 19);
   QCOMPARE(list->currentIndex(), 0);
 
   for (const char* caption :
@@ -181,7 +197,9 @@ void MainWindowTest::creationLeavesTheWindowReady() {
   QVERIFY(Group("Report Options")->isHidden());
   QVERIFY(Group("Rollup Dimensions")->isHidden());
   QVERIFY(Group("Copy Cost Pool")->isHidden());
+  QVERIFY(Group("Chart Level")->isHidden());
   QVERIFY(!Group("Report Selection")->isHidden());
+  QVERIFY(!Find<QPushButton>("OpenChartbtn")->isEnabled());
 
   // A start-up run file that has gone leaves Run disabled.
   MakeWindow((model_ / "gone.csv").string());
@@ -245,40 +263,44 @@ void MainWindowTest::choosingAReportShapesTheForm_data() {
   QTest::addColumn<QString>("row");
   QTest::addColumn<QString>("file");
   QTest::addColumn<QString>("label");
-  // Visible groups: selection, options, roll-up, copy.
+  // Visible groups: selection, options, roll-up, copy, chart level.
   QTest::addColumn<QString>("groups");
   QTest::newRow("copy") << "00 - Copy"
                         << "REP00a.csv"
                         << "STG Range"
-                        << "---+";
+                        << "---+-";
   QTest::newRow("dimensions") << "11 - Dimension Report"
                               << "REP11a.csv"
                               << "DIM Nr Range"
-                              << "+---";
+                              << "+----";
   QTest::newRow("stages") << "12 - Stage Report"
                           << "REP12a.csv"
                           << "STG Range"
-                          << "++--";
+                          << "++---";
   QTest::newRow("measures") << "14 - Measures Report"
                             << "REP14a.csv"
                             << "Measure Range"
-                            << "++--";
+                            << "++---";
   QTest::newRow("bases") << "16 - Allocation Base"
                          << "REP16a.csv"
                          << "AB Range"
-                         << "++--";
+                         << "++---";
   QTest::newRow("trace back") << "24 - Trace Back Report"
                               << "REP24a.csv"
                               << "STG Range"
-                              << "+---";
+                              << "+----";
   QTest::newRow("rollup") << "26 - Rollup Report"
                           << "REP26a.csv"
                           << "STG Range"
-                          << "+-+-";
+                          << "+-+--";
   QTest::newRow("extract") << "34 - Extract Dimensions"
                            << "REP34a.csv"
                            << "STG Range"
-                           << "+---";
+                           << "+----";
+  QTest::newRow("chart") << "41 - Cost Flow Chart"
+                         << "REP41a.html"
+                         << "STG Range"
+                         << "+---+";
 }
 
 void MainWindowTest::choosingAReportShapesTheForm() {
@@ -294,8 +316,8 @@ void MainWindowTest::choosingAReportShapesTheForm() {
   const auto* selection = Group("Report Selection");
   QVERIFY(selection->findChildren<QLabel*>().front()->text() == label);
   QString shown;
-  for (const char* title :
-       {"Report Selection", "Report Options", "Rollup Dimensions", "Copy Cost Pool"}) {
+  for (const char* title : {"Report Selection", "Report Options", "Rollup Dimensions",
+                            "Copy Cost Pool", "Chart Level"}) {
     shown += Group(title)->isHidden() ? '-' : '+';
   }
   QCOMPARE(shown, groups);
@@ -386,6 +408,36 @@ void MainWindowTest::reportOutputThatCannotBeCreatedIsRetriedOrGivenUp() {
   // The report log ends with the reason.
   QVERIFY(ReadFile(model_ / "out/.JobREP.csv").find("  " + message.substr(7) + " \r\n") !=
           std::string::npos);
+}
+
+void MainWindowTest::chartOpensInTheBrowserOnceWritten() {
+  RunTheModel();
+  Choose("41 - Cost Flow Chart");
+  auto* open = Find<QPushButton>("OpenChartbtn");
+  QVERIFY(!open->isEnabled());
+  Find<QLineEdit>("Edit5")->setText("R*");
+  auto* level = Find<QComboBox>("ChartLevel");
+  QCOMPARE(level->currentText(), "Automatic");
+  QCOMPARE(BuildReportRecord(window_->Fields()), "REP,41,REP41a.html,,,R*,");
+  level->setCurrentText("Groups");
+  QCOMPARE(BuildReportRecord(window_->Fields()), "REP,41,REP41a.html,,,R*,G");
+
+  QTest::mouseClick(Find<QPushButton>("RunReportbtn1"), Qt::LeftButton);
+  QCOMPARE(Find<QLabel>("Label8")->text(), "Report Complete");
+  const fs::path chart = model_ / "out/REP41a.html";
+  QVERIFY(ReadFile(chart).rfind("<!DOCTYPE html>", 0) == 0);
+  QVERIFY(open->isEnabled());
+  OpenedUrls opened;
+  QTest::mouseClick(open, Qt::LeftButton);
+  // The output folder is the run file's folder followed by "$ODIR" ("./out").
+  const QString written = QString::fromStdString(model_.string() + "/./out/REP41a.html");
+  QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(written)});
+  QVERIFY(boxes_.shown.empty());
+
+  // Another report leaves no chart to open.
+  Choose("12 - Stage Report");
+  QTest::mouseClick(Find<QPushButton>("RunReportbtn1"), Qt::LeftButton);
+  QVERIFY(!open->isEnabled());
 }
 
 void MainWindowTest::helpMenuOpensTopicsInOrder() {

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Renders the demo model's Cost Flow Chart in headless Chromium: the page must
+# refer to nothing outside itself, load without a message on the browser's
+# console, and give a real picture: the window's size, many colours, and no
+# colour (the white page) covering nearly all of it. Skipped (exit 77) with
+# a message where no Chromium is installed.
+#
+#   chart_in_browser.sh KORAVA IMAGE_FACTS DEMO_DIR CHART_PICTURE
+set -euo pipefail
+korava=$(realpath "$1")
+facts=$(realpath "$2")
+picture=$(realpath "$4")
+if ! command -v chromium >/dev/null && ! command -v chromium-browser >/dev/null; then
+  echo "SKIPPED: no Chromium installed to draw the chart; scripts/setup.sh installs Debian's" \
+    "chromium package (apt-get install chromium)"
+  exit 77
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$3"/. "$work"/
+rm -rf "$work/out" && mkdir "$work/out"
+printf 'REP,41,chart\r\n' >"$work/REP.csv"
+"$korava" "$work/run.csv" 2>/dev/null
+page="$work/out/chart.html"
+if grep -Eio 'src=|href=|https?:|@import|<script|<link|url\([^#]' "$page"; then
+  echo "the page refers to something outside itself"
+  exit 1
+fi
+"$picture" "$page" "$work/chart.png" 1000,700
+read -r width height colours commonest < <("$facts" "$work/chart.png")
+echo "picture ${width}x${height}, $colours colours, commonest $commonest %"
+[[ $width == 1000 && $height == 700 ]] || { echo "expected 1000x700"; exit 1; }
+((colours >= 20)) || { echo "too few colours for a drawn chart"; exit 1; }
+((commonest <= 85)) || { echo "nearly blank"; exit 1; }
