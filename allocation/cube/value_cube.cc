@@ -42,6 +42,9 @@ double ValueCube::vcCreate(const ModelTables& model) {
   slot_count_ = kSlotsPerSegment;
   entry_count_ = 0;
   used_slots_ = 0;
+  chain_lengths_.fill(0);
+  chain_lengths_[0] = kSlotsPerSegment;
+  walked_length_ = 0;
   chained_count_ = 0;
   cur_hash_ = 0;
   cur_entry_ = -1;
@@ -160,7 +163,8 @@ bool ValueCube::vcFind() {
   // A cube not yet created has no index; vcAdd then refuses the pool.
   if (slot_count_ == 0) return false;
   vcHash();
-  for (int32_t n = Head(cur_hash_); n != -1;) {
+  int32_t length = 0;
+  for (int32_t n = Head(cur_hash_); n != -1; ++length) {
     const vcTEntry& entry = Entry(n);
     if (entry.CP == CurCP && entry.Index1 == Index1 && entry.Index2 == Index2) {
       cur_entry_ = n;
@@ -168,6 +172,7 @@ bool ValueCube::vcFind() {
     }
     n = entry.Next;
   }
+  walked_length_ = length;
   return false;
 }
 
@@ -191,6 +196,9 @@ void ValueCube::Store(double amount) {
   MutableEntry(n) = vcTEntry{Index1, Index2, amount, CurCP, head};
   if (head == -1) ++used_slots_;
   head = n;
+  // vcAdd came here after vcFind walked this slot's whole chain.
+  --chain_lengths_[LengthBucket(walked_length_)];
+  ++chain_lengths_[LengthBucket(walked_length_ + 1)];
   cur_entry_ = n;
   pool_entries_[static_cast<size_t>(CurCP)].push_back(n);
   if (int64_t{entry_count_} * 100 / slot_count_ >= kGrowthLoadPercent) GrowIndex();
@@ -222,17 +230,40 @@ void ValueCube::GrowIndex() {
     if (s >= old_count) segment = std::make_unique_for_overwrite<int32_t[]>(kSlotsPerSegment);
     std::fill_n(segment.get(), kSlotsPerSegment, -1);
   }
-  // Re-inserting in entry-number order rebuilds every chain newest first, as
-  // if the entries had been added to the larger index from the start.
-  used_slots_ = 0;
-  for (int32_t n = 0; n < entry_count_; ++n) {
-    vcTEntry& entry = MutableEntry(n);
-    int32_t& head = Head(SlotOf(entry.Index1, entry.Index2, entry.CP));
-    entry.Next = head;
-    if (head == -1) ++used_slots_;
-    head = n;
-  }
+  RebuildIndex();
   vcHash();
+}
+
+void ValueCube::RebuildIndex() {
+  // Re-inserting in entry-number order rebuilds every chain newest first, as
+  // if the entries had been added to the larger index from the start. The
+  // slots of the next kAhead entries are fetched ahead.
+  constexpr int32_t kAhead = 16;
+  std::array<int32_t, kAhead> slots{};
+  const auto slot_of = [this](int32_t n) {
+    const vcTEntry& entry = Entry(n);
+    return SlotOf(entry.Index1, entry.Index2, entry.CP);
+  };
+  const auto fetch = [&](int32_t n) {
+    if (n >= entry_count_) return;
+    const int32_t slot = slot_of(n);
+    slots[static_cast<size_t>(n % kAhead)] = slot;
+    __builtin_prefetch(&Head(slot));
+  };
+  std::vector<uint8_t> lengths(static_cast<size_t>(slot_count_), 0);
+  for (int32_t n = 0; n < kAhead; ++n) fetch(n);
+  for (int32_t n = 0; n < entry_count_; ++n) {
+    const int32_t slot = slots[static_cast<size_t>(n % kAhead)];
+    fetch(n + kAhead);
+    int32_t& head = Head(slot);
+    MutableEntry(n).Next = head;
+    head = n;
+    uint8_t& length = lengths[static_cast<size_t>(slot)];
+    if (length <= kLongestCounted) ++length;
+  }
+  chain_lengths_.fill(0);
+  for (const uint8_t length : lengths) ++chain_lengths_[length];
+  used_slots_ = slot_count_ - chain_lengths_[0];
 }
 
 void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimension, int32_t source,
@@ -245,14 +276,42 @@ void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimensio
   // time because appending may move it.
   const std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(source)];
   const size_t count = entries.size();
-  for (size_t k = 0; k < count; ++k) {
-    const vcTEntry& entry = Entry(entries[k]);
-    Index1 = entry.Index1;
-    Index2 = entry.Index2;
-    const double amount = entry.Value * factor;
-    if (rekey) vcTransferKey(model, confidence_dimension, map1, min_loc, map2);
-    CurCP = target;
-    vcAdd(amount);
+  // Entries go in batches: the target keys of a whole batch are worked out
+  // and their index slots and chain heads fetched before the batch is added
+  // in entry order, so that the fetches overlap. Values are read only when
+  // added, as an earlier entry of the batch may have added to a later one.
+  constexpr size_t kBatch = 32;
+  struct Move {
+    int32_t entry;
+    int32_t slot;
+    int64_t index1;
+    int64_t index2;
+  };
+  std::array<Move, kBatch> batch;
+  for (size_t first = 0; first < count; first += kBatch) {
+    const size_t size = std::min(kBatch, count - first);
+    for (size_t k = first + kBatch; k < std::min(first + 2 * kBatch, count); ++k) {
+      PrefetchEntry(entries[k]);
+    }
+    for (size_t i = 0; i < size; ++i) {
+      const int32_t n = entries[first + i];
+      const vcTEntry& entry = Entry(n);
+      Index1 = entry.Index1;
+      Index2 = entry.Index2;
+      if (rekey) vcTransferKey(model, confidence_dimension, map1, min_loc, map2);
+      batch[i] = Move{n, SlotOf(Index1, Index2, target), Index1, Index2};
+      __builtin_prefetch(&Head(batch[i].slot));
+    }
+    for (size_t i = 0; i < size; ++i) {
+      const int32_t head = Head(batch[i].slot);
+      if (head != -1) PrefetchEntry(head);
+    }
+    for (size_t i = 0; i < size; ++i) {
+      Index1 = batch[i].index1;
+      Index2 = batch[i].index2;
+      CurCP = target;
+      vcAdd(Entry(batch[i].entry).Value * factor);
+    }
   }
 }
 
@@ -354,22 +413,17 @@ void ValueCube::vcTotals(ModelTables& model, JobLog& log) {
 }
 
 void ValueCube::vcIndexStats(JobLog& log) const {
-  constexpr int kLongest = 10;
-  std::array<int32_t, kLongest + 2> lengths{};  // the last counts chains above kLongest
-  for (int32_t slot = 0; slot < slot_count_; ++slot) {
-    int length = 0;
-    for (int32_t n = Head(slot); n != -1; n = Entry(n).Next) ++length;
-    ++lengths[static_cast<size_t>(std::min(length, kLongest + 1))];
-  }
   const std::string indent = "         ";
   log.WriteDirect(JobLog::File::kTrace, indent + "Total Indexes," + std::to_string(slot_count_));
   log.WriteDirect(JobLog::File::kTrace, indent + "Indexes Used," + std::to_string(used_slots_));
-  for (int k = 0; k <= kLongest; ++k) {
-    log.WriteDirect(JobLog::File::kTrace, indent + "Index Length " + std::to_string(k) + "," +
-                                              std::to_string(lengths[static_cast<size_t>(k)]));
+  for (int k = 0; k <= kLongestCounted; ++k) {
+    log.WriteDirect(JobLog::File::kTrace,
+                    indent + "Index Length " + std::to_string(k) + "," +
+                        std::to_string(chain_lengths_[static_cast<size_t>(k)]));
   }
-  log.WriteDirect(JobLog::File::kTrace, indent + "Index Length >" + std::to_string(kLongest) + "," +
-                                            std::to_string(lengths[kLongest + 1]));
+  log.WriteDirect(JobLog::File::kTrace, indent + "Index Length >" +
+                                            std::to_string(kLongestCounted) + "," +
+                                            std::to_string(chain_lengths_[kLongestCounted + 1]));
 }
 
 size_t ValueCube::FootprintBytes() const {

@@ -146,7 +146,8 @@ class ValueCube {
   // reported to the job log and counted in no pool.
   void vcTotals(ModelTables& model, JobLog& log);
   // Writes the hash index's slot count, used slots and chain lengths to the
-  // trace log.
+  // trace log. The chain lengths are kept up to date as entries are added,
+  // so this costs no scan of the index.
   void vcIndexStats(JobLog& log) const;
 
   int32_t DimCount() const { return dim_count_; }
@@ -191,6 +192,12 @@ class ValueCube {
   void Store(double amount);
   void AddDataSegment();
   void GrowIndex();
+  // Inserts every entry into the (larger) index, newest first in each chain,
+  // and counts the chains' lengths afresh.
+  void RebuildIndex();
+  static size_t LengthBucket(int32_t length) {
+    return static_cast<size_t>(length > kLongestCounted ? kLongestCounted + 1 : length);
+  }
 
   ValueCubeLimits limits_;
   int32_t dim_count_ = 0;
@@ -207,6 +214,12 @@ class ValueCube {
   int32_t chained_count_ = 0;
   int32_t cur_hash_ = 0;
   int32_t cur_entry_ = -1;
+  // The length of the chain vcFind walked last without finding the key.
+  int32_t walked_length_ = 0;
+  // How many slots have chains of each length 0..kLongestCounted, and the
+  // last element those with longer chains.
+  static constexpr int32_t kLongestCounted = 10;
+  std::array<int32_t, kLongestCounted + 2> chain_lengths_{};
   std::array<std::unique_ptr<vcTEntry[]>, kMaxDataSegments> data_;
   std::array<std::unique_ptr<int32_t[]>, kMaxHashSegments> hash_;
   // Per cost pool number, its entry numbers in creation order.

@@ -84,6 +84,7 @@ LineResolver::LineResolver(const Engine& engine) : engine_(engine) {
     range *= model.dimensions[static_cast<size_t>(k)].Values.count() + 1.0;
   }
   memo_placements_ = range < 1.8e19;
+  ForgetPlacements();
 }
 
 void LineResolver::SubstituteTransactionDimension(CodeTexts& texts, LineOutcome& outcome) const {
@@ -155,6 +156,12 @@ void LineResolver::Place(const Codes& codes, Placement& placement) {
       static_cast<int32_t>(measure_rows_.size()) - placement.first_measure_row;
 }
 
+void LineResolver::ForgetPlacements() {
+  placement_slots_.assign(size_t{1} << 10, {0, 0});
+  placements_.clear();
+  measure_rows_.clear();
+}
+
 const LineResolver::Placement& LineResolver::PlacementOf(const Codes& codes) {
   if (!memo_placements_) {
     measure_rows_.clear();
@@ -167,16 +174,31 @@ const LineResolver::Placement& LineResolver::PlacementOf(const Codes& codes) {
     key = key * (static_cast<uint64_t>(engine_.model.dimensions[i].Values.count()) + 1) +
           static_cast<uint64_t>(codes[i]);
   }
-  const auto [found, added] =
-      placement_numbers_.try_emplace(key, static_cast<int32_t>(placements_.size()));
-  if (!added) return placements_[static_cast<size_t>(found->second)];
-  if (placements_.size() == kMaxPlacements) {
-    placement_numbers_.clear();
-    placements_.clear();
-    measure_rows_.clear();
-    placement_numbers_.emplace(key, 0);
+  const auto slot_of = [this](uint64_t packed) {
+    return static_cast<size_t>((packed * 0x9E3779B97F4A7C15u) >> 20) &
+           (placement_slots_.size() - 1);
+  };
+  size_t slot = slot_of(key);
+  for (; placement_slots_[slot].second != 0; slot = (slot + 1) & (placement_slots_.size() - 1)) {
+    if (placement_slots_[slot].first == key) {
+      return placements_[static_cast<size_t>(placement_slots_[slot].second - 1)];
+    }
   }
+  if (placements_.size() == kMaxPlacements) ForgetPlacements();
+  if ((placements_.size() + 1) * 2 > placement_slots_.size()) {
+    std::vector<std::pair<uint64_t, int32_t>> old(placement_slots_.size() * 2, {0, 0});
+    old.swap(placement_slots_);
+    for (const auto& [packed, number] : old) {
+      if (number == 0) continue;
+      size_t free = slot_of(packed);
+      while (placement_slots_[free].second != 0) free = (free + 1) & (placement_slots_.size() - 1);
+      placement_slots_[free] = {packed, number};
+    }
+  }
+  slot = slot_of(key);
+  while (placement_slots_[slot].second != 0) slot = (slot + 1) & (placement_slots_.size() - 1);
   placements_.emplace_back();
+  placement_slots_[slot] = {key, static_cast<int32_t>(placements_.size())};
   Place(codes, placements_.back());
   return placements_.back();
 }

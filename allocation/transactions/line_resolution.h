@@ -14,7 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "allocation/state/engine.h"
@@ -65,6 +65,7 @@ class LineResolver {
   bool ResolveCodes(const CodeTexts& texts, LineOutcome& outcome) const;
   const Placement& PlacementOf(const std::array<int32_t, kMaxDimensions + 1>& codes);
   void Place(const std::array<int32_t, kMaxDimensions + 1>& codes, Placement& placement);
+  void ForgetPlacements();
   std::string CodesText(const CodeTexts& texts) const;
 
   const Engine& engine_;
@@ -73,7 +74,9 @@ class LineResolver {
   // one 64-bit number (else every line is placed anew).
   std::vector<int> placement_dimensions_;
   bool memo_placements_ = true;
-  std::unordered_map<uint64_t, int32_t> placement_numbers_;
+  // Placement numbers by packed codes: open addressing, at most half full;
+  // a slot holds the key and the number + 1, 0 when empty.
+  std::vector<std::pair<uint64_t, int32_t>> placement_slots_;
   std::vector<Placement> placements_;
   std::vector<int32_t> measure_rows_;
   Placement scratch_;

@@ -98,10 +98,10 @@ bool PlacementCache::Find(std::string_view key, uint64_t hash, int32_t& record) 
 void PlacementCache::Grow() {
   std::vector<uint64_t> old(slots_.size() * 2, 0);
   old.swap(slots_);
+  // A slot holds the bits of the hash that choose its place.
   for (const uint64_t value : old) {
     if (value == 0) continue;
-    const int32_t record = static_cast<int32_t>((value & 0xFFFFFFFFu) - 1);
-    size_t slot = SlotOf(HashBytes(KeyOf(record)));
+    size_t slot = SlotOf(value);
     while (slots_[slot] != 0) slot = (slot + 1) & (slots_.size() - 1);
     slots_[slot] = value;
   }

@@ -117,14 +117,18 @@ class PlacementCache {
   void Clear();
   void Grow();
   std::string_view KeyOf(int32_t record) const;
-  size_t SlotOf(uint64_t hash) const { return static_cast<size_t>(hash) & (slots_.size() - 1); }
+  // The slot of a hash: from its high half, which the slot keeps.
+  size_t SlotOf(uint64_t hash) const {
+    return static_cast<size_t>(hash >> 32) & (slots_.size() - 1);
+  }
 
   int dimensions_;
   // Records, one after the other: the fixed words of Record, the codes, the
   // measure rows and the key's bytes, padded to whole words.
   std::vector<int32_t> words_;
   // Open addressing, probed linearly: the hash's high half and the record
-  // number + 1; 0 for an empty slot. Never more than half full.
+  // number + 1; 0 for an empty slot. Never more than half full, and never
+  // more than 2^32 slots.
   std::vector<uint64_t> slots_;
   size_t records_ = 0;
   std::vector<std::string> messages_;

@@ -191,5 +191,92 @@ TEST_F(TransactionTest, ExtractsKeepTheLinesOfThePoolsInRange) {
             log.end());
 }
 
+// A code combination is worked out once and then found again; each of these
+// files must give what working every line out afresh gives. Group G (pool
+// P) takes account A1, the flagged group F (pool Q) account A2.
+struct RepeatCase {
+  const char* content;
+  double p_value;
+  double q_value;
+  int32_t entries;  // value cube entries
+  int32_t a1_count;
+  Lines errors;
+};
+
+class RepeatedCodesTest : public TransactionTest,
+                          public ::testing::WithParamInterface<RepeatCase> {};
+
+TEST_P(RepeatedCodesTest, CountLikeTheFirstTime) {
+  const RepeatCase& c = GetParam();
+  Build();
+  Read(c.content);
+  EXPECT_DOUBLE_EQ(Pool("P").Value, c.p_value);
+  EXPECT_DOUBLE_EQ(Pool("Q").Value, c.q_value);
+  EXPECT_EQ(engine_.cube.EntryCount(), c.entries);
+  EXPECT_EQ(engine_.model.dimensions[1].Values[1].TxCount, c.a1_count);
+  EXPECT_EQ(ErrorLines(Messages()), c.errors);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RepeatedCodesTest,
+    ::testing::Values(
+        // A known combination after an unknown code, and the unknown one again.
+        RepeatCase{"1,A1,B1\n2,X9,B1\n4,A1,B1\n2,X9,B1\n",
+                   5,
+                   0,
+                   1,
+                   2,
+                   {"  >>>>,,  204 TX; DIM Code not known; Dim=1 Code=X9 recnr(2),2,X9,B1",
+                    "  >>>>,,  204 TX; DIM Code not known; Dim=1 Code=X9 recnr(4),2,X9,B1"}},
+        // Other spellings of one cell: a trailing blank, quotes, a column more.
+        RepeatCase{"1,A1,B1\n2,A1 ,B1\n4,\"A1\",B1\n8,A1,B1,extra\n", 15, 0, 1, 4, {}},
+        // The flagged group's line between two of the other group.
+        RepeatCase{"1,A1,B1\n2,A2,B1\n4,A1,B1\n", 5, -2, 2, 2, {}},
+        // A zero amount first stores nothing; the next amount creates the cell.
+        RepeatCase{"0,A1,B1\n3,A1,B1\n", 3, 0, 1, 2, {}},
+        // No line end after the last line.
+        RepeatCase{"1,A1,B1\n2,A1,B1", 3, 0, 1, 2, {}}));
+
+// The DIMT row's codes and each group's mapping belong to the combination:
+// B1 books to account A1, and group G keeps no department in the cube.
+TEST_F(TransactionTest, SubstitutionAndMappingsApplyToEveryRepeat) {
+  engine_.options.transaction_dimension = 2;
+  Build(true, {"DIMT,B1,Department one books to account one,,,A1", "CPGIDC,G,No department,,,,%0"});
+  Read("4,A2,B1\n1,A2,\n4,A2,B1\n2,A1,\n");
+  EXPECT_DOUBLE_EQ(Pool("P").Value, 10);
+  EXPECT_DOUBLE_EQ(Pool("Q").Value, -1);
+  std::string line;
+  Lines cells;
+  engine_.cube.vcIterStart(0);
+  while (engine_.cube.vcIterNext(engine_.model, line) != 0) cells.push_back(line);
+  EXPECT_EQ(cells, (Lines{"P,10.00,A1,", "Q,-1.00,A2,"}));
+}
+
+// Lines are taken in batches of a few hundred; messages, progress lines and
+// record numbers still follow the file's order.
+TEST_F(TransactionTest, MessagesFollowTheFileOrderAcrossBatches) {
+  Build();
+  engine_.state.progress_interval = 400;
+  std::string content;
+  for (int n = 1; n <= 1000; ++n) {
+    content += n % 300 == 0 ? "1,A1,Z" + std::to_string(n) + "\n" : "1,A1,B1\n";
+  }
+  Read(content);
+  Lines lines;
+  for (const std::string& line : Messages()) {
+    if (line.find("204") != std::string::npos || line.find("Count") != std::string::npos) {
+      lines.push_back(line);
+    }
+  }
+  EXPECT_EQ(lines,
+            (Lines{"  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=Z300 recnr(300),1,A1,Z300",
+                   "10:11:12  Count 400 - Memory 0 Chg 0",
+                   "  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=Z600 recnr(600),1,A1,Z600",
+                   "10:11:12  Count 800 - Memory 0 Chg 0",
+                   "  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=Z900 recnr(900),1,A1,Z900"}));
+  EXPECT_DOUBLE_EQ(Pool("P").Value, 997);
+  EXPECT_EQ(Pool("P").TxCount, 997);
+}
+
 }  // namespace
 }  // namespace korav
