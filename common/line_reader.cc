@@ -1,6 +1,8 @@
 #include "common/line_reader.h"
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace korav {
 namespace {
@@ -15,6 +17,10 @@ bool LineReader::Open(const std::string& path) {
   if (file_ == nullptr) return false;
   if (buffer_.size() < kBlockSize) buffer_.resize(kBlockSize);
   begin_ = end_ = 0;
+  buffer_offset_ = 0;
+  std::error_code error;
+  size_ = std::filesystem::file_size(path, error);
+  if (error) size_ = 0;
   at_eof_ = failed_ = false;
   return true;
 }
@@ -29,6 +35,7 @@ bool LineReader::Fill() {
   if (at_eof_) return false;
   if (begin_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    buffer_offset_ += begin_;
     end_ -= begin_;
     begin_ = 0;
   }

@@ -7,6 +7,7 @@
 #ifndef KORAV_COMMON_LINE_READER_H_
 #define KORAV_COMMON_LINE_READER_H_
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -35,6 +36,11 @@ class LineReader {
 
   bool Failed() const { return failed_; }
 
+  // How many bytes of the file lie before the first line not yet given, and
+  // the file's size when it was opened (0 when it could not be told).
+  uint64_t Position() const { return buffer_offset_ + begin_; }
+  uint64_t Size() const { return size_; }
+
  private:
   // Reads more of the file behind the unread rest of the buffer; false when
   // nothing more could be read.
@@ -42,8 +48,10 @@ class LineReader {
 
   std::FILE* file_ = nullptr;
   std::vector<char> buffer_;
-  size_t begin_ = 0;  // first unread byte
-  size_t end_ = 0;    // one past the last buffered byte
+  size_t begin_ = 0;            // first unread byte
+  size_t end_ = 0;              // one past the last buffered byte
+  uint64_t buffer_offset_ = 0;  // where in the file the buffer begins
+  uint64_t size_ = 0;
   bool at_eof_ = false;
   bool failed_ = false;
 };

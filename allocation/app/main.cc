@@ -2,6 +2,8 @@
 // without a window and ends with exit code 0 (clean run), 4 (errors were
 // logged) or 2 (the run could not be performed); without one it opens the
 // main window.
+#include <unistd.h>
+
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -11,6 +13,7 @@
 #include "allocation/app/command_line_host.h"
 #include "allocation/app/phase_timings.h"
 #include "allocation/app/run_progress.h"
+#include "allocation/app/terminal_status.h"
 #include "allocation/app/window_program.h"
 #include "allocation/run/run_driver.h"
 #include "allocation/run/run_file.h"
@@ -26,7 +29,7 @@ constexpr int kExitCouldNotRun = 2;
 constexpr int kExitErrorsLogged = 4;
 
 constexpr std::string_view kUsage =
-    "Usage: korava [--timings] [RUNFILE]\n"
+    "Usage: korava [--timings] [--quiet] [RUNFILE]\n"
     "       korava --help | --version\n"
     "\n"
     "Runs the cost allocation model that RUNFILE describes: reads its model,\n"
@@ -39,6 +42,9 @@ constexpr std::string_view kUsage =
     "The logs are .JobandTrace.csv (everything, with traces) and .Job.csv\n"
     "(everything but traces); their names begin with a dot.\n"
     "\n"
+    "On a terminal, a status line on standard error shows the phase of the\n"
+    "run and, while transactions are read, the lines read, lines per second\n"
+    "and how much of the file is done; --quiet leaves it out.\n"
     "--timings writes, after a run, one line to standard error with the\n"
     "seconds each phase took (model, transactions, allocation, reports), the\n"
     "whole run's and the number of transaction lines read.\n"
@@ -56,18 +62,26 @@ void PrintSummary(const Engine& engine) {
   std::fprintf(stderr, "korava: %s\n", summary.c_str());
 }
 
-// The command line's host; with --timings it times the run's phases.
+// The command line's host: the status line on a terminal, and with
+// --timings the times of the run's phases.
 class ProgramHost : public CommandLineHost {
  public:
-  explicit ProgramHost(bool timings) : timings_(timings) {}
+  ProgramHost(bool status, bool timings) : status_(status), timings_(timings) {}
   void Progress(std::string_view milestone) override {
+    status_.Milestone(milestone);
     if (timings_) phases_.Milestone(milestone);
   }
+  void ReadingProgress(int64_t lines, uint64_t bytes, uint64_t file_bytes) override {
+    status_.Reading(lines, bytes, file_bytes);
+  }
+  // Erases the status line before anything else is printed.
+  void EndStatus() { status_.Erase(); }
   void PrintTimings(int64_t lines) const {
     if (timings_) std::fprintf(stderr, "korava: %s\n", phases_.Report(lines).c_str());
   }
 
  private:
+  TerminalStatus status_;
   bool timings_;
   PhaseTimings phases_;
 };
@@ -83,21 +97,24 @@ RunPaths ProgramPaths() {
 struct CommandLine {
   std::optional<std::string> run_file;
   bool timings = false;
+  bool quiet = false;
 };
 
 int RunWithoutWindow(const CommandLine& command) {
   RunPaths paths = ProgramPaths();
-  ProgramHost host(command.timings);
+  ProgramHost host(!command.quiet && isatty(STDERR_FILENO) == 1, command.timings);
   try {
     paths.run_file = FindRunFile(*command.run_file, paths);
     Engine engine(host, paths);
     try {
       RunModel(engine);
     } catch (const RunAborted& aborted) {
+      host.EndStatus();
       PrintError(aborted.what());
       if (!engine.paths.output_directory.empty() && engine.log.errors() > 0) PrintSummary(engine);
       return kExitCouldNotRun;
     }
+    host.EndStatus();
     PrintSummary(engine);
     host.PrintTimings(engine.transaction_count);
     return engine.log.errors() > 0 ? kExitErrorsLogged : kExitClean;
@@ -119,8 +136,8 @@ int Main(int argc, char** argv) {
       std::puts("KORAVA - KORAV Cost Allocation, Version 0.7");
       return kExitClean;
     }
-    if (argument == "--timings") {
-      command.timings = true;
+    if (argument == "--timings" || argument == "--quiet") {
+      (argument == "--timings" ? command.timings : command.quiet) = true;
       continue;
     }
     if ((argument.size() > 1 && argument.front() == '-') || command.run_file) {

@@ -74,7 +74,11 @@ void Repaint(QWidget* widget) {
 
 MainWindow::MainWindow(RunPaths paths, MessageBoxes& boxes)
     : boxes_(boxes),
-      host_(boxes, [this](std::string_view milestone) { ShowProgress(milestone); }),
+      host_(
+          boxes, [this](std::string_view milestone) { ShowProgress(milestone); },
+          [this](int64_t lines, uint64_t bytes, uint64_t file_bytes) {
+            ShowReading(lines, bytes, file_bytes);
+          }),
       engine_(host_, std::move(paths)),
       start_run_file_(engine_.paths.run_file),
       help_(HelpDirectory(engine_.paths.program_directory)),
@@ -394,6 +398,14 @@ void MainWindow::ReportNotComplete(const std::string& message) {
 
 void MainWindow::ShowProgress(std::string_view milestone) {
   status_label_->setText(FromBytes(ProgressText(milestone)));
+  Repaint(status_label_);
+}
+
+void MainWindow::ShowReading(int64_t lines, uint64_t bytes, uint64_t file_bytes) {
+  const std::optional<std::string> text =
+      reading_meter_.Update(lines, bytes, file_bytes, ReadingMeter::Clock::now());
+  if (!text) return;
+  status_label_->setText(FromBytes(*text));
   Repaint(status_label_);
 }
 

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "allocation/app/report_launcher.h"
+#include "allocation/app/run_progress.h"
 #include "allocation/app/window_host.h"
 #include "allocation/state/engine.h"
 #include "common/window/about_box.h"
@@ -78,6 +79,7 @@ class MainWindow : public QMainWindow {
                void (MainWindow::*on_failure)(const std::string&));
   void ShowSummary(std::string_view log_suffix);
   void ShowProgress(std::string_view milestone);
+  void ShowReading(int64_t lines, uint64_t bytes, uint64_t file_bytes);
   void SetBusy(bool busy);
   void EndProgram(const std::string& message);
   void ReportNotComplete(const std::string& message);
@@ -119,6 +121,7 @@ class MainWindow : public QMainWindow {
   std::string chart_path_;  // the chart the last report wrote, if it was one
   QLabel* status_label_;
   QProgressBar* progress_bar_;
+  ReadingMeter reading_meter_;
 };
 
 }  // namespace korav

@@ -30,6 +30,11 @@ class RunHost {
   // "Count 200000", ...), without its class letter. The run stays on the
   // caller's thread, so a window repaints from here; the default ignores it.
   virtual void Progress(std::string_view /*milestone*/) {}
+
+  // Told while a transaction file is read, every few hundred lines: the
+  // lines read from the file so far and the bytes they took of its
+  // `file_bytes` (0 when its size is not known). The default ignores it.
+  virtual void ReadingProgress(int64_t /*lines*/, uint64_t /*bytes*/, uint64_t /*file_bytes*/) {}
 };
 
 // Thrown when the program itself cannot go on: a start file, run file, output

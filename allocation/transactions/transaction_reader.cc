@@ -223,6 +223,8 @@ void TransactionReader::ReadFile() {
     }
     for (Pending& pending : batch_) Place(pending);
     for (const Pending& pending : batch_) Finish(pending);
+    engine_.host.ReadingProgress(engine_.state.record_number, engine_.data_file.Position(),
+                                 engine_.data_file.Size());
   }
   engine_.state.data_line.clear();
   engine_.LogLine("IEnd of Transaction File; Nr TX " + std::to_string(engine_.transaction_count));

@@ -62,5 +62,27 @@ TEST(LineReaderTest, MissingFileDoesNotOpen) {
   EXPECT_FALSE(reader.Next(line));
 }
 
+TEST(LineReaderTest, PositionCountsTheBytesOfTheLinesGiven) {
+  // Lines of 13 bytes with their CR LF, over four 1 MiB blocks.
+  std::string content;
+  for (int i = 0; i < 250000; ++i) content += "line " + std::to_string(100000 + i) + "\r\n";
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("korav_position_" + std::to_string(::getpid())))
+          .string();
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::fwrite(content.data(), 1, content.size(), file);
+  std::fclose(file);
+  LineReader reader;
+  ASSERT_TRUE(reader.Open(path));
+  EXPECT_EQ(reader.Size(), 3250000u);
+  std::string_view line;
+  uint64_t lines = 0;
+  bool positions_right = true;
+  while (reader.Next(line)) positions_right = positions_right && reader.Position() == ++lines * 13;
+  EXPECT_TRUE(positions_right);
+  EXPECT_EQ(reader.Position(), 3250000u);
+  std::filesystem::remove(path);
+}
+
 }  // namespace
 }  // namespace korav
