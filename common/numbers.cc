@@ -83,11 +83,19 @@ int32_t IntOr(std::string_view text, int32_t fallback) {
 
 namespace {
 
+// snprintf follows the C locale here: the programs never set another one.
+// Fixed-point text of a huge amount runs to hundreds of digits ("%.2f" of
+// 1e70 has 71 before the point), so a text that does not fit the short
+// buffer is printed again at its full length.
 std::string FormatDouble(const char* format, double value) {
-  // snprintf follows the C locale here: the programs never set another one.
   char text[64];
   const int length = std::snprintf(text, sizeof text, format, value);
-  return std::string(text, static_cast<size_t>(length));
+  if (length < 0) return {};
+  if (static_cast<size_t>(length) < sizeof text)
+    return std::string(text, static_cast<size_t>(length));
+  std::string full(static_cast<size_t>(length), '\0');
+  std::snprintf(full.data(), full.size() + 1, format, value);
+  return full;
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "allocation/cube/value_cube.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "allocation/log/job_log.h"
 #include "allocation/log/run_host.h"
@@ -380,9 +379,7 @@ int32_t ValueCube::vcIterNext(const ModelTables& model, std::string& line) {
   line.clear();
   if (entry.CP >= 1 && entry.CP <= model.pools.count()) line += model.pools[entry.CP].Code;
   line += ',';
-  char amount[64];
-  const int length = std::snprintf(amount, sizeof amount, "%.2f", entry.Value);
-  line.append(amount, static_cast<size_t>(length));
+  line += FormatFixed2(entry.Value);
   for (int d = 1; d <= dim_count_; ++d) {
     const size_t i = static_cast<size_t>(d);
     line += ',';

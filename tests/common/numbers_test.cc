@@ -69,5 +69,14 @@ TEST(FormatTest, GeneralAndFixedForms) {
   for (const auto& [value, text] : grouped) EXPECT_EQ(FormatGrouped(value), text) << value;
 }
 
+TEST(FormatTest, HugeAmountsArePrintedInFull) {
+  const std::string huge = FormatFixed2(1e70);
+  EXPECT_EQ(huge.size(), 74u) << "71 digits, the point and two decimals";
+  EXPECT_EQ(huge.substr(0, 16), "1000000000000000");
+  EXPECT_EQ(huge.substr(71), ".00");
+  EXPECT_EQ(FormatFixed2(-1e300).size(), 305u) << "sign, 301 digits, point, two decimals";
+  EXPECT_EQ(FormatProportion(1e70).size(), 76u);
+}
+
 }  // namespace
 }  // namespace korav

@@ -311,6 +311,15 @@ TEST_F(CubeTest, ListingsShowPoolValueAndCodes) {
             (std::vector<std::string>{"P1,12.50,PAR,B,X", "P2,-3.46,EU,,", "P1,1.00,US,A,"}));
 }
 
+TEST_F(CubeTest, ListingsPrintHugeAmountsInFull) {
+  Add(1, {3, 2, 1}, 1e70);
+  const std::vector<std::string> lines = List(1);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].size(), 3u + 74u + 8u) << lines[0];  // "P1,", 1e70 with two decimals, codes
+  EXPECT_EQ(lines[0].substr(0, 19), "P1,1000000000000000");
+  EXPECT_EQ(lines[0].substr(74), ".00,PAR,B,X");
+}
+
 TEST_F(CubeTest, MappingRules) {
   model_.dimensions[1].Values[2].SummariseTarget = 2;  // FR, marked "Y"
   model_.dimensions[1].Values[3].SummariseTarget = 2;  // PAR, under FR
