@@ -80,6 +80,59 @@ double LinesWidth(const std::vector<std::string>& lines) {
   return static_cast<double>(longest) * kCharWidth;
 }
 
+// The strongly connected components of the graph whose edges from node i go
+// to next[i]: the loops, each numbered so that an edge between two of them
+// always runs from a higher number to a lower one (the order in which
+// Tarjan's walk completes them). Walked without recursion, so that a long
+// chain cannot exhaust the stack.
+std::vector<size_t> LoopsOf(const std::vector<std::vector<size_t>>& next) {
+  constexpr size_t kUnseen = static_cast<size_t>(-1);
+  const size_t n = next.size();
+  std::vector<size_t> index(n, kUnseen);
+  std::vector<size_t> low(n, 0);
+  std::vector<size_t> component(n, kUnseen);
+  std::vector<bool> on_stack(n, false);
+  std::vector<size_t> stack;
+  std::vector<std::pair<size_t, size_t>> walk;  // node, its next edge
+  size_t visited = 0;
+  size_t components = 0;
+  for (size_t root = 0; root < n; ++root) {
+    if (index[root] != kUnseen) continue;
+    index[root] = low[root] = visited++;
+    stack.push_back(root);
+    on_stack[root] = true;
+    walk.emplace_back(root, 0);
+    while (!walk.empty()) {
+      const size_t node = walk.back().first;
+      const size_t edge = walk.back().second++;
+      if (edge < next[node].size()) {
+        const size_t to = next[node][edge];
+        if (index[to] == kUnseen) {
+          index[to] = low[to] = visited++;
+          stack.push_back(to);
+          on_stack[to] = true;
+          walk.emplace_back(to, 0);
+        } else if (on_stack[to]) {
+          low[node] = std::min(low[node], index[to]);
+        }
+        continue;
+      }
+      walk.pop_back();
+      if (!walk.empty()) low[walk.back().first] = std::min(low[walk.back().first], low[node]);
+      if (low[node] != index[node]) continue;
+      size_t member = kUnseen;
+      do {
+        member = stack.back();
+        stack.pop_back();
+        on_stack[member] = false;
+        component[member] = components;
+      } while (member != node);
+      ++components;
+    }
+  }
+  return component;
+}
+
 bool Overlap(const ChartLabel& a, const ChartLabel& b) {
   return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
@@ -100,6 +153,7 @@ class FlowChartBuilder {
     OrderStages();
     MakeColumnsAndBars();
     MakeBands();
+    SplitStagesByFlow();
     CollectStubs();
     Scale();
     for (int sweep = 0; sweep < kSweeps; ++sweep) {
@@ -307,8 +361,6 @@ class FlowChartBuilder {
       band.source = source.bar;
       band.target = target.bar;
       band.amount = amount;
-      band.turns_back = source.bar != kOutside && target.bar != kOutside &&
-                        chart_.bars[target.bar].column <= chart_.bars[source.bar].column;
       band_ends_.emplace_back(source, target);
       chart_.bands.push_back(std::move(band));
     }
@@ -318,6 +370,71 @@ class FlowChartBuilder {
       if (chart_.bands[i].source != kOutside) leaving_[chart_.bands[i].source].push_back(i);
       if (chart_.bands[i].target != kOutside) entering_[chart_.bands[i].target].push_back(i);
     }
+  }
+
+  // Puts each bar of a stage right of the bars of the stage that send to it,
+  // by the longest chain of such bands that leads to it; bars in a loop
+  // count as one. Bands then turn back only where they close a loop or go
+  // to an earlier stage.
+  void SplitStagesByFlow() {
+    std::vector<ChartColumn> columns;
+    for (size_t s = 0; s < chart_.columns.size(); ++s) {
+      const ChartColumn& stage = chart_.columns[s];
+      const std::vector<size_t> depth = DepthsWithinStage(stage.bars);
+      const size_t deepest = *std::max_element(depth.begin(), depth.end());
+      for (size_t d = 0; d <= deepest; ++d) {
+        ChartColumn column;
+        column.code = stage.code;
+        column.description = stage.description;
+        column.stage = s;
+        column.opens_stage = d == 0;
+        column.value = stage.value;
+        for (size_t i = 0; i < depth.size(); ++i) {
+          if (depth[i] == d) column.bars.push_back(stage.bars[i]);
+        }
+        columns.push_back(std::move(column));
+      }
+    }
+    chart_.columns = std::move(columns);
+    for (size_t c = 0; c < chart_.columns.size(); ++c) {
+      for (const size_t bar : chart_.columns[c].bars) chart_.bars[bar].column = c;
+    }
+    for (ChartBand& band : chart_.bands) {
+      band.turns_back = band.source != kOutside && band.target != kOutside &&
+                        chart_.bars[band.target].column <= chart_.bars[band.source].column;
+    }
+  }
+
+  // For each of `bars` (one stage's), the length of the longest chain of
+  // bands within the stage that leads to it, a loop counting as one bar.
+  std::vector<size_t> DepthsWithinStage(const std::vector<size_t>& bars) const {
+    std::map<size_t, size_t> local;
+    for (size_t i = 0; i < bars.size(); ++i) local[bars[i]] = i;
+    std::vector<std::vector<size_t>> next(bars.size());
+    for (size_t i = 0; i < bars.size(); ++i) {
+      for (const size_t band : leaving_[bars[i]]) {
+        const auto target = local.find(chart_.bands[band].target);
+        if (target != local.end() && target->second != i) next[i].push_back(target->second);
+      }
+    }
+    const std::vector<size_t> component = LoopsOf(next);
+    // Components come numbered so that every band between two of them runs
+    // from a higher number to a lower one.
+    std::vector<size_t> order(bars.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return component[a] > component[b]; });
+    std::vector<size_t> depth_of_component(bars.size(), 0);
+    for (const size_t i : order) {
+      for (const size_t j : next[i]) {
+        if (component[j] == component[i]) continue;
+        depth_of_component[component[j]] =
+            std::max(depth_of_component[component[j]], depth_of_component[component[i]] + 1);
+      }
+    }
+    std::vector<size_t> depth(bars.size());
+    for (size_t i = 0; i < depth.size(); ++i) depth[i] = depth_of_component[component[i]];
+    return depth;
   }
 
   // What a pool of a stage of type 1 or 2 neither allocated nor sent as a
@@ -595,7 +712,12 @@ class FlowChartBuilder {
   void PlaceLabels() {
     for (size_t c = 0; c < chart_.columns.size(); ++c) {
       ChartColumn& column = chart_.columns[c];
-      const double room = (c + 1 == chart_.columns.size() ? kRightMargin : kColumnGap) - kLabelGap;
+      if (!column.opens_stage) continue;
+      size_t end = c + 1;
+      while (end < chart_.columns.size() && !chart_.columns[end].opens_stage) ++end;
+      const double last = end == chart_.columns.size() ? kRightMargin : kColumnGap;
+      const double room =
+          static_cast<double>(end - c - 1) * (kBarWidth + kColumnGap) + last - kLabelGap;
       Place(column.label, column.x, 0, kTop - kLabelGap, room,
             {{Named(column.code, column.description), FormatGrouped(column.value)}});
     }

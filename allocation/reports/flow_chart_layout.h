@@ -90,13 +90,18 @@ struct ChartStub {
   ChartLabel label;
 };
 
+// A stage takes one column, or several when its bars allocate to each
+// other: a bar stands right of the bars of its stage that allocate to it,
+// and bars that allocate to each other in a loop share a column.
 struct ChartColumn {
   std::string code;  // the stage's
   std::string description;
+  size_t stage = 0;         // the stage's place among the chart's stages
+  bool opens_stage = true;  // the stage's first column, under its heading
+  double value = 0;         // the stage's cost
   double x = 0;
-  double value = 0;
   std::vector<size_t> bars;  // top to bottom
-  ChartLabel label;
+  ChartLabel label;          // the heading, on the stage's first column
 };
 
 struct ChartTablePool {

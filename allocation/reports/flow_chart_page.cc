@@ -17,7 +17,7 @@
 namespace korav {
 namespace {
 
-constexpr std::array<std::string_view, 8> kColumnColours = {
+constexpr std::array<std::string_view, 8> kStageColours = {
     "#4e79a7", "#59a14f", "#b07aa1", "#76b7b2", "#9c755f", "#edc948", "#ff9da7", "#bab0ac"};
 constexpr std::string_view kVarianceColour = "#e15759";
 constexpr std::string_view kOutsideColour = "#9a9a9a";
@@ -83,10 +83,6 @@ std::string Px(double value) {
 
 std::string Title(const std::string& tooltip) { return "<title>" + Escaped(tooltip) + "</title>"; }
 
-std::string_view ColumnColour(size_t column) {
-  return kColumnColours[column % kColumnColours.size()];
-}
-
 // Column 7: "P" cost pools, "G" groups, empty for the choice by count.
 std::optional<ChartLevel> RequestedLevel(Engine& engine) {
   const std::string_view level = engine.csv[7];
@@ -128,6 +124,11 @@ class ChartPage {
 
  private:
   void Line(std::string_view text) { engine_.report_output.WriteLine(text); }
+
+  // Each stage's bars, and the bands leaving them, have the stage's colour.
+  std::string_view StageColour(const ChartBar& bar) const {
+    return kStageColours[chart_.columns[bar.column].stage % kStageColours.size()];
+  }
 
   void WriteHeading() {
     Line("<h1>Cost Flow Chart</h1>");
@@ -173,7 +174,7 @@ class ChartPage {
     for (const ChartBar& bar : chart_.bars) {
       Line("<rect class=\"bar\" x=\"" + Px(bar.x) + "\" y=\"" + Px(bar.y) + "\" width=\"" +
            Px(kBarWidth) + "\" height=\"" + Px(bar.height) + "\" fill=\"" +
-           std::string(ColumnColour(bar.column)) + "\">" + Title(bar.tooltip) + "</rect>");
+           std::string(StageColour(bar)) + "\">" + Title(bar.tooltip) + "</rect>");
     }
     for (const ChartStub& stub : chart_.stubs) {
       Line("<rect class=\"stub\" x=\"" + Px(stub.x) + "\" y=\"" + Px(stub.y) + "\" width=\"" +
@@ -196,7 +197,7 @@ class ChartPage {
     } else if (band.kind == BandKind::kNotAllocated) {
       colour = kNotAllocatedColour;
     } else if (band.source != kOutside && band.target != kOutside) {
-      colour = ColumnColour(chart_.bars[band.source].column);
+      colour = StageColour(chart_.bars[band.source]);
     }
     std::string attributes = " stroke=\"" + colour + "\" stroke-width=\"" + Px(band.width) + "\"";
     const bool none = band.kind == BandKind::kNotAllocated;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <memory>
 
 #include "allocation/loading/model_completion.h"
 #include "allocation/reports/flow_chart_layout.h"
@@ -81,8 +82,9 @@ void ExpectWellFormed(const FlowChart& chart) {
 }
 
 // A (input, 400) sends 100 to B and 300 to C; U (input, 50) has no base.
-// B sends to C and F, C back to B: the two never resolve, so they keep their
-// value and send nothing. F (final) ends with nothing.
+// B sends to C and F, C back to B and on to D in the same stage: B and C
+// never resolve, so they keep their value and send nothing. D and F (final)
+// end with nothing.
 class FlowChartTest : public ModelTest {
  protected:
   void SetUp() override {
@@ -96,6 +98,7 @@ class FlowChartTest : public ModelTest {
     Parse("CP,U,Unassigned,G1");
     Parse("CP,B,Beta,G2,AB");
     Parse("CP,C,Gamma,G2,AC");
+    Parse("CP,D,Delta,G2");
     Parse("CP,F,Final,G3");
     Parse("AB,AA,Base A");
     Parse("ABL,AA,one,C,1,B");
@@ -105,6 +108,7 @@ class FlowChartTest : public ModelTest {
     Parse("ABL,AB,out,C,1,F");
     Parse("AB,AC,Base C");
     Parse("ABL,AC,back,C,1,B");
+    Parse("ABL,AC,on,C,1,D");
     CompleteModel(engine_);
     ModelTables& model = engine_.model;
     model.base_lines[1].Propn = 0.25;
@@ -140,13 +144,14 @@ TEST_F(FlowChartTest, RangesLevelsLoopsAndStubs) {
   const Case cases[] = {
       {"REP,41",
        std::nullopt,
-       {"S1: A U", "S2: B C", "S3: F"},
+       {"S1: A U", "S2: B C", "S2: D", "S3: F"},
        {"A Alpha → B Beta\n100.00, 25.00 % of A", "A Alpha → C Gamma\n300.00, 75.00 % of A",
         "B Beta\nUnallocated 100.00, 100.00 % of B",
         "B Beta → C Gamma\nNot allocated: B has not allocated its cost",
         "B Beta → F Final\nNot allocated: B has not allocated its cost",
         "C Gamma\nUnallocated 300.00, 100.00 % of C",
         "C Gamma → B Beta\nNot allocated: C has not allocated its cost",
+        "C Gamma → D Delta\nNot allocated: C has not allocated its cost",
         "U Unassigned\nUnallocated 50.00, 100.00 % of U"}},
       {"REP,41",
        ChartLevel::kGroups,
@@ -157,14 +162,15 @@ TEST_F(FlowChartTest, RangesLevelsLoopsAndStubs) {
         "G2 Act → G3 Out\nNot allocated: pools of G2 have not allocated their cost"}},
       {"REP,41,,S2",
        std::nullopt,
-       {"S2: B C"},
+       {"S2: B C", "S2: D"},
        {"A Alpha (not in this chart) → B Beta\n100.00, 25.00 % of A",
         "A Alpha (not in this chart) → C Gamma\n300.00, 75.00 % of A",
         "B Beta\nUnallocated 100.00, 100.00 % of B",
         "B Beta → C Gamma\nNot allocated: B has not allocated its cost",
         "B Beta → F Final (not in this chart)\nNot allocated: B has not allocated its cost",
         "C Gamma\nUnallocated 300.00, 100.00 % of C",
-        "C Gamma → B Beta\nNot allocated: C has not allocated its cost"}},
+        "C Gamma → B Beta\nNot allocated: C has not allocated its cost",
+        "C Gamma → D Delta\nNot allocated: C has not allocated its cost"}},
       {"REP,41,,,,A/B",
        ChartLevel::kPools,
        {"S1: A", "S2: B"},
@@ -187,8 +193,9 @@ TEST_F(FlowChartTest, RangesLevelsLoopsAndStubs) {
     ExpectWellFormed(chart);
   }
 
-  // B and C allocate to each other: their bands turn back under the bars;
-  // U's cost stays, and its stub says so.
+  // B and C allocate to each other: their bands turn back under the bars,
+  // while C's band to D runs on to D's column; U's cost stays, and its stub
+  // says so.
   const FlowChart chart = Chart("REP,41", std::nullopt);
   size_t turning = 0;
   for (const ChartBand& band : chart.bands) turning += band.turns_back ? 1 : 0;
@@ -201,12 +208,14 @@ TEST_F(FlowChartTest, RangesLevelsLoopsAndStubs) {
     }
   }
   EXPECT_NE(std::find(stub_lines.begin(), stub_lines.end(), "unallocated 50.00"), stub_lines.end());
+  EXPECT_TRUE(chart.columns[1].opens_stage);
+  EXPECT_FALSE(chart.columns[2].opens_stage);
 }
 
 TEST_F(FlowChartTest, AnUnknownLevelIsLoggedAndTheCountChooses) {
   const Lines page = Report("REP,41,,,,,X", WriteCostFlowChart);
   EXPECT_NE(std::find(page.begin(), page.end(),
-                      "<p class=\"about\">Cost pools drawn: 5 of 5 selected; written "
+                      "<p class=\"about\">Cost pools drawn: 6 of 6 selected; written "
                       "2026-12-07 10:11:12</p>"),
             page.end());
   EXPECT_EQ(ErrorLines(Messages()),
@@ -321,35 +330,55 @@ TEST_F(ModelTest, TablesCarryTheStageReportsFigures) {
   EXPECT_EQ(rows, expected);
 }
 
-// The demo model run as a user runs it: its page, and the chart's bands in
-// the proportions of the bases (personnel 12:4 by headcount and premises
-// 300:100 by floor space, both 3:1).
-TEST(FlowChartDemoTest, DemoChartFollowsTheFlowAndItsSplits) {
-  ModelFolder folder;
-  const std::filesystem::path demo = std::filesystem::path(KORAV_SOURCE_DIR) / "examples/demo";
-  for (const auto& entry : std::filesystem::directory_iterator(demo)) {
-    if (entry.is_regular_file()) {
-      std::filesystem::copy_file(entry.path(), folder.path(entry.path().filename().string()));
+// A shipped model run as a user runs it, its report records replaced by
+// `reports` in the file `report_file`.
+class ShippedModelTest : public ::testing::Test {
+ protected:
+  void Run(const std::string& model, const std::string& report_file, const std::string& reports) {
+    const std::filesystem::path source = std::filesystem::path(KORAV_SOURCE_DIR) / model;
+    for (const auto& entry : std::filesystem::directory_iterator(source)) {
+      if (entry.is_regular_file()) {
+        std::filesystem::copy_file(entry.path(), folder_.path(entry.path().filename().string()));
+      }
     }
+    folder_.Write(report_file, reports);
+    folder_.MakeDirectory("out");
+    RunPaths paths;
+    paths.run_file = folder_.path("run.csv");
+    engine_ = std::make_unique<Engine>(host_, paths);
+    RunModel(*engine_);
   }
-  folder.Write("REP.csv", "REP,41,flow\r\n");
-  folder.MakeDirectory("out");
-  FixedHost host;
-  RunPaths paths;
-  paths.run_file = folder.path("run.csv");
-  Engine engine(host, paths);
-  RunModel(engine);
 
-  engine.csv.SplitCsv("REP,41");
-  SetReportRanges(engine);
-  const FlowChart chart = LayOutFlowChart(engine, std::nullopt);
-  // Resources, activities, products: by stage type, not by code.
-  EXPECT_EQ(Columns(chart), (std::vector<std::string>{"RES: R.PERS R.PREM", "ACT: A.BAKE A.PACK",
-                                                      "PRD: P.BREAD P.CAKE"}));
+  FlowChart Chart() {
+    engine_->csv.SplitCsv("REP,41");
+    SetReportRanges(*engine_);
+    return LayOutFlowChart(*engine_, std::nullopt);
+  }
+
+  ModelFolder folder_;
+  FixedHost host_;
+  std::unique_ptr<Engine> engine_;
+};
+
+// Bands keyed "SOURCE>TARGET".
+std::map<std::string, const ChartBand*> BandsByRoute(const FlowChart& chart) {
   std::map<std::string, const ChartBand*> bands;
   for (const ChartBand& band : chart.bands) {
     bands[chart.bars[band.source].code + ">" + chart.bars[band.target].code] = &band;
   }
+  return bands;
+}
+
+// The demo: its page, and the chart's bands in the proportions of the bases
+// (personnel 12:4 by headcount and premises 300:100 by floor space, both
+// 3:1).
+TEST_F(ShippedModelTest, DemoChartFollowsTheFlowAndItsSplits) {
+  Run("examples/demo", "REP.csv", "REP,41,flow\r\n");
+  const FlowChart chart = Chart();
+  // Resources, activities, products: by stage type, not by code.
+  EXPECT_EQ(Columns(chart), (std::vector<std::string>{"RES: R.PERS R.PREM", "ACT: A.BAKE A.PACK",
+                                                      "PRD: P.BREAD P.CAKE"}));
+  std::map<std::string, const ChartBand*> bands = BandsByRoute(chart);
   EXPECT_DOUBLE_EQ(bands["R.PERS>A.BAKE"]->width / bands["R.PERS>A.PACK"]->width, 3.0);
   EXPECT_DOUBLE_EQ(bands["R.PREM>A.BAKE"]->width / bands["R.PREM>A.PACK"]->width, 3.0);
   EXPECT_DOUBLE_EQ(Bar(chart, "R.PERS").height / Bar(chart, "R.PREM").height, 68750.0 / 14000);
@@ -359,13 +388,13 @@ TEST(FlowChartDemoTest, DemoChartFollowsTheFlowAndItsSplits) {
   EXPECT_TRUE(chart.stubs.empty());
   ExpectWellFormed(chart);
 
-  const std::string page = folder.Read("out/flow.html");
+  const std::string page = folder_.Read("out/flow.html");
   EXPECT_EQ(
       page.rfind("<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n<meta charset=\"utf-8\">", 0),
       0u);
   const std::string parts[] = {
       "<p class=\"about\">Demo bakery - costs of one month</p>",
-      "<p class=\"about\">Run 2026-12-07 10:11:12 of " + folder.path("run.csv") + "</p>",
+      "<p class=\"about\">Run 2026-12-07 10:11:12 of " + folder_.path("run.csv") + "</p>",
       "<title>R.PERS Personnel costs → A.BAKE Baking&#10;51,562.50, 75.00 % of R.PERS</title>",
       "<h2>Stage RES Resources</h2>"};
   for (const std::string& part : parts) {
@@ -375,6 +404,35 @@ TEST(FlowChartDemoTest, DemoChartFollowsTheFlowAndItsSplits) {
   for (const char* reference : {"src=", "href=", "http", "@import", "<script", "<link"}) {
     EXPECT_EQ(page.find(reference), std::string::npos) << reference;
   }
+}
+
+// Reciprocal allocation's service departments (see the model's README): IT
+// (1,200) and HR (800) serve each other and facilities (500), which serves
+// them back from the next stage and sends on to assembly in its own stage.
+TEST_F(ShippedModelTest, SolvedLoopsTurnBackWithTheirSolvedAmounts) {
+  Run("tests/models/reciprocal_services", "reports.csv", "REP,41\r\n");
+  const FlowChart chart = Chart();
+  EXPECT_EQ(Columns(chart),
+            (std::vector<std::string>{"S1: HR IT RENT", "S2: FAC", "S2: ASM", "S3: BIKE CART"}));
+  std::map<std::string, const ChartBand*> bands = BandsByRoute(chart);
+  struct Route {
+    std::string route;
+    double amount;
+    bool turns_back;
+  };
+  const Route routes[] = {{"IT>HR", 120, true}, {"HR>IT", 160, true},   {"FAC>IT", 50, true},
+                          {"FAC>HR", 50, true}, {"IT>FAC", 120, false}, {"FAC>ASM", 250, false}};
+  for (const Route& r : routes) {
+    ASSERT_TRUE(bands.count(r.route)) << r.route;
+    EXPECT_NEAR(bands[r.route]->amount, r.amount, 1e-6) << r.route;
+    EXPECT_EQ(bands[r.route]->turns_back, r.turns_back) << r.route;
+  }
+  EXPECT_EQ(bands["IT>HR"]->tooltip,
+            "IT Information technology → HR Human resources\n120.00, 10.00 % of IT");
+  EXPECT_DOUBLE_EQ(bands["IT>HR"]->width / bands["HR>IT"]->width, 120.0 / 160);
+  EXPECT_DOUBLE_EQ(Bar(chart, "IT").height / Bar(chart, "HR").height, 1200.0 / 800);
+  EXPECT_TRUE(chart.stubs.empty());
+  ExpectWellFormed(chart);
 }
 
 }  // namespace
