@@ -1,30 +1,8 @@
 #include "common/help_topics.h"
 
+#include "common/text_encoding.h"
+
 namespace korav {
-namespace {
-
-// The path is shown in the page, so the characters HTML reserves are escaped.
-std::string EscapedHtml(const std::string& text) {
-  std::string escaped;
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
-}
-
-}  // namespace
 
 std::string HelpDirectory(const std::string& program_directory) {
   return program_directory + "help/";

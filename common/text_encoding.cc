@@ -80,4 +80,34 @@ std::string_view Utf8Prefix(std::string_view text, size_t characters) {
   return text.substr(0, at);
 }
 
+std::string EscapedHtml(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      case '\'':
+        escaped += "&#39;";
+        break;
+      case '\n':
+        escaped += "&#10;";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
 }  // namespace korav

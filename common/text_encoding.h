@@ -1,6 +1,6 @@
-// Texts of model files on pages that declare UTF-8. Files hold bytes in no
-// particular encoding: texts that are valid UTF-8 are taken as such, any
-// other as Latin-1, as the windows show them.
+// Texts of model files on HTML pages, which declare UTF-8. Files hold bytes
+// in no particular encoding: texts that are valid UTF-8 are taken as such,
+// any other as Latin-1, as the windows show them.
 #ifndef KORAV_COMMON_TEXT_ENCODING_H_
 #define KORAV_COMMON_TEXT_ENCODING_H_
 
@@ -21,6 +21,11 @@ size_t Utf8Length(std::string_view text);
 
 // The first `characters` characters of the UTF-8 text `text`.
 std::string_view Utf8Prefix(std::string_view text, size_t characters);
+
+// `text` safe inside an HTML element or a quoted attribute value: the
+// characters HTML reserves as entities, and a line end as "&#10;", so that a
+// tooltip's lines survive on one line of the page.
+std::string EscapedHtml(std::string_view text);
 
 }  // namespace korav
 

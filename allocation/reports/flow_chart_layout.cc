@@ -247,11 +247,19 @@ class FlowChartBuilder {
     return chart_.bars.size() - 1;
   }
 
-  void AddGroupBars(int32_t stage, size_t column_index, ChartColumn& column) {
+  // The rows of the stage's groups in code order.
+  std::vector<int32_t> GroupsOf(int32_t stage) const {
+    std::vector<int32_t> rows;
     const stTsortObj& groups = model_.groups.CodeIndex;
     for (int32_t position = 1; position <= groups.Count(); ++position) {
       const int32_t group = groups.Item(position).Number;
-      if (model_.groups[group].Stage != stage) continue;
+      if (model_.groups[group].Stage == stage) rows.push_back(group);
+    }
+    return rows;
+  }
+
+  void AddGroupBars(int32_t stage, size_t column_index, ChartColumn& column) {
+    for (const int32_t group : GroupsOf(stage)) {
       ChartBar bar;
       bar.code = AsUtf8(model_.groups[group].Code);
       bar.description = AsUtf8(model_.groups[group].Description);
@@ -761,15 +769,12 @@ class FlowChartBuilder {
   // The Stage Report's groups and pools of each drawn stage, for the pools
   // drawn.
   void MakeTables() {
-    const stTsortObj& groups = model_.groups.CodeIndex;
     for (const int32_t stage : stages_) {
       ChartTable table;
       table.code = AsUtf8(model_.stages[stage].Code);
       table.description = AsUtf8(model_.stages[stage].Description);
       table.passes_on = model_.stages[stage].STGType < 4;
-      for (int32_t position = 1; position <= groups.Count(); ++position) {
-        const int32_t group = groups.Item(position).Number;
-        if (model_.groups[group].Stage != stage) continue;
+      for (const int32_t group : GroupsOf(stage)) {
         ChartTableGroup rows;
         rows.code = AsUtf8(model_.groups[group].Code);
         rows.description = AsUtf8(model_.groups[group].Description);

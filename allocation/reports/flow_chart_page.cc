@@ -42,37 +42,6 @@ constexpr std::string_view kStyle =
     "tr.group td{font-weight:bold;background:#f4f4f4}"
     "tr.total td{font-weight:bold;border-top:2px solid #999}";
 
-// `text` (UTF-8) safe inside an element or an attribute value.
-std::string Escaped(std::string_view text) {
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      case '\'':
-        escaped += "&#39;";
-        break;
-      case '\n':
-        escaped += "&#10;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
-}
-
 // A coordinate with one decimal, whatever the locale.
 std::string Px(double value) {
   std::array<char, 32> text{};
@@ -81,7 +50,9 @@ std::string Px(double value) {
   return std::string(text.data(), result.ptr);
 }
 
-std::string Title(const std::string& tooltip) { return "<title>" + Escaped(tooltip) + "</title>"; }
+std::string Title(const std::string& tooltip) {
+  return "<title>" + EscapedHtml(tooltip) + "</title>";
+}
 
 // Column 7: "P" cost pools, "G" groups, empty for the choice by count.
 std::optional<ChartLevel> RequestedLevel(Engine& engine) {
@@ -133,9 +104,10 @@ class ChartPage {
   void WriteHeading() {
     Line("<h1>Cost Flow Chart</h1>");
     const std::string& description = engine_.options.model_description;
-    if (!description.empty()) Line("<p class=\"about\">" + Escaped(AsUtf8(description)) + "</p>");
-    Line("<p class=\"about\">Run " + Escaped(engine_.state.started) + " of " +
-         Escaped(AsUtf8(engine_.paths.run_file)) + "</p>");
+    if (!description.empty())
+      Line("<p class=\"about\">" + EscapedHtml(AsUtf8(description)) + "</p>");
+    Line("<p class=\"about\">Run " + EscapedHtml(engine_.state.started) + " of " +
+         EscapedHtml(AsUtf8(engine_.paths.run_file)) + "</p>");
     const std::string bars = std::to_string(chart_.bars.size());
     const std::string selected = std::to_string(chart_.selected_pools);
     const std::string shown =
@@ -143,7 +115,7 @@ class ChartPage {
             ? "Cost pools drawn: " + bars + " of " + selected + " selected"
             : "Groups drawn: " + bars + ", holding " + selected + " selected cost pools";
     Line("<p class=\"about\">" + shown + RangesText() + "; written " +
-         Escaped(engine_.host.DateTime()) + "</p>");
+         EscapedHtml(engine_.host.DateTime()) + "</p>");
   }
 
   std::string RangesText() const {
@@ -153,7 +125,7 @@ class ChartPage {
       const std::string_view range = engine_.csv[column];
       if (range.empty()) continue;
       text += (text.empty() ? "; " : ", ") + std::string(kNames[static_cast<size_t>(column - 4)]) +
-              Escaped(AsUtf8(range));
+              EscapedHtml(AsUtf8(range));
     }
     return text;
   }
@@ -240,7 +212,7 @@ class ChartPage {
       // A line's baseline lies a font size below the top of its box.
       const double baseline = label.y + static_cast<double>(i) * kLineHeight + kFontSize;
       text += "<tspan x=\"" + Px(label.x) + "\" y=\"" + Px(baseline) + "\">" +
-              Escaped(label.lines[i]) + "</tspan>";
+              EscapedHtml(label.lines[i]) + "</tspan>";
     }
     Line(text + "</text>");
   }
@@ -269,20 +241,20 @@ class ChartPage {
   }
 
   void WriteTable(const ChartTable& table) {
-    Line("<h2>Stage " + Escaped(table.code) + " " + Escaped(table.description) + "</h2>");
+    Line("<h2>Stage " + EscapedHtml(table.code) + " " + EscapedHtml(table.description) + "</h2>");
     Line("<table>");
     Line(
         "<tr><th>Pool</th><th>Description</th><th class=\"n\">Cost</th>"
         "<th class=\"n\">Allocated</th><th class=\"n\">Unallocated</th>"
         "<th class=\"n\">Variance</th><th class=\"n\">Unallocated variance</th></tr>");
     for (const ChartTableGroup& group : table.groups) {
-      Line("<tr class=\"group\"><td>" + Escaped(group.code) + "</td><td>" +
-           Escaped(group.description) + "</td>" + Cell(group.value) +
+      Line("<tr class=\"group\"><td>" + EscapedHtml(group.code) + "</td><td>" +
+           EscapedHtml(group.description) + "</td>" + Cell(group.value) +
            "<td colspan=\"4\"></td></tr>");
       for (const ChartTablePool& pool : group.pools) {
         const PoolFigures& f = pool.figures;
-        Line("<tr><td>" + Escaped(pool.code) + "</td><td>" + Escaped(pool.description) + "</td>" +
-             Cell(f.actual) + Cell(f.allocated) + Cell(f.unallocated) +
+        Line("<tr><td>" + EscapedHtml(pool.code) + "</td><td>" + EscapedHtml(pool.description) +
+             "</td>" + Cell(f.actual) + Cell(f.allocated) + Cell(f.unallocated) +
              Cell(f.allocation_variance) + Cell(f.unallocated_variance) + "</tr>");
       }
     }

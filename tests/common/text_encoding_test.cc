@@ -26,6 +26,7 @@ TEST(TextEncodingTest, Utf8IsKeptAndOtherBytesReadAsLatin1) {
   EXPECT_EQ(Utf8Length("Caf\xC3\xA9s"), 5u);
   EXPECT_EQ(Utf8Prefix("Caf\xC3\xA9s", 4), "Caf\xC3\xA9");
   EXPECT_EQ(Utf8Prefix("ab", 5), "ab");
+  EXPECT_EQ(EscapedHtml("a<b & \"c\"\n'd'>"), "a&lt;b &amp; &quot;c&quot;&#10;&#39;d&#39;&gt;");
 }
 
 }  // namespace

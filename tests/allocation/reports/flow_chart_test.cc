@@ -283,53 +283,6 @@ TEST_F(ModelTest, BarsStandBesideTheirSources) {
   EXPECT_EQ(order, (std::vector<std::string>{"A", "B", "Y", "X"}));
 }
 
-// The Stage Report's model: stage S1 with pools V (base and variance pool),
-// U (base, no variance pool) and N (no base); stage S3 with F. The chart's
-// tables carry the Stage Report's figures.
-TEST_F(ModelTest, TablesCarryTheStageReportsFigures) {
-  Parse("STG,S1,Resources,1");
-  Parse("STG,S3,Products,3");
-  Parse("CPG,G1,Resource pools,S1,1");
-  Parse("CPG,G3,Product pools,S3,2");
-  Parse("CP,V,With variance pool,G1,AB,1,F");
-  Parse("CP,U,Without variance pool,G1,AB");
-  Parse("CP,N,No base,G1");
-  Parse("CP,F,Final,G3");
-  Parse("AB,AB,Base");
-  Parse("ABL,AB,all,C,1,F");
-  CompleteModel(engine_);
-  for (const char* code : {"V", "U", "N", "F"}) {
-    TmyCP& pool = engine_.model.pools[engine_.model.pools.CodeIndex.Find(code)];
-    pool.Value = 100;
-    pool.AllocValue = pool.Base != 0 ? 80 : 0;
-  }
-  const auto cells = [](std::vector<std::string> texts) {
-    std::string row = "<tr><td>" + texts[0] + "</td><td>" + texts[1] + "</td>";
-    for (size_t i = 2; i < texts.size(); ++i) row += "<td class=\"n\">" + texts[i] + "</td>";
-    return row + "</tr>";
-  };
-  const Lines expected = {
-      cells({"N", "No base", "100.00", "", "100.00", "", ""}),
-      cells({"U", "Without variance pool", "100.00", "80.00", "", "", "20.00"}),
-      cells({"V", "With variance pool", "100.00", "80.00", "", "20.00", ""}),
-      "<tr class=\"total\"><td>Total</td><td></td><td class=\"n\">300.00</td>"
-      "<td class=\"n\">160.00</td><td class=\"n\">100.00</td><td class=\"n\">20.00</td>"
-      "<td class=\"n\">20.00</td></tr>",
-      "<tr><td>Passed on</td><td></td><td class=\"n\">180.00</td><td colspan=\"4\"></td></tr>",
-      cells({"F", "Final", "100.00", "", "", "", ""}),
-      "<tr class=\"total\"><td>Total</td><td></td><td class=\"n\">100.00</td>"
-      "<td class=\"n\">0.00</td><td class=\"n\">0.00</td><td class=\"n\">0.00</td>"
-      "<td class=\"n\">0.00</td></tr>",
-      "<tr><td>Passed on</td><td></td><td class=\"n\">100.00</td><td colspan=\"4\"></td></tr>",
-  };
-  Lines rows;
-  for (const std::string& line : Report("REP,41", WriteCostFlowChart)) {
-    if (line.rfind("<tr>", 0) == 0 && line.find("<th>") == std::string::npos) rows.push_back(line);
-    if (line.rfind("<tr class=\"total\">", 0) == 0) rows.push_back(line);
-  }
-  EXPECT_EQ(rows, expected);
-}
-
 // A shipped model run as a user runs it, its report records replaced by
 // `reports` in the file `report_file`.
 class ShippedModelTest : public ::testing::Test {

@@ -56,6 +56,35 @@ TEST_F(StageReportTest, ActualsAllocationsAndVariancesByStage) {
   EXPECT_EQ(lines, expected);
 }
 
+// The Cost Flow Chart's tables under the chart carry the same figures.
+TEST_F(StageReportTest, FlowChartTablesCarryTheSameFigures) {
+  const auto cells = [](std::vector<std::string> texts) {
+    std::string row = "<tr><td>" + texts[0] + "</td><td>" + texts[1] + "</td>";
+    for (size_t i = 2; i < texts.size(); ++i) row += "<td class=\"n\">" + texts[i] + "</td>";
+    return row + "</tr>";
+  };
+  const Lines expected = {
+      cells({"N", "No base", "100.00", "", "100.00", "", ""}),
+      cells({"U", "Without variance pool", "100.00", "80.00", "", "", "20.00"}),
+      cells({"V", "With variance pool", "100.00", "80.00", "", "20.00", ""}),
+      "<tr class=\"total\"><td>Total</td><td></td><td class=\"n\">300.00</td>"
+      "<td class=\"n\">160.00</td><td class=\"n\">100.00</td><td class=\"n\">20.00</td>"
+      "<td class=\"n\">20.00</td></tr>",
+      "<tr><td>Passed on</td><td></td><td class=\"n\">180.00</td><td colspan=\"4\"></td></tr>",
+      cells({"F", "Final", "100.00", "", "", "", ""}),
+      "<tr class=\"total\"><td>Total</td><td></td><td class=\"n\">100.00</td>"
+      "<td class=\"n\">0.00</td><td class=\"n\">0.00</td><td class=\"n\">0.00</td>"
+      "<td class=\"n\">0.00</td></tr>",
+      "<tr><td>Passed on</td><td></td><td class=\"n\">100.00</td><td colspan=\"4\"></td></tr>",
+  };
+  Lines rows;
+  for (const std::string& line : Report("REP,41", WriteCostFlowChart)) {
+    if (line.rfind("<tr>", 0) == 0 && line.find("<th>") == std::string::npos) rows.push_back(line);
+    if (line.rfind("<tr class=\"total\">", 0) == 0) rows.push_back(line);
+  }
+  EXPECT_EQ(rows, expected);
+}
+
 TEST_F(StageReportTest, RangeAndSwitchesLeaveOnlyTheStageTotals) {
   const Lines lines = Report("REP,12,,S3,,,-", WriteStageReport);
   EXPECT_EQ(Lines(lines.begin() + 2, lines.end()),
