@@ -1,13 +1,14 @@
 #include "common/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
 namespace korav {
-namespace {
-constexpr size_t kBlockSize = size_t{1} << 20;
-}
+
+LineReader::LineReader(size_t max_line_bytes)
+    : max_line_bytes_(std::max<size_t>(max_line_bytes, 1)) {}
 
 LineReader::~LineReader() { Close(); }
 
@@ -15,13 +16,16 @@ bool LineReader::Open(const std::string& path) {
   Close();
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) return false;
-  if (buffer_.size() < kBlockSize) buffer_.resize(kBlockSize);
+  // One byte more than the longest line, so that a line of the full length
+  // is seen with its ending; the buffer never grows beyond that.
+  if (buffer_.size() < max_line_bytes_ + 1) buffer_.resize(max_line_bytes_ + 1);
   begin_ = end_ = 0;
   buffer_offset_ = 0;
   std::error_code error;
   size_ = std::filesystem::file_size(path, error);
   if (error) size_ = 0;
-  at_eof_ = failed_ = false;
+  at_eof_ = failed_ = too_long_ = skip_line_feed_ = false;
+  line_number_ = 0;
   return true;
 }
 
@@ -29,6 +33,7 @@ void LineReader::Close() {
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
   begin_ = end_ = 0;
+  too_long_ = false;
 }
 
 bool LineReader::Fill() {
@@ -39,8 +44,6 @@ bool LineReader::Fill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  // A line longer than the buffer makes the buffer grow rather than split it.
-  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
   const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
   end_ += got;
   if (got == 0) {
@@ -51,37 +54,82 @@ bool LineReader::Fill() {
   return true;
 }
 
+size_t LineReader::FindLineEnd(size_t from) const {
+  const char* const data = buffer_.data();
+  const char* found = data + from;
+  const char* const stop = data + end_;
+  while (found != stop && *found != '\n' && *found != '\r') ++found;
+  return static_cast<size_t>(found - data);
+}
+
+void LineReader::SkipPendingLineFeed() {
+  if (!skip_line_feed_) return;
+  if (begin_ == end_ && !Fill()) return;
+  skip_line_feed_ = false;
+  if (buffer_[begin_] == '\n') ++begin_;
+}
+
+void LineReader::PassLineEnd(size_t at) {
+  begin_ = at + 1;
+  if (buffer_[at] != '\r') return;
+  if (begin_ == end_) {
+    skip_line_feed_ = true;  // the LF that may follow is not read yet
+  } else if (buffer_[begin_] == '\n') {
+    ++begin_;
+  }
+}
+
+bool LineReader::SkipRestOfLongLine() {
+  too_long_ = false;
+  for (;;) {
+    const size_t at = FindLineEnd(begin_);
+    if (at != end_) {
+      PassLineEnd(at);
+      return true;
+    }
+    begin_ = end_;
+    if (!Fill()) return false;
+  }
+}
+
 bool LineReader::Next(std::string_view& line) {
   if (file_ == nullptr) return false;
+  if (too_long_ && !SkipRestOfLongLine()) return false;
+  SkipPendingLineFeed();
   size_t scanned = begin_;
   for (;;) {
-    const char* start = buffer_.data() + scanned;
-    const char* stop = buffer_.data() + end_;
-    const char* found = start;
-    while (found != stop && *found != '\n' && *found != '\r') ++found;
-    if (found != stop) {
-      const size_t at = static_cast<size_t>(found - buffer_.data());
-      // A CR as the last buffered byte may be the first half of CR LF.
-      if (*found == '\r' && at + 1 == end_ && !at_eof_) {
+    const size_t at = FindLineEnd(scanned);
+    if (at != end_) {
+      // A CR as the last buffered byte may be the first half of CR LF: where
+      // there is room, more is read first, so that the line's whole ending
+      // is passed and Position() counts it.
+      if (buffer_[at] == '\r' && at + 1 == end_ && !at_eof_ &&
+          (begin_ > 0 || end_ < buffer_.size())) {
         const size_t offset = at - begin_;
         Fill();
         scanned = begin_ + offset;
         continue;
       }
       line = std::string_view(buffer_.data() + begin_, at - begin_);
-      size_t after = at + 1;
-      if (*found == '\r' && after < end_ && buffer_[after] == '\n') ++after;
-      begin_ = after;
+      PassLineEnd(at);
+      ++line_number_;
       return true;
     }
-    const size_t offset = end_ - begin_;
+    const size_t held = end_ - begin_;
+    if (held > max_line_bytes_) {
+      line = std::string_view(buffer_.data() + begin_, max_line_bytes_);
+      too_long_ = true;
+      ++line_number_;
+      return true;
+    }
     if (!Fill()) {
       if (begin_ == end_) return false;
       line = std::string_view(buffer_.data() + begin_, end_ - begin_);
       begin_ = end_;
+      ++line_number_;
       return true;
     }
-    scanned = begin_ + offset;
+    scanned = begin_ + held;
   }
 }
 

@@ -4,6 +4,12 @@
 // from any platform, so a line may end in CR LF, LF or CR alone; the ending is
 // never part of the line. A last line without an ending is still a line; an
 // ending at the very end of the file starts no further line.
+//
+// The reader never holds more than one line limit's worth of a line: a line
+// longer than the limit (a file without line ends, or binary data) is given
+// as its first part, marked too long, and the rest of it is read past without
+// being kept, so one bad line can neither exhaust memory nor hide the lines
+// after it.
 #ifndef KORAV_COMMON_LINE_READER_H_
 #define KORAV_COMMON_LINE_READER_H_
 
@@ -17,7 +23,12 @@ namespace korav {
 
 class LineReader {
  public:
-  LineReader() = default;
+  // The longest line that is read: 1 MiB, far beyond any record of a model or
+  // transaction file.
+  static constexpr size_t kMaxLineBytes = size_t{1} << 20;
+
+  // A reader of lines up to `max_line_bytes` long (at least 1).
+  explicit LineReader(size_t max_line_bytes = kMaxLineBytes);
   ~LineReader();
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
@@ -30,10 +41,17 @@ class LineReader {
 
   // Sets `line` to the next line and returns true, or returns false at the end
   // of the file (or when nothing is open). `line` stays valid until the next
-  // call of Next(), Open() or Close(). A read error ends the file like its
-  // end does and is reported by Failed().
+  // call of Next(), Open() or Close(). A line longer than the limit is given
+  // as its first limit's worth of bytes with TooLong() true; the next call
+  // goes on after its end. A read error ends the file like its end does and
+  // is reported by Failed().
   bool Next(std::string_view& line);
 
+  // True when the line that Next() gave last was longer than the limit.
+  bool TooLong() const { return too_long_; }
+  // The 1-based number of the line that Next() gave last, too long ones
+  // included; 0 before the first.
+  int64_t LineNumber() const { return line_number_; }
   bool Failed() const { return failed_; }
 
   // How many bytes of the file lie before the first line not yet given, and
@@ -45,7 +63,18 @@ class LineReader {
   // Reads more of the file behind the unread rest of the buffer; false when
   // nothing more could be read.
   bool Fill();
+  // Moves past the line end at `at`: a LF after a CR belongs to it, and is
+  // passed later when it is not read yet.
+  void PassLineEnd(size_t at);
+  // Drops a LF that completes the CR which ended the line before.
+  void SkipPendingLineFeed();
+  // Reads past the rest of a line that was too long; false when the file
+  // ended first.
+  bool SkipRestOfLongLine();
+  // The first CR or LF at or after `from`, or end_.
+  size_t FindLineEnd(size_t from) const;
 
+  size_t max_line_bytes_;
   std::FILE* file_ = nullptr;
   std::vector<char> buffer_;
   size_t begin_ = 0;            // first unread byte
@@ -54,6 +83,9 @@ class LineReader {
   uint64_t size_ = 0;
   bool at_eof_ = false;
   bool failed_ = false;
+  bool too_long_ = false;
+  bool skip_line_feed_ = false;  // the last line ended with CR
+  int64_t line_number_ = 0;
 };
 
 }  // namespace korav

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "allocation/loading/model_completion.h"
+#include "common/excerpt.h"
 
 namespace korav {
 namespace {
@@ -14,16 +15,16 @@ constexpr int32_t kReportStageType = 4;
 void CopyCostPool(Engine& engine) {
   const std::string from(engine.csv[2]);
   const std::string to(engine.csv[3]);
-  engine.LogLine("iCPY; CP " + from + " to CP " + to);
+  engine.LogLine("iCPY; CP " + Excerpt(from) + " to CP " + Excerpt(to));
   ModelTables& model = engine.model;
   const int32_t source = model.pools.CodeIndex.Find(from);
   const int32_t target = model.pools.CodeIndex.Find(to);
-  if (source < 0) engine.LogLine("e127 CPY; CPCode From not found; CP=" + from);
-  if (target < 0) engine.LogLine("e128 CPY; CPCode To not found; CP=" + to);
+  if (source < 0) engine.LogLine("e127 CPY; CPCode From not found; CP=" + Excerpt(from));
+  if (target < 0) engine.LogLine("e128 CPY; CPCode To not found; CP=" + Excerpt(to));
   if (source < 0 || target < 0) return;
   TmyCP& copy = model.pools[target];
   if (copy.STGType < kReportStageType) {
-    engine.LogLine("e129 CPY; CPCode To; is part of model; copy skipped CP=" + to);
+    engine.LogLine("e129 CPY; CPCode To; is part of model; copy skipped CP=" + Excerpt(to));
     return;
   }
   copy.Value += model.pools[source].Value;

@@ -6,6 +6,7 @@
 #include "allocation/loading/model_completion.h"
 #include "allocation/loading/model_loading.h"
 #include "allocation/loading/record_parsers.h"
+#include "common/excerpt.h"
 #include "common/numbers.h"
 
 namespace korav {
@@ -27,7 +28,7 @@ void SetDimensionOption(Engine& engine, int number, int32_t& dimension) {
   TmyOption& slot = engine.options.slots[static_cast<size_t>(number)];
   if (slot.Value < 0 || slot.Value > kMaxDimensions) {
     engine.LogLine("e144 OO," + std::to_string(number) +
-                   "; DIM Nr not valid; valid values are 0 to 8; Value=" + slot.Text);
+                   "; DIM Nr not valid; valid values are 0 to 8; Value=" + Excerpt(slot.Text));
     slot.IsSet = false;
     return;
   }
@@ -60,8 +61,8 @@ void ReadOptionRecord(Engine& engine) {
   const FieldTable& fields = engine.csv;
   int32_t number = -1;
   const bool is_number = ParseInt(fields[2], number);
-  engine.LogLine("i" + std::string(fields[2]) + " " +
-                 std::string(OptionName(is_number ? number : -1)) + " " + engine.state.data_line);
+  engine.LogLine("i" + Excerpt(fields[2]) + " " + std::string(OptionName(is_number ? number : -1)) +
+                 " " + Excerpt(engine.state.data_line));
   if (is_number && number == 0) engine.options.model_description.assign(fields[3]);
   if (!is_number || number < 1 || number > kOptionCount) return;
 

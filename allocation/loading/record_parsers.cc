@@ -4,12 +4,14 @@
 
 #include "allocation/loading/model_completion.h"
 #include "allocation/loading/model_loading.h"
+#include "common/excerpt.h"
 #include "common/numbers.h"
 
 namespace korav {
 namespace {
 
-std::string Text(std::string_view view) { return std::string(view); }
+// A field as messages quote it.
+std::string Text(std::string_view view) { return Excerpt(view); }
 
 // Appends a row to `table`, or reports e125 and gives 0 when it is full.
 template <typename Row>

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "common/excerpt.h"
+
 namespace korav {
 
 void JobLog::Open(const std::string& directory, std::string_view suffix) {
@@ -38,7 +40,7 @@ const std::string& JobLog::FormatLine(std::string_view text, std::string_view da
     last_memory_ = memory;
   } else if (is_error && !data_line.empty()) {
     line_ += "recnr(" + std::to_string(record_number) + "),";
-    line_.append(data_line);
+    AppendExcerpt(line_, data_line);
   }
   return line_;
 }

@@ -31,8 +31,9 @@ class JobLog {
   // Writes one line for `text`, whose first character is its class letter
   // and which must not be empty. `data_line` and `record_number` describe the
   // record being read; an error line names them when `data_line` is not
-  // empty. Lines are counted even while the files are closed, but written
-  // only while they are open.
+  // empty, quoting at most the start of a long line (see Excerpt). Lines
+  // are counted even while the files are closed, but written only while
+  // they are open.
   void Write(std::string_view text, std::string_view data_line, int32_t record_number);
 
   // The line Write() stores for `text`, without its line end. Updates the

@@ -7,6 +7,7 @@
 #include "allocation/loading/selection_resolution.h"
 #include "allocation/reports/report_output.h"
 #include "allocation/reports/report_table.h"
+#include "common/excerpt.h"
 #include "common/numbers.h"
 
 namespace korav {
@@ -23,7 +24,8 @@ bool DimensionRange(Engine& engine, DimensionMode mode, int32_t& first, int32_t&
   const std::string from(engine.slash[1]);
   const std::string to = engine.slash[2].empty() ? from : std::string(engine.slash[2]);
   if (!ParseInt(from, first) || !ParseInt(to, last)) {
-    engine.LogLine("e403 REP; Dimension range not valid; give numbers as 1/3; Range=" + column);
+    engine.LogLine("e403 REP; Dimension range not valid; give numbers as 1/3; Range=" +
+                   Excerpt(column));
     return false;
   }
   const int32_t count = engine.model.dimension_count;

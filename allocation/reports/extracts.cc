@@ -15,7 +15,9 @@ namespace korav {
 void WriteTransactionExtract(Engine& engine) {
   SetReportRanges(engine);
   const std::string dump = engine.paths.output_directory + "35.csv";
-  LineReader reader;
+  // A dump line is a pool code, a comma and a transaction line, each of
+  // which may be as long as the reader of their own file takes.
+  LineReader reader(2 * LineReader::kMaxLineBytes + 1);
   if (!FileExists(dump) || !reader.Open(dump)) {
     engine.LogLine(
         "e401 REP; Transaction Trace Report selected but no Tx input file exists; create one "
@@ -27,6 +29,11 @@ void WriteTransactionExtract(Engine& engine) {
   int32_t count = 0;
   std::string_view line;
   while (reader.Next(line)) {
+    if (reader.TooLong()) {
+      engine.LogLine("e005 RunF; Line too long, not read; File=" + dump +
+                     " Line=" + std::to_string(reader.LineNumber()));
+      continue;
+    }
     fields.SplitCsv(line);
     const int32_t pool = engine.model.pools.CodeIndex.Find(fields[1]);
     if (pool < 0 || !InReportRange(engine, engine.model.pools[pool])) continue;

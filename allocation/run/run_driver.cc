@@ -9,6 +9,7 @@
 #include "allocation/reports/report_table.h"
 #include "allocation/run/run_file.h"
 #include "allocation/transactions/transaction_phase.h"
+#include "common/excerpt.h"
 
 namespace korav {
 namespace {
@@ -119,7 +120,7 @@ void StepPhase(Engine& engine) {
 }
 
 void RunReportRecord(Engine& engine) {
-  engine.LogLine("i" + engine.state.data_line);
+  engine.LogLine("i" + Excerpt(engine.state.data_line));
   const int number = ReportNumber(engine);
   OpenReportOutput(engine);
   if (!engine.state.where_used_built) {

@@ -3,6 +3,7 @@
 #include "allocation/loading/model_completion.h"
 #include "allocation/loading/model_loading.h"
 #include "allocation/run/run_driver.h"
+#include "common/excerpt.h"
 #include "common/numbers.h"
 #include "common/paths.h"
 
@@ -22,9 +23,14 @@ bool IsComment(std::string_view first_column) {
   return !first_column.empty() && first_column.front() == ';';
 }
 
+// What a pass does with a run file line too long to be read: the search for
+// the output directory, before the logs are open, passes over it; the passes
+// report it.
+enum class LongLines { kPassOver, kReport };
+
 // Calls `handle` with each record of the run file until it returns false.
 template <typename Handler>
-void ForEachRunFileRecord(Engine& engine, Handler handle) {
+void ForEachRunFileRecord(Engine& engine, LongLines long_lines, Handler handle) {
   LineReader reader;
   if (!reader.Open(engine.paths.run_file)) {
     throw RunAborted("Error, RUN file " + engine.paths.run_file + " cannot be read");
@@ -32,6 +38,13 @@ void ForEachRunFileRecord(Engine& engine, Handler handle) {
   RunFileRecord record;
   std::string_view line;
   while (reader.Next(line)) {
+    if (reader.TooLong()) {
+      if (long_lines == LongLines::kReport) {
+        engine.LogLine("e005 RunF; Line too long, not read; File=" + engine.paths.run_file +
+                       " Line=" + std::to_string(reader.LineNumber()));
+      }
+      continue;
+    }
     record.text.assign(line);
     engine.csv.SplitCsv(line);
     record.type.assign(engine.csv[1]);
@@ -74,7 +87,7 @@ bool CountRecord(Engine& engine, RecordKind kind) {
   PassCounts& counts = engine.counts;
   switch (kind) {
     case kUnknownRecord:
-      engine.LogLine("e126 Unknown File Record Type=" + std::string(engine.csv[1]));
+      engine.LogLine("e126 Unknown File Record Type=" + Excerpt(engine.csv[1]));
       return true;
     case kTransactionHeaderRecord:
     case kReportRecord:
@@ -107,9 +120,13 @@ void CountFileRecords(Engine& engine, const RunFileRecord& record) {
   int32_t count = 0;
   std::string_view line;
   while (engine.data_file.Next(line)) {
-    engine.state.data_line.assign(line);
     ++count;
     ++engine.counts.data_file_records;
+    if (engine.data_file.TooLong()) {
+      engine.LogLongLine(line, engine.data_file.LineNumber());
+      continue;
+    }
+    engine.state.data_line.assign(line);
     engine.csv.SplitCsv(line);
     if (IsComment(engine.csv[1])) continue;
     const RecordKind kind = dimension_file ? kDimensionValueRecord : RecordKindOf(engine.csv[1]);
@@ -124,8 +141,12 @@ void ParseFileRecords(Engine& engine, PhaseSteps steps) {
   const bool dimension_file = engine.state.current_dimension > 0;
   std::string_view line;
   while (engine.data_file.Next(line)) {
-    engine.state.data_line.assign(line);
     ++engine.state.record_number;
+    if (engine.data_file.TooLong()) {
+      engine.LogLongLine(line, engine.data_file.LineNumber());
+      continue;
+    }
+    engine.state.data_line.assign(line);
     engine.csv.SplitCsv(line);
     if (IsComment(engine.csv[1])) continue;
     const RecordKind kind = dimension_file ? kDimensionValueRecord : RecordKindOf(engine.csv[1]);
@@ -172,7 +193,7 @@ std::string FindRunFile(const std::optional<std::string>& argument, const RunPat
     if (!path.empty() && path.front() == '.') path = paths.program_directory + path;
   }
   path = ReplaceAll(path, "$USERNAME", paths.user_name);
-  if (!FileExists(path)) throw RunAborted("Error, RUN file " + path + " not found");
+  if (!FileExists(path)) throw RunAborted("Error, RUN file " + Excerpt(path) + " not found");
   return path;
 }
 
@@ -188,6 +209,7 @@ bool OpenDataFile(Engine& engine, std::string_view name) {
   engine.state.record_number = 0;
   std::string path = WithNativeSeparators(name);
   if (!IsAbsoluteName(path)) path = engine.paths.input_directory + path;
+  engine.state.data_path = path;
   if (!FileExists(path)) {
     engine.LogLine("e001 File does not exist; File=" + path);
     return false;
@@ -201,7 +223,7 @@ bool OpenDataFile(Engine& engine, std::string_view name) {
 
 void FindOutputDirectory(Engine& engine) {
   bool found = false;
-  ForEachRunFileRecord(engine, [&](const RunFileRecord& record) {
+  ForEachRunFileRecord(engine, LongLines::kPassOver, [&](const RunFileRecord& record) {
     if (record.type != "$ODIR") return true;
     engine.paths.output_directory = ExpandDirectory(engine, record.name);
     found = true;
@@ -214,9 +236,9 @@ void FindOutputDirectory(Engine& engine) {
 }
 
 void ReadPass1(Engine& engine) {
-  ForEachRunFileRecord(engine, [&](const RunFileRecord& record) {
+  ForEachRunFileRecord(engine, LongLines::kReport, [&](const RunFileRecord& record) {
     ++engine.counts.run_file_records;
-    engine.LogLine("i" + record.text);
+    engine.LogLine("i" + Excerpt(record.text));
     if (record.type == "$IDIR") {
       SetInputDirectory(engine, record);
       if (!DirectoryExists(engine.paths.input_directory)) {
@@ -233,7 +255,7 @@ void ReadPass1(Engine& engine) {
       engine.state.current_dimension = DimensionFileNumber(record.kind);
       if (engine.state.current_dimension == 0) {
         engine.data_file.Close();
-        engine.LogLine("e002 RunF DIM; DIM File Number not valid=" + record.kind);
+        engine.LogLine("e002 RunF DIM; DIM File Number not valid=" + Excerpt(record.kind));
         return true;
       }
     }
@@ -249,8 +271,8 @@ void ReadPass1(Engine& engine) {
 // pass 1, so that both passes read the same files.
 void ReadPass2(Engine& engine, PhaseSteps steps) {
   engine.paths.input_directory.clear();
-  ForEachRunFileRecord(engine, [&](const RunFileRecord& record) {
-    engine.LogLine("i" + record.text);
+  ForEachRunFileRecord(engine, LongLines::kReport, [&](const RunFileRecord& record) {
+    engine.LogLine("i" + Excerpt(record.text));
     if (record.type == "$IDIR") {
       SetInputDirectory(engine, record);
       return true;

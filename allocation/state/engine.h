@@ -18,6 +18,7 @@
 #include "allocation/model/model_tables.h"
 #include "allocation/model/record_kind.h"
 #include "allocation/state/where_used_lists.h"
+#include "common/excerpt.h"
 #include "common/field_table.h"
 #include "common/line_reader.h"
 
@@ -45,6 +46,8 @@ struct RunState {
   // within its file (pass 1 leaves it 0).
   std::string data_line;
   int32_t record_number = 0;
+  // The path of the data file being read, as OpenDataFile resolved it.
+  std::string data_path;
   // The dimension (1..8) whose file is being read; 0 in other files.
   int32_t current_dimension = 0;
   int32_t progress_interval = 100000;
@@ -81,6 +84,14 @@ struct Engine {
 
   // Writes one log line naming the current record (see JobLog::Write).
   void LogLine(std::string_view text) { log.Write(text, state.data_line, state.record_number); }
+
+  // Reports line `line_number` of the data file as too long to be read
+  // (e005), quoting its start, `head`, as the current record.
+  void LogLongLine(std::string_view head, int64_t line_number) {
+    state.data_line = Excerpt(head);
+    LogLine("e005 RunF; Line too long, not read; File=" + state.data_path +
+            " Line=" + std::to_string(line_number));
+  }
 
   RunHost& host;
   RunPaths paths;

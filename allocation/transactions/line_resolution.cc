@@ -3,6 +3,7 @@
 #include <string>
 
 #include "allocation/loading/selection_resolution.h"
+#include "common/excerpt.h"
 
 namespace korav {
 namespace {
@@ -93,7 +94,7 @@ void LineResolver::SubstituteTransactionDimension(CodeTexts& texts, LineOutcome&
   const int32_t row = code_maps_[static_cast<size_t>(d)].Find(texts[static_cast<size_t>(d)]);
   if (row < 0) {
     outcome.messages.push_back("e203 TX; DIMT Code not known; Dim=" + std::to_string(d) +
-                               " Code=" + std::string(texts[static_cast<size_t>(d)]));
+                               " Code=" + Excerpt(texts[static_cast<size_t>(d)]));
     return;
   }
   const int32_t fill = engine_.model.dimensions[static_cast<size_t>(d)].Values[row].TransSelection;
@@ -116,7 +117,7 @@ bool LineResolver::ResolveCodes(const CodeTexts& texts, LineOutcome& outcome) co
     const int32_t row = code_maps_[static_cast<size_t>(k)].Find(code);
     if (row < 0) {
       outcome.messages.push_back("e204 TX; DIM Code not known; Dim=" + std::to_string(k) +
-                                 " Code=" + std::string(code));
+                                 " Code=" + Excerpt(code));
       known = false;
       continue;
     }
@@ -207,7 +208,7 @@ std::string LineResolver::CodesText(const CodeTexts& texts) const {
   std::string text;
   for (int k = 1; k <= engine_.model.dimension_count; ++k) {
     if (k > 1) text += ',';
-    text += texts[static_cast<size_t>(k)];
+    AppendExcerpt(text, texts[static_cast<size_t>(k)]);
   }
   return text;
 }

@@ -19,6 +19,7 @@
 #include "allocation/transactions/line_resolution.h"
 #include "allocation/transactions/placement_cache.h"
 #include "allocation/transactions/transaction_phase.h"
+#include "common/excerpt.h"
 #include "common/numbers.h"
 
 namespace korav {
@@ -60,6 +61,7 @@ class TransactionReader {
     int32_t record = 0;
     bool numeric = false;
     bool quoted = false;
+    bool too_long = false;  // only the start of the line was kept
   };
 
   void Prepare(Pending& pending);
@@ -137,6 +139,7 @@ void TransactionReader::LogFor(std::string_view line, std::string_view text) {
 }
 
 void TransactionReader::Prepare(Pending& pending) {
+  if (pending.too_long) return;
   std::string_view amount_text;
   std::string_view key;
   const std::string_view line = LineOf(pending);
@@ -193,13 +196,17 @@ void TransactionReader::Finish(const Pending& pending) {
     Apply(CacheOf(pending), pending.record, pending.amount, line);
     return;
   }
+  if (pending.too_long) {
+    engine_.LogLongLine(line, engine_.state.record_number);
+    return;
+  }
   std::string_view amount_text;
   std::string_view key;
   if (!SplitPlain(line, amount_text, key)) {
     engine_.csv.SplitCsv(line);
     amount_text = engine_.csv[1];
   }
-  LogFor(line, "e202 TX; Value not numeric; Value=" + std::string(amount_text));
+  LogFor(line, "e202 TX; Value not numeric; Value=" + Excerpt(amount_text));
 }
 
 void TransactionReader::ReadFile() {
@@ -211,8 +218,16 @@ void TransactionReader::ReadFile() {
     batch_.clear();
     while (batch_.size() < kBatchLines && text_.size() < kBatchBytes &&
            (more = engine_.data_file.Next(line))) {
-      batch_.push_back(Pending{text_.size(), line.size()});
-      text_.append(line);
+      const size_t begin = text_.size();
+      // Of a line too long to be read only the start is kept, for its message.
+      const bool too_long = engine_.data_file.TooLong();
+      if (too_long) {
+        AppendExcerpt(text_, line);
+      } else {
+        text_.append(line);
+      }
+      Pending& pending = batch_.emplace_back(Pending{begin, text_.size() - begin});
+      pending.too_long = too_long;
     }
     // A batch's records must stay where they are until it is applied.
     plain_.MakeRoom();
@@ -297,7 +312,7 @@ void TransactionReader::Trace(int32_t pool_number, std::string_view line) {
   const TmyCP& pool = engine_.model.pools[pool_number];
   if (!trace.Text.empty() && trace.Text != pool.Code) return;
   engine_.log.WriteDirect(JobLog::File::kTrace, "Rec " + std::to_string(engine_.transaction_count) +
-                                                    " CP " + pool.Code + " " + std::string(line));
+                                                    " CP " + pool.Code + " " + Excerpt(line));
   std::string entry;
   engine_.cube.vcIterStart(pool_number);
   while (engine_.cube.vcIterNext(engine_.model, entry) != 0) engine_.LogLine("t  TX " + entry);

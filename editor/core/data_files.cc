@@ -26,7 +26,7 @@ int32_t CountLines(const EditorModel& model, int32_t fileNr, EditorHost& host) {
                 file.FileName + " is open in another program, please close", host);
   int32_t lines = 0;
   std::string_view line;
-  while (reader.Next(line)) ++lines;
+  while (NextLine(reader, line, file.FileName)) ++lines;
   return lines;
 }
 
@@ -39,7 +39,7 @@ void LoadDataFile(EditorModel& model, int32_t fileNr) {
   file.RecCount = 0;
   const int first_column = file.LinesCarryRecordCode() ? 2 : 1;
   std::string_view line;
-  while (reader.Next(line)) {
+  while (NextLine(reader, line, file.FileName)) {
     model.csv.SplitCsv(line);
     if (!IsCommentOrEmpty(model, line)) AddRecordFromLine(model, fileNr, first_column);
   }

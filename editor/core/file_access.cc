@@ -14,6 +14,16 @@ void OpenWithRetry(LineReader& reader, const std::string& path, const std::strin
   }
 }
 
+bool NextLine(LineReader& reader, std::string_view& line, const std::string& name) {
+  if (!reader.Next(line)) return false;
+  if (reader.TooLong()) {
+    throw EditorFailure(name + " line " + std::to_string(reader.LineNumber()) +
+                        " is longer than 1 MiB and cannot be read; nothing was loaded. Shorten "
+                        "or remove that line in another editor.");
+  }
+  return true;
+}
+
 std::string WithSystemError(const std::string& text) { return text + ": " + std::strerror(errno); }
 
 void ReplaceFile(const std::string& path, std::string_view content, const std::string& name) {

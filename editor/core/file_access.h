@@ -21,6 +21,12 @@ namespace korav {
 void OpenWithRetry(LineReader& reader, const std::string& path, const std::string& busy_message,
                    EditorHost& host);
 
+// Gives the next line of `reader` as LineReader::Next() does. A line too
+// long to be read throws EditorFailure naming `name` and the line: the
+// editor cannot show such a line, and loading the others would lose it when
+// the file is saved.
+bool NextLine(LineReader& reader, std::string_view& line, const std::string& name);
+
 // `text` followed by ": " and the system's description of the last error.
 std::string WithSystemError(const std::string& text);
 

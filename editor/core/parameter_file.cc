@@ -29,10 +29,11 @@ std::string Padded(std::string_view text, size_t width) {
   return result;
 }
 
-ParmCounts CountParameterLines(EditorModel& model, LineReader& reader) {
+ParmCounts CountParameterLines(EditorModel& model, LineReader& reader, const std::string& path) {
   ParmCounts counts;
+  const std::string name = "Parameter file " + path;
   std::string_view line;
-  while (reader.Next(line)) {
+  while (NextLine(reader, line, name)) {
     model.csv.SplitCsv(line);
     const int32_t v = LeadingInt(model.csv[1]);
     if (v == kCatalogueFileNr) counts.catalogue_wanted = true;
@@ -125,9 +126,11 @@ void AddInternalRecord(EditorModel& model, int32_t fileNr) {
   AddRecordFromLine(model, fileNr, after_number ? 2 : 1);
 }
 
-void FillFromParameterLines(EditorModel& model, LineReader& reader, bool catalogue_wanted) {
+void FillFromParameterLines(EditorModel& model, LineReader& reader, const std::string& path,
+                            bool catalogue_wanted) {
+  const std::string name = "Parameter file " + path;
   std::string_view line;
-  while (reader.Next(line)) {
+  while (NextLine(reader, line, name)) {
     model.csv.SplitCsv(line);
     int32_t v = 0;
     if (!ParseInt(model.csv[1], v) || v < 0 || v == kInternalRecordBase) continue;
@@ -150,7 +153,7 @@ void LoadKORAVEParms(EditorModel& model, const std::string& path, EditorHost& ho
                 host);
   model.files.assign(1, TmyParmRec{});
   model.records.assign(1, TmyDataRec{});
-  const ParmCounts counts = CountParameterLines(model, reader);
+  const ParmCounts counts = CountParameterLines(model, reader, path);
   if (reader.Failed()) throw EditorFailure("Parameter file " + path + " could not be read");
   reader.Close();
 
@@ -160,7 +163,7 @@ void LoadKORAVEParms(EditorModel& model, const std::string& path, EditorHost& ho
   model.TabBearingCount = counts.tab_bearing;
 
   if (!reader.Open(path)) throw EditorFailure(WithSystemError("Parameter file " + path));
-  FillFromParameterLines(model, reader, counts.catalogue_wanted);
+  FillFromParameterLines(model, reader, path, counts.catalogue_wanted);
   if (reader.Failed()) throw EditorFailure("Parameter file " + path + " could not be read");
 }
 

@@ -1,5 +1,6 @@
 #include "editor/core/start_up.h"
 
+#include "common/excerpt.h"
 #include "common/line_reader.h"
 #include "common/paths.h"
 #include "editor/core/editor_host.h"
@@ -40,7 +41,7 @@ void FindEditorPaths(const std::optional<std::string>& run_argument,
   paths.run_file = Expanded(run_from_start_file ? FirstLineOfStartFile(paths) : *run_argument,
                             run_from_start_file, paths);
   if (!FileExists(paths.run_file)) {
-    throw EditorFailure("Error, RUN file " + paths.run_file + " not found");
+    throw EditorFailure("Error, RUN file " + Excerpt(paths.run_file) + " not found");
   }
   paths.parameter_file = IsDefaultArgument(parameter_argument)
                              ? paths.program_folder + "KORAVEParms.csv"

@@ -10,18 +10,25 @@
 namespace korav {
 namespace {
 
-std::vector<std::string> ReadAll(const std::string& content) {
+// The lines of `content` as a reader with a limit of `limit` bytes gives
+// them; a line that is too long shows as its first part and " [too long]".
+std::vector<std::string> ReadAll(const std::string& content,
+                                 size_t limit = LineReader::kMaxLineBytes) {
   const std::string path =
       (std::filesystem::temp_directory_path() / ("korav_lines_" + std::to_string(::getpid())))
           .string();
   std::FILE* file = std::fopen(path.c_str(), "wb");
   std::fwrite(content.data(), 1, content.size(), file);
   std::fclose(file);
-  LineReader reader;
+  LineReader reader(limit);
   EXPECT_TRUE(reader.Open(path));
   std::vector<std::string> lines;
   std::string_view line;
-  while (reader.Next(line)) lines.emplace_back(line);
+  while (reader.Next(line)) {
+    lines.emplace_back(line);
+    if (reader.TooLong()) lines.back() += " [too long]";
+    EXPECT_EQ(reader.LineNumber(), static_cast<int64_t>(lines.size()));
+  }
   EXPECT_FALSE(reader.Failed());
   std::filesystem::remove(path);
   return lines;
@@ -49,10 +56,31 @@ TEST(LineReaderTest, LinesAcrossBlockBoundaries) {
   content.back() = 'z';
   expected.back() = content.substr(content.rfind('\n') + 1);
   content += "\r\n";
-  expected.push_back(std::string(3 << 20, 'L'));
-  content += expected.back() + "\rend";
+  // A line of exactly the limit is read whole; one of three times the limit
+  // gives its first part, and the line after it is read as usual.
+  expected.push_back(std::string(LineReader::kMaxLineBytes, 'L'));
+  content += expected.back() + "\n";
+  content += std::string(3 * LineReader::kMaxLineBytes, 'M') + "\rend";
+  expected.push_back(std::string(LineReader::kMaxLineBytes, 'M') + " [too long]");
   expected.push_back("end");
   EXPECT_EQ(ReadAll(content), expected);
+}
+
+TEST(LineReaderTest, LinesBeyondTheLimitAreMarkedAndReadPast) {
+  const struct {
+    std::string content;
+    Lines expected;
+  } cases[] = {
+      {"12345678\n123456789\nok", {"12345678", "12345678 [too long]", "ok"}},
+      // Its CR LF split by the end of what was buffered, and a CR alone.
+      {"abcdefghijk\r\nx\r", {"abcdefgh [too long]", "x"}},
+      {"abcdefghijk\r\rx", {"abcdefgh [too long]", "", "x"}},
+      // No line end at all: one line, and nothing after it.
+      {std::string(100, 'z'), {"zzzzzzzz [too long]"}},
+      {std::string(100, 'z') + "\n", {"zzzzzzzz [too long]"}},
+      {"\n" + std::string(9, 'y') + "\n\n", {"", "yyyyyyyy [too long]", ""}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReadAll(c.content, 8), c.expected) << c.content;
 }
 
 TEST(LineReaderTest, MissingFileDoesNotOpen) {

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <utility>
 
+#include "common/line_reader.h"
 #include "editor/core/key_lists.h"
 #include "editor_test_support.h"
 
@@ -36,6 +37,28 @@ TEST(DataFilesTest, CommentAndEmptyLinesAreNotLoaded) {
   EXPECT_EQ(ValuesOf(model.RecordAt(dim1, 1)), (Values{"A", ""}));
   EXPECT_EQ(ValuesOf(model.RecordAt(dim1, 2)), (Values{"B", "Bee"}));
   EXPECT_EQ(model.RecordCapacity, 5 + 4 + 1000);  // every line counts
+}
+
+TEST(DataFilesTest, ALineTooLongToReadStopsTheLoadingAndSaysWhere) {
+  // Loading the other lines would lose this one at the next save.
+  for (const bool in_parameters : {false, true}) {
+    EditorFolder folder;
+    const std::string huge(LineReader::kMaxLineBytes + 1, 'x');
+    folder.Write("DIM1.csv", "A,One\n" + huge + "\nB,Two\n");
+    EditorModel model;
+    try {
+      folder.Open(model, in_parameters ? kParms + huge + "\n" : kParms);
+      ADD_FAILURE() << "loaded";
+    } catch (const EditorFailure& failure) {
+      const std::string where = in_parameters
+                                    ? "Parameter file " + folder.path("parms.csv") + " line 6"
+                                    : "DIM1.csv line 2";
+      EXPECT_EQ(std::string(failure.what()),
+                where +
+                    " is longer than 1 MiB and cannot be read; nothing was loaded. Shorten or "
+                    "remove that line in another editor.");
+    }
+  }
 }
 
 TEST(DataFilesTest, SavingWritesKeyOrderQuotesCommasAndSkipsDependentsWithoutRecords) {

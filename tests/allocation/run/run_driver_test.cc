@@ -131,6 +131,22 @@ TEST_F(RunDriverTest, LauncherReportsOfAModelOnlyRunCompleteAndAllocateItOnce) {
   EXPECT_TRUE(std::filesystem::exists(folder_.path("out/S2.csv")));
 }
 
+TEST_F(RunDriverTest, LongLinesOfTheRunFileAndModelFilesAreReportedInEachPass) {
+  const std::string huge(LineReader::kMaxLineBytes + 1, 'y');
+  folder_.Write("STG.csv", "STG,S1,One,1\n" + huge + "\nSTG,S2,Two,2\n");
+  Run("$ODIR,,./out\n$IDIR,,.\n$FILE,MOD," + huge + "\n$FILE,MOD,STG.csv\n");
+  const std::string run_line =
+      "  >>>>,,  005 RunF; Line too long, not read; File=" + folder_.path("run.csv") + " Line=3 ";
+  const std::string model_line =
+      "  >>>>,,  005 RunF; Line too long, not read; File=" + folder_.dir() + "./STG.csv Line=2 ";
+  const std::string start = std::string(256, 'y') + "...";
+  EXPECT_EQ(Count(run_line), 2);
+  EXPECT_EQ(Count(model_line + "recnr(0)," + start), 1) << "pass 1";
+  EXPECT_EQ(Count(model_line + "recnr(2)," + start), 1) << "pass 2";
+  EXPECT_EQ(engine_->log.errors(), 4);
+  EXPECT_EQ(engine_->model.stages.count(), 2) << "the records around the long line are read";
+}
+
 TEST_F(RunDriverTest, EachInputDirectoryAppliesToTheFilesAfterItInBothPasses) {
   folder_.Write("a/one.csv", "STG,S1,One,1\n");
   folder_.Write("b/two.csv", "STG,S2,Two,2\n");

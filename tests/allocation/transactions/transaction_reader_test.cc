@@ -38,6 +38,7 @@ class TransactionTest : public ModelTest {
 
   void Read(const std::string& content) {
     folder_.Write("tx.csv", content);
+    engine_.state.data_path = folder_.path("tx.csv");
     ASSERT_TRUE(engine_.data_file.Open(folder_.path("tx.csv")));
     engine_.state.record_number = 0;
     ReadTransactions(engine_);
@@ -85,6 +86,22 @@ TEST_F(TransactionTest, BadLinesAreReportedWithTheirRecordAndSkipped) {
              "  >>>>,,  205 TX; No Cost Pool Group selects the transaction; Codes=A2,B1 "
              "recnr(5),3,A2,B1"}));
   EXPECT_EQ(lines.back(), "10:11:12  End of Transaction File; Nr TX 5 ");
+}
+
+TEST_F(TransactionTest, LongLinesAreReportedNotHeldAndMessagesQuoteTheirStart) {
+  Build(false);
+  const std::string huge(LineReader::kMaxLineBytes + 10, 'x');
+  const std::string wide = "2" + std::string(300, 'Q');
+  Read("1,A1,B1\n" + huge + "\n" + wide + ",A1,B1\n3,A1,B1\n");
+  EXPECT_DOUBLE_EQ(Pool("P").Value, 4) << "the lines around the long one are read";
+  const std::string start_of_huge = std::string(256, 'x') + "...";
+  const std::string start_of_wide = wide.substr(0, 256) + "...";
+  EXPECT_EQ(ErrorLines(Messages()),
+            (Lines{"  >>>>,,  005 RunF; Line too long, not read; File=" + folder_.path("tx.csv") +
+                       " Line=2 recnr(2)," + start_of_huge,
+                   "  >>>>,,  202 TX; Value not numeric; Value=" + start_of_wide + " recnr(3)," +
+                       start_of_wide}));
+  EXPECT_EQ(engine_.transaction_count, 4) << "the long line counts as a line of the file";
 }
 
 TEST_F(TransactionTest, ProgressAndRunningCountsOverSeveralFiles) {
