@@ -1,7 +1,8 @@
 #include "common/numbers.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
-#include <cstdio>
 #include <limits>
 
 namespace korav {
@@ -83,38 +84,87 @@ int32_t IntOr(std::string_view text, int32_t fallback) {
 
 namespace {
 
-// snprintf follows the C locale here: the programs never set another one.
-// Fixed-point text of a huge amount runs to hundreds of digits ("%.2f" of
-// 1e70 has 71 before the point), so a text that does not fit the short
-// buffer is printed again at its full length.
-std::string FormatDouble(const char* format, double value) {
-  char text[64];
-  const int length = std::snprintf(text, sizeof text, format, value);
-  if (length < 0) return {};
-  if (static_cast<size_t>(length) < sizeof text)
-    return std::string(text, static_cast<size_t>(length));
-  std::string full(static_cast<size_t>(length), '\0');
-  std::snprintf(full.data(), full.size() + 1, format, value);
-  return full;
+constexpr int kMostDecimals = 4;
+
+// Room for any double in every form written here: the largest has 309
+// integer digits (max_exponent10 + 1), to which come a sign, a point and the
+// decimals. The general form needs far less.
+using NumberText =
+    std::array<char, std::numeric_limits<double>::max_exponent10 + 1 + 1 + 1 + kMostDecimals>;
+
+// `value` as to_chars writes it into `text`: as printf would in the C locale,
+// but never with a locale's decimal comma, which a window's locale would
+// otherwise put into reports.
+std::string_view Print(NumberText& text, double value, std::chars_format format, int precision) {
+  const auto [end, error] =
+      std::to_chars(text.data(), text.data() + text.size(), value, format, precision);
+  // The room above holds every double; were it short, nothing is written
+  // rather than a part of the number.
+  if (error != std::errc()) return {};
+  return {text.data(), static_cast<size_t>(end - text.data())};
+}
+
+std::string_view PrintFixed(NumberText& text, double value, int decimals) {
+  return Print(text, value, std::chars_format::fixed, std::clamp(decimals, 0, kMostDecimals));
 }
 
 }  // namespace
 
-std::string FormatGeneral(double value) { return FormatDouble("%.15G", value); }
+std::string FormatGeneral(double value) {
+  NumberText text;
+  std::string result(Print(text, value, std::chars_format::general, 15));
+  // "%G" writes its exponent and the words inf and nan in capitals.
+  for (char& c : result) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return result;
+}
 
-std::string FormatFixed2(double value) { return FormatDouble("%.2f", value); }
+std::string FormatFixed2(double value) {
+  std::string result;
+  AppendFixed(result, value, 2);
+  return result;
+}
 
-std::string FormatProportion(double value) { return FormatDouble("%12.4f", value); }
+void AppendFixed(std::string& out, double value, int decimals) {
+  NumberText text;
+  out.append(PrintFixed(text, value, decimals));
+}
 
-std::string FormatGrouped(double value) {
-  // to_chars, unlike snprintf, keeps "." whatever locale a window has set.
-  char digits[400];
-  const auto written =
-      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 2);
-  std::string text(digits, written.ptr);
-  const size_t first_digit = text.front() == '-' ? 1 : 0;
-  for (size_t at = text.size() - 3; at > first_digit + 3; at -= 3) text.insert(at - 3, ",");
-  return text;
+std::string FormatProportion(double value) {
+  constexpr size_t kWidth = 12;
+  NumberText text;
+  const std::string_view digits = PrintFixed(text, value, 4);
+  std::string result(digits.size() < kWidth ? kWidth - digits.size() : 0, ' ');
+  result.append(digits);
+  return result;
+}
+
+std::string FormatGrouped(double value, int decimals) {
+  NumberText text;
+  std::string result(PrintFixed(text, value, decimals));
+  const size_t first_digit = !result.empty() && result.front() == '-' ? 1 : 0;
+  for (size_t at = std::min(result.find('.'), result.size()); at > first_digit + 3;) {
+    at -= 3;
+    result.insert(at, ",");
+  }
+  return result;
+}
+
+void AppendZeroPadded(std::string& out, int32_t value, int width) {
+  std::array<char, std::numeric_limits<int32_t>::digits10 + 2> digits;
+  const char* const end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+  std::string_view text(digits.data(), static_cast<size_t>(end - digits.data()));
+  // As with "%0*d", the width includes a sign and the zeros follow it.
+  const size_t zeros = width > 0 && static_cast<size_t>(width) > text.size()
+                           ? static_cast<size_t>(width) - text.size()
+                           : 0;
+  if (value < 0) {
+    out.push_back('-');
+    text.remove_prefix(1);
+  }
+  out.append(zeros, '0');
+  out.append(text);
 }
 
 }  // namespace korav

@@ -34,20 +34,34 @@ int32_t LeadingInt(std::string_view text);
 // ParseInt, with `fallback` when the text is not an integer.
 int32_t IntOr(std::string_view text, int32_t fallback);
 
+// The forms below write every digit of any amount ("%.2f" of 1E+70 is 71
+// digits and two decimals, of the largest double 309) and always write "."
+// as the decimal point, whatever locale a window has set. They read as
+// printf's forms of the same name do in the C locale.
+
 // `value` in the general number format of logs and reports: the shortest form
 // with up to 15 significant digits, an exponent written "E" ("1.5", "1E+20").
 std::string FormatGeneral(double value);
 
-// `value` in fixed point with two decimals ("1234.50"), always with ".".
+// `value` in fixed point with two decimals ("1234.50"): "%.2f".
 std::string FormatFixed2(double value);
 
-// `value` with two decimals and a "," between each group of three digits
-// ("-1,234,567.50"), for pages a person reads rather than a spreadsheet.
-std::string FormatGrouped(double value);
+// Appends `value` in fixed point with `decimals` decimals (0 to 4; others are
+// clamped to that range) to `out`, without a string of its own.
+void AppendFixed(std::string& out, double value, int decimals);
+
+// `value` with `decimals` decimals (0 to 4) and a "," between each group of
+// three digits ("-1,234,567.50"), for pages a person reads rather than a
+// spreadsheet.
+std::string FormatGrouped(double value, int decimals = 2);
 
 // `value` right-aligned in 12 characters with four decimals ("      0.2500"),
-// the form of proportions in reports.
+// the form of proportions in reports: "%12.4f".
 std::string FormatProportion(double value);
+
+// Appends `value` with leading zeros to at least `width` characters, as
+// "%0*d" does: 7 with width 3 appends "007", -7 appends "-07".
+void AppendZeroPadded(std::string& out, int32_t value, int width);
 
 }  // namespace korav
 

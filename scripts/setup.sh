@@ -13,8 +13,10 @@ variant=${1:-release}
 packages=(g++ cmake ninja-build libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core)
 # chromium draws the Cost Flow Chart's page in its test and for the README's
 # picture. Where it cannot be installed the build goes on and that test says
-# it was skipped.
-optional=(chromium)
+# it was skipped. locales gives the test that numbers keep their "." under a
+# window's locale a locale with a decimal comma to try; without it that test
+# is skipped.
+optional=(chromium locales)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 

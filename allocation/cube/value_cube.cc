@@ -379,7 +379,7 @@ int32_t ValueCube::vcIterNext(const ModelTables& model, std::string& line) {
   line.clear();
   if (entry.CP >= 1 && entry.CP <= model.pools.count()) line += model.pools[entry.CP].Code;
   line += ',';
-  line += FormatFixed2(entry.Value);
+  AppendFixed(line, entry.Value, 2);
   for (int d = 1; d <= dim_count_; ++d) {
     const size_t i = static_cast<size_t>(d);
     line += ',';

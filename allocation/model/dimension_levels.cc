@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string>
+
+#include "common/numbers.h"
 
 namespace korav {
 
@@ -118,15 +119,12 @@ void BuildHierarchyOrder(TmyDIMH& dimension) {
   stTsortObj order(stTsortObj::Growth::kSizedOnce);
   order.Init(count, 0);
   std::string key;
-  char digits[16];
   for (int32_t row = 1; row <= count; ++row) {
     const TmyDIM& value = values[row];
     key.clear();
     for (int32_t k = 1; k <= value.Level; ++k) {
       const int32_t ancestor = value.Path[static_cast<size_t>(k)];
-      std::snprintf(digits, sizeof digits, "%0*d", static_cast<int>(dimension.KeyWidth),
-                    values[ancestor].HierarchyPos);
-      key += digits;
+      AppendZeroPadded(key, values[ancestor].HierarchyPos, dimension.KeyWidth);
     }
     key += 'z';
     order.Add(key, row);

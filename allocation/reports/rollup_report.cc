@@ -12,7 +12,6 @@
 // row with an empty code, so the level-1 rows add up to the pool's value.
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -86,11 +85,7 @@ class Rollup {
     const TmyDIM& row = dimension.Values[value];
     if (value != 0 && row.Level >= chosen.level)
       value = row.Path[static_cast<size_t>(chosen.level)];
-    char digits[16];
-    const int length =
-        std::snprintf(digits, sizeof digits, "%0*d", static_cast<int>(dimension.KeyWidth),
-                      static_cast<int>(dimension.Values[value].HierarchyPos));
-    key_.append(digits, static_cast<size_t>(length));
+    AppendZeroPadded(key_, dimension.Values[value].HierarchyPos, dimension.KeyWidth);
   }
 
   const vcTEntry& MakeCurrent(int32_t number) {

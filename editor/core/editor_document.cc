@@ -3,7 +3,6 @@
 #include "common/numbers.h"
 #include "editor/core/data_files.h"
 #include "editor/core/key_lists.h"
-#include "editor/core/text_format.h"
 
 namespace korav {
 namespace {
@@ -41,7 +40,7 @@ void EditorDocument::ShowCatalogueCounts() {
     const int32_t n = IntOr(record.Value(1), 0);
     const TmyParmRec* file = model_.Definition(n);
     if (n != 0 && file != nullptr && record.Values.size() > 4) {
-      record.Values[4] = WithThousands(file->RecCount, 0);
+      record.Values[4] = FormatGrouped(file->RecCount, 0);
     }
   }
 }

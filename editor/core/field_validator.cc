@@ -27,7 +27,7 @@ std::string CheckTransformation(char transformation, const std::string& name, st
       return ParseDouble(value, number) ? "" : "Error, " + name + " must be number";
     case 'N':
       if (!ParseDouble(value, number)) return "Error, " + name + " must be number";
-      description = WithThousands(number, 2);
+      description = FormatGrouped(number, 2);
       return {};
     default:
       return {};

@@ -1,7 +1,13 @@
 #include "common/numbers.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
 #include <utility>
 
 namespace korav {
@@ -76,6 +82,74 @@ TEST(FormatTest, HugeAmountsArePrintedInFull) {
   EXPECT_EQ(huge.substr(71), ".00");
   EXPECT_EQ(FormatFixed2(-1e300).size(), 305u) << "sign, 301 digits, point, two decimals";
   EXPECT_EQ(FormatProportion(1e70).size(), 76u);
+  // The longest of all: every digit of the largest double, worked out as the
+  // exact value of (2 - 2^-52) * 2^1023.
+  const std::string largest =
+      "17976931348623157081452742373170435679807056752584499659891747680315726078002853876058955"
+      "86327668781715404589535143824642343213268894641827684675467035375169860499105765512820762"
+      "45490090389328944075868508455133942304583236903222948165808559332123348274797826204144723"
+      "168738177180919299881250404026184124858368";
+  const double max = std::numeric_limits<double>::max();
+  EXPECT_EQ(FormatFixed2(-max), "-" + largest + ".00");
+  EXPECT_EQ(FormatProportion(-max), "-" + largest + ".0000");
+  EXPECT_EQ(FormatGrouped(max, 0).size(), 309u + 102u) << "309 digits in 103 groups";
+  EXPECT_EQ(FormatGeneral(-max), "-1.79769313486232E+308");
+  EXPECT_EQ(FormatGeneral(-std::numeric_limits<double>::infinity()), "-INF");
+  std::string out = "x";
+  AppendFixed(out, 2.5, 0);
+  AppendFixed(out, 2.5, 9);
+  EXPECT_EQ(out, "x22.5000") << "decimals beyond four are four";
+}
+
+TEST(FormatTest, ZeroPaddedAsPrintfPadsThem) {
+  const struct {
+    int32_t value;
+    int width;
+    const char* expected;
+  } cases[] = {{7, 3, "007"},
+               {1234, 2, "1234"},
+               {0, 0, "0"},
+               {-7, 3, "-07"},
+               {std::numeric_limits<int32_t>::min(), 12, "-02147483648"}};
+  for (const auto& c : cases) {
+    std::string out = "k";
+    AppendZeroPadded(out, c.value, c.width);
+    EXPECT_EQ(out, std::string("k") + c.expected) << c.value << " " << c.width;
+  }
+}
+
+// A window sets the user's locale; numbers keep their "." all the same. The
+// test compiles a locale with a decimal comma when none is installed.
+TEST(FormatTest, ThePointStaysWhateverTheLocale) {
+  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+  const char* const comma_locale = "de_DE.UTF-8";
+  if (std::setlocale(LC_NUMERIC, comma_locale) == nullptr) {
+    const std::string folder =
+        (std::filesystem::temp_directory_path() / ("korav_locale_" + std::to_string(::getpid())))
+            .string();
+    const std::string compile =
+        "localedef -i de_DE -f UTF-8 " + folder + "/" + comma_locale + " >/dev/null 2>&1";
+    std::filesystem::create_directories(folder);
+    if (std::system(compile.c_str()) == 0) {
+      ::setenv("LOCPATH", folder.c_str(), 1);
+      std::setlocale(LC_NUMERIC, comma_locale);
+      ::unsetenv("LOCPATH");
+    }
+    std::filesystem::remove_all(folder);
+  }
+  char probe[16];
+  std::snprintf(probe, sizeof probe, "%.1f", 0.5);
+  const bool comma = std::string(probe) == "0,5";
+  const std::string fixed = FormatFixed2(1234.5);
+  const std::string general = FormatGeneral(0.25);
+  const std::string proportion = FormatProportion(0.25);
+  const std::string grouped = FormatGrouped(1234.5);
+  std::setlocale(LC_NUMERIC, before.c_str());
+  if (!comma) GTEST_SKIP() << "no locale with a decimal comma could be set";
+  EXPECT_EQ(fixed, "1234.50");
+  EXPECT_EQ(general, "0.25");
+  EXPECT_EQ(proportion, "      0.2500");
+  EXPECT_EQ(grouped, "1,234.50");
 }
 
 }  // namespace
