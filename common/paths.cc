@@ -1,5 +1,7 @@
 #include "common/paths.h"
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <system_error>
 
@@ -15,6 +17,22 @@ std::string WithNativeSeparators(std::string_view path) {
 
 bool IsAbsoluteName(std::string_view path) {
   return (!path.empty() && path.front() == '/') || path.find(':') != std::string_view::npos;
+}
+
+bool NamesFileWithin(const std::string& directory, std::string_view name) {
+  if (name.empty() || name.front() == '/') return false;
+  for (size_t start = 0;;) {
+    const size_t slash = std::min(name.find('/', start), name.size());
+    const std::string_view part = name.substr(start, slash - start);
+    if (part == ".." || part.size() > NAME_MAX) return false;
+    if (slash == name.size()) {
+      if (part.empty() || part == ".") return false;
+      break;
+    }
+    start = slash + 1;
+  }
+  const std::string folder = DirectoryOf(name);
+  return folder.empty() || DirectoryExists(directory + folder);
 }
 
 std::string DirectoryOf(std::string_view path) {

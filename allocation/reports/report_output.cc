@@ -1,6 +1,7 @@
 #include "allocation/reports/report_output.h"
 
 #include "allocation/reports/report_table.h"
+#include "common/excerpt.h"
 #include "common/numbers.h"
 #include "common/paths.h"
 
@@ -30,19 +31,30 @@ int ReportNumber(const Engine& engine) {
 }
 
 std::string ReportOutputPath(const Engine& engine) {
-  const std::string directory = engine.paths.output_directory;
-  const std::string name = WithNativeSeparators(engine.csv[3]);
+  const std::string& directory = engine.paths.output_directory;
   const std::string extension(ReportExtension(ReportNumber(engine)));
-  if (name.empty()) return directory + std::string(engine.csv[2]) + extension;
-  if (IsAbsoluteName(name)) return name;
-  if (name.find('.') != std::string::npos) return directory + name;
-  return directory + name + extension;
+  std::string name = WithNativeSeparators(engine.csv[3]);
+  if (name.empty()) {
+    name = WithNativeSeparators(engine.csv[2]) + extension;
+  } else if (name.find('.') == std::string::npos) {
+    name += extension;
+  }
+  return NamesFileWithin(directory, name) ? directory + name : std::string();
 }
 
-void OpenReportOutput(Engine& engine) {
+bool OpenReportOutput(Engine& engine) {
   if (engine.report_output.IsOpen()) engine.report_output.Close();
-  engine.report_output.Create(ReportOutputPath(engine), engine.host);
+  const std::string path = ReportOutputPath(engine);
+  if (path.empty()) {
+    const std::string_view name = engine.csv[3].empty() ? engine.csv[2] : engine.csv[3];
+    engine.LogLine(
+        "e405 REP; Output file name not valid, it must name a file in the output folder; Name=" +
+        Excerpt(name));
+    return false;
+  }
+  engine.report_output.Create(path, engine.host);
   engine.state.report_output_open = true;
+  return true;
 }
 
 void CloseReportOutput(Engine& engine) {

@@ -16,16 +16,18 @@ namespace korav {
 // of a "REP" record, 0 for a "CPY" record.
 int ReportNumber(const Engine& engine);
 
-// The path of the report record's output file: output directory + column 2
-// + the report's extension (".csv", or ".html" for the chart) when column 3
-// is empty; column 3 unchanged when it is absolute or has a drive colon; in
-// the output directory as given when it has a dot; else in the output
-// directory with the report's extension added.
+// The path of the report record's output file, always in the output
+// directory: column 2 + the report's extension (".csv", or ".html" for the
+// chart) when column 3 is empty; column 3 as given when it has a dot; else
+// column 3 with the report's extension added. "" when that name does not
+// name a file in the output directory (see NamesFileWithin): a model from
+// elsewhere must not be able to write anywhere else.
 std::string ReportOutputPath(const Engine& engine);
 
 // Opens the file that the report record in engine.csv names and sets
-// engine.state.report_output_open.
-void OpenReportOutput(Engine& engine);
+// engine.state.report_output_open. A name that is not valid is reported
+// (e405), and false returned with nothing open: the report is skipped.
+bool OpenReportOutput(Engine& engine);
 // Closes it and clears engine.state.report_output_open.
 void CloseReportOutput(Engine& engine);
 

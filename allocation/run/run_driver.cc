@@ -122,7 +122,7 @@ void StepPhase(Engine& engine) {
 void RunReportRecord(Engine& engine) {
   engine.LogLine("i" + Excerpt(engine.state.data_line));
   const int number = ReportNumber(engine);
-  OpenReportOutput(engine);
+  if (!OpenReportOutput(engine)) return;
   if (!engine.state.where_used_built) {
     BuildWhereUsed(engine);
     engine.state.where_used_built = true;

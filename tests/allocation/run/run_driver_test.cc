@@ -147,6 +147,28 @@ TEST_F(RunDriverTest, LongLinesOfTheRunFileAndModelFilesAreReportedInEachPass) {
   EXPECT_EQ(engine_->model.stages.count(), 2) << "the records around the long line are read";
 }
 
+TEST_F(RunDriverTest, ReportNamesOutsideTheOutputFolderAreSkippedAndTheRunGoesOn) {
+  const std::string absolute = folder_.path("absolute.csv");
+  folder_.Write("REP.csv",
+                "REP,12,../escape\nREP,12," + absolute + "\nREP,12,missing/x.csv\nREP,12,kept\n");
+  Run("$ODIR,,./out\n$IDIR,,.\n$FILE,MOD,REP.csv\n");
+  const std::string e405 =
+      "  >>>>,,  405 REP; Output file name not valid, it must name a file in the output folder; "
+      "Name=";
+  EXPECT_EQ(Count(e405 + "../escape recnr(1),REP,12,../escape"), 1);
+  EXPECT_EQ(Count(e405 + absolute + " recnr(2),REP,12," + absolute), 1);
+  EXPECT_EQ(Count(e405 + "missing/x.csv recnr(3),REP,12,missing/x.csv"), 1);
+  EXPECT_TRUE(std::filesystem::exists(folder_.path("out/kept.csv")));
+
+  // The window's report area builds the same record, with the same outcome.
+  RunLauncherReport(*engine_, "REP,12,../launched.csv,,,,,,,,,");
+  job_ = folder_.Lines("out/.JobREP.csv");
+  EXPECT_EQ(Count(e405 + "../launched.csv recnr(0),REP,12,../launched.csv,,,,,,,,,"), 1);
+  for (const char* name : {"escape.csv", "absolute.csv", "launched.csv"}) {
+    EXPECT_FALSE(std::filesystem::exists(folder_.path(name))) << name;
+  }
+}
+
 TEST_F(RunDriverTest, EachInputDirectoryAppliesToTheFilesAfterItInBothPasses) {
   folder_.Write("a/one.csv", "STG,S1,One,1\n");
   folder_.Write("b/two.csv", "STG,S2,Two,2\n");
