@@ -5,6 +5,7 @@
 
 #include "allocation/allocate/reciprocal.h"
 #include "allocation/allocate/resolution.h"
+#include "allocation/model/rounding_bound.h"
 #include "common/numbers.h"
 
 namespace korav {
@@ -36,7 +37,7 @@ void CheckCubeTotals(Engine& engine) {
   for (int32_t position = 1; position <= codes.Count(); ++position) {
     const TmyCP& pool = engine.model.pools[codes.Item(position).Number];
     const double difference = std::fabs(pool.Value - pool.VCTotal);
-    if (difference > kShareThreshold) {
+    if (difference > CubeTotalTolerance(pool)) {
       engine.LogLine("e307 Alloc; Internal Error; CP Total and VC Total do not match; CP=" +
                      pool.Code + " (" + FormatFixed2(pool.Value) + ") VC (" +
                      FormatFixed2(pool.VCTotal) + ") Diff (" + FormatFixed2(difference) + ")");
@@ -55,6 +56,25 @@ void AllocateWithoutDimensions(Engine& engine, const TmyCP& pool, double amount)
   cube.vcAdd(amount);
   engine.LogLine("t           Allocating to CP=" + pool.Code + "(" + FormatFixed2(amount) +
                  ") with no dimensions; because original CP has no Value Cube");
+}
+
+// Moves `amount`, which the receiver's value has just received from the
+// sender, into the receiver's cube: each of the sender's entries in
+// proportion, re-keyed by `mapping`, the base's level of confidence
+// `min_loc` and the receiver's own mapping; or, when the sender's value is
+// 0, as one entry without dimensions.
+void MoveCube(Engine& engine, const TmyCP& sender, TmyCP& receiver, double amount, int32_t mapping,
+              int32_t min_loc) {
+  if (sender.Value == 0) {
+    AllocateWithoutDimensions(engine, receiver, amount);
+    CountAmount(receiver, amount);
+    return;
+  }
+  const double factor = amount / sender.Value;
+  const auto entries = static_cast<int32_t>(engine.cube.PoolEntries(sender.Row).size());
+  engine.cube.vcTransfer(engine.model, engine.options.confidence_dimension, sender.Row,
+                         receiver.Row, mapping, min_loc, factor, receiver.DimCopyRow);
+  CountTransfer(receiver, sender, amount, factor, entries);
 }
 
 void SendShare(Engine& engine, TmyCP& sender, const TmyAB& base, TmyABL& line) {
@@ -77,12 +97,7 @@ void SendShare(Engine& engine, TmyCP& sender, const TmyAB& base, TmyABL& line) {
     TraceCube(engine, sender.Row, "Before ");
     TraceCube(engine, receiver.Row, "Before ");
   }
-  if (sender.Value != 0) {
-    engine.cube.vcTransfer(model, engine.options.confidence_dimension, sender.Row, receiver.Row, 0,
-                           base.LOCRow, amount / sender.Value, receiver.DimCopyRow);
-  } else {
-    AllocateWithoutDimensions(engine, receiver, amount);
-  }
+  MoveCube(engine, sender, receiver, amount, 0, base.LOCRow);
   if (traced) TraceCube(engine, receiver.Row, "After  ");
 }
 
@@ -106,13 +121,7 @@ void SendVariance(Engine& engine, TmyCP& sender, const TmyAB& base) {
   }
   const bool traced = TraceCubeOf(engine, variance);
   if (traced) TraceCube(engine, variance.Row, "Before  ");
-  if (sender.Value != 0) {
-    engine.cube.vcTransfer(model, engine.options.confidence_dimension, sender.Row, variance.Row,
-                           sender.BudgetVarianceRow, base.LOCRow, difference / sender.Value,
-                           variance.DimCopyRow);
-  } else {
-    AllocateWithoutDimensions(engine, variance, difference);
-  }
+  MoveCube(engine, sender, variance, difference, sender.BudgetVarianceRow, base.LOCRow);
   if (traced) TraceCube(engine, variance.Row, "After   ");
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "allocation/loading/model_completion.h"
+#include "allocation/model/rounding_bound.h"
 #include "common/excerpt.h"
 
 namespace korav {
@@ -27,9 +28,12 @@ void CopyCostPool(Engine& engine) {
     engine.LogLine("e129 CPY; CPCode To; is part of model; copy skipped CP=" + Excerpt(to));
     return;
   }
-  copy.Value += model.pools[source].Value;
+  const TmyCP& original = model.pools[source];
+  const auto entries = static_cast<int32_t>(engine.cube.PoolEntries(source).size());
+  copy.Value += original.Value;
   engine.cube.vcTransfer(model, engine.options.confidence_dimension, source, target, 0, 0, 1.0,
                          copy.DimCopyRow);
+  CountTransfer(copy, original, original.Value, 1.0, entries);
 }
 
 }  // namespace korav

@@ -167,6 +167,9 @@ struct TmyCP {
   std::vector<int32_t> PoolSelections;  // "CPS" rows
   int32_t VCCount = 0;                  // value cube tallies of vcTotals
   double VCTotal = 0;
+  // What rounding may have done to Value against the cube (rounding_bound.h).
+  double SummedMagnitude = 0;
+  double RoundingBound = 0;
   double AllocValue = 0;  // allocation: what the pool sends through its base
   double Units = 0;
   double EffectiveUnitBudget = 0;

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "allocation/model/rounding_bound.h"
 #include "allocation/transactions/line_resolution.h"
 #include "allocation/transactions/placement_cache.h"
 #include "allocation/transactions/transaction_phase.h"
@@ -272,6 +273,7 @@ void TransactionReader::Apply(PlacementCache& cache, int32_t record_number, doub
   TmyCP& pool = model.pools[record.pool()];
   ++pool.TxCount;
   pool.Value += amount;
+  CountAmount(pool, amount);
   TmySEL& pool_row = model.selections[record.pool_row()];
   ++pool_row.TxCount;
   pool_row.Value += amount;
