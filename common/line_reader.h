@@ -15,9 +15,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/paths.h"
 
 namespace korav {
 
@@ -53,6 +56,8 @@ class LineReader {
   // included; 0 before the first.
   int64_t LineNumber() const { return line_number_; }
   bool Failed() const { return failed_; }
+  // The identity of the open file, or none.
+  std::optional<FileIdentity> Identity() const { return IdentityOf(file_); }
 
   // How many bytes of the file lie before the first line not yet given, and
   // the file's size when it was opened (0 when it could not be told).

@@ -1,5 +1,7 @@
 #include "common/paths.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <climits>
 #include <filesystem>
@@ -55,6 +57,26 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 std::string WithTrailingSeparator(std::string directory) {
   if (!directory.empty() && directory.back() != '/') directory.push_back('/');
   return directory;
+}
+
+namespace {
+
+FileIdentity IdentityFrom(const struct stat& status) {
+  return {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+}
+
+}  // namespace
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return IdentityFrom(status);
+}
+
+std::optional<FileIdentity> IdentityOf(std::FILE* file) {
+  struct stat status {};
+  if (file == nullptr || ::fstat(::fileno(file), &status) != 0) return std::nullopt;
+  return IdentityFrom(status);
 }
 
 bool FileExists(const std::string& path) {

@@ -7,6 +7,9 @@
 #ifndef KORAV_COMMON_PATHS_H_
 #define KORAV_COMMON_PATHS_H_
 
+#include <cstdint>
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +37,19 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 
 // `directory` with a "/" appended unless it is empty or already ends in one.
 std::string WithTrailingSeparator(std::string directory);
+
+// Which file a path or an open file is, whatever name reached it: its device
+// and inode. Two names of one file (a link, "a/../b") have one identity.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file at `path`, or none when there is no file there.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+// The identity of an open file, or none when it cannot be told.
+std::optional<FileIdentity> IdentityOf(std::FILE* file);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -6,9 +6,15 @@
 
 namespace korav {
 
+std::array<std::string, 2> JobLog::Paths(const std::string& directory, std::string_view suffix) {
+  return {directory + ".JobandTrace" + std::string(suffix) + ".csv",
+          directory + ".Job" + std::string(suffix) + ".csv"};
+}
+
 void JobLog::Open(const std::string& directory, std::string_view suffix) {
-  trace_.Create(directory + ".JobandTrace" + std::string(suffix) + ".csv", host_);
-  job_.Create(directory + ".Job" + std::string(suffix) + ".csv", host_);
+  const std::array<std::string, 2> paths = Paths(directory, suffix);
+  trace_.Create(paths[0], host_);
+  job_.Create(paths[1], host_);
 }
 
 void JobLog::Close() {

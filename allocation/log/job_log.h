@@ -8,6 +8,7 @@
 #ifndef KORAV_ALLOCATION_LOG_JOB_LOG_H_
 #define KORAV_ALLOCATION_LOG_JOB_LOG_H_
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,12 +22,20 @@ class JobLog {
  public:
   explicit JobLog(RunHost& host) : host_(host) {}
 
-  // Creates both log files in `directory` (which ends in "/"), replacing
-  // older ones; see OutputFile::Create for a file that cannot be created.
+  // The paths of the trace log and the job log in `directory` (which ends
+  // in "/").
+  static std::array<std::string, 2> Paths(const std::string& directory, std::string_view suffix);
+
+  // Creates both log files in `directory`, replacing older ones; see
+  // OutputFile::Create for a file that cannot be created.
   void Open(const std::string& directory, std::string_view suffix);
   // Closes both files; the counts stay.
   void Close();
   bool IsOpen() const { return trace_.IsOpen(); }
+  // True when one of the open log files is the file `identity`.
+  bool Writes(const FileIdentity& identity) const {
+    return trace_.identity() == identity || job_.identity() == identity;
+  }
 
   // Writes one line for `text`, whose first character is its class letter
   // and which must not be empty. `data_line` and `record_number` describe the

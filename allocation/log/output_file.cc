@@ -11,7 +11,10 @@ void OutputFile::Create(const std::string& path, RunHost& host) {
   path_ = path;
   for (;;) {
     file_ = std::fopen(path.c_str(), "wb");
-    if (file_ != nullptr) return;
+    if (file_ != nullptr) {
+      identity_ = IdentityOf(file_);
+      return;
+    }
     const std::string message = "Output File " + path + " is open, please close";
     if (!host.RetryOutputFile(message)) throw RunAborted(message);
   }
@@ -28,6 +31,7 @@ void OutputFile::Close() {
   const bool failed = std::ferror(file_) != 0;
   const bool close_failed = std::fclose(file_) != 0;
   file_ = nullptr;
+  identity_.reset();
   if (failed || close_failed)
     throw RunAborted("Output File " + path_ + " could not be written completely");
 }

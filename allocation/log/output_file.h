@@ -4,10 +4,12 @@
 #define KORAV_ALLOCATION_LOG_OUTPUT_FILE_H_
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "allocation/log/run_host.h"
+#include "common/paths.h"
 
 namespace korav {
 
@@ -32,10 +34,13 @@ class OutputFile {
 
   bool IsOpen() const { return file_ != nullptr; }
   const std::string& path() const { return path_; }
+  // The identity of the open file; none while nothing is open.
+  const std::optional<FileIdentity>& identity() const { return identity_; }
 
  private:
   std::FILE* file_ = nullptr;
   std::string path_;
+  std::optional<FileIdentity> identity_;
 };
 
 }  // namespace korav

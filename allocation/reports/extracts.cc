@@ -24,6 +24,10 @@ void WriteTransactionExtract(Engine& engine) {
         "using OO 5");
     return;
   }
+  if (engine.IsOpenOutput(reader.Identity())) {
+    engine.LogLine("e004 RunF; File is an output of this run and is not read; File=" + dump);
+    return;
+  }
   engine.report_output.WriteLine("Extract Selected Transactions Report," + engine.host.DateTime());
   FieldTable fields(kAllocationCsvSlots);
   int32_t count = 0;

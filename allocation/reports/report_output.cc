@@ -24,6 +24,12 @@ bool Within(const std::string& code, const ReportRange& range) {
   return code >= range.from && code <= range.to;
 }
 
+// The report record's output file name as the record gives it: column 3, or
+// the report number of column 2 when column 3 is empty.
+std::string_view ReportNameAsWritten(const Engine& engine) {
+  return engine.csv[3].empty() ? engine.csv[2] : engine.csv[3];
+}
+
 }  // namespace
 
 int ReportNumber(const Engine& engine) {
@@ -46,10 +52,18 @@ bool OpenReportOutput(Engine& engine) {
   if (engine.report_output.IsOpen()) engine.report_output.Close();
   const std::string path = ReportOutputPath(engine);
   if (path.empty()) {
-    const std::string_view name = engine.csv[3].empty() ? engine.csv[2] : engine.csv[3];
     engine.LogLine(
         "e405 REP; Output file name not valid, it must name a file in the output folder; Name=" +
-        Excerpt(name));
+        Excerpt(ReportNameAsWritten(engine)));
+    return false;
+  }
+  // Writing over a log or the file being read would garble the one and feed
+  // the report back into the run through the other.
+  const std::optional<FileIdentity> target = IdentityOf(path);
+  if (engine.IsOpenOutput(target) || (target && target == engine.data_file.Identity())) {
+    engine.LogLine(
+        "e407 REP; Output file name not valid, it names a log or input file of this run; Name=" +
+        Excerpt(ReportNameAsWritten(engine)));
     return false;
   }
   engine.report_output.Create(path, engine.host);

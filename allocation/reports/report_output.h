@@ -26,7 +26,8 @@ std::string ReportOutputPath(const Engine& engine);
 
 // Opens the file that the report record in engine.csv names and sets
 // engine.state.report_output_open. A name that is not valid is reported
-// (e405), and false returned with nothing open: the report is skipped.
+// (e405), as is one that names a log of the run or the file being read
+// (e407), and false returned with nothing open: the report is skipped.
 bool OpenReportOutput(Engine& engine);
 // Closes it and clears engine.state.report_output_open.
 void CloseReportOutput(Engine& engine);

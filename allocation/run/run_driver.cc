@@ -115,7 +115,9 @@ void StepPhase(Engine& engine) {
   RunDuePhaseSteps(engine);
   const RecordKind kind = RecordKindOf(engine.csv[1]);
   engine.state.current_kind = kind;
-  if (kind == kTransactionRecord) ReadTransactions(engine);
+  // Completing the model may have created the transaction dump, which the
+  // file just opened may be.
+  if (kind == kTransactionRecord && !RefuseOwnOutput(engine)) ReadTransactions(engine);
   if (kind == kReportRecord) RunReportRecord(engine);
 }
 

@@ -218,6 +218,14 @@ bool OpenDataFile(Engine& engine, std::string_view name) {
     engine.LogLine("e003 File cannot be read; File=" + path);
     return false;
   }
+  return !RefuseOwnOutput(engine);
+}
+
+bool RefuseOwnOutput(Engine& engine) {
+  if (!engine.IsOpenOutput(engine.data_file.Identity())) return false;
+  engine.data_file.Close();
+  engine.LogLine("e004 RunF; File is an output of this run and is not read; File=" +
+                 engine.state.data_path);
   return true;
 }
 
@@ -232,6 +240,13 @@ void FindOutputDirectory(Engine& engine) {
   if (!found) throw RunAborted("RUN File does not contain $ODIR");
   if (!DirectoryExists(engine.paths.output_directory)) {
     throw RunAborted("Output Directory does not exist " + engine.paths.output_directory);
+  }
+  const std::optional<FileIdentity> run_file = IdentityOf(engine.paths.run_file);
+  for (const std::string& log : JobLog::Paths(engine.paths.output_directory, "")) {
+    if (run_file && run_file == IdentityOf(log)) {
+      throw RunAborted("RUN file " + engine.paths.run_file + " is " + log +
+                       ", a log that the run writes; give the run file another name or folder");
+    }
   }
 }
 

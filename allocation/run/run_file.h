@@ -31,13 +31,21 @@ std::string ExpandDirectory(const Engine& engine, std::string_view text);
 
 // Resolves a "$FILE" name against the input directory (an absolute name is
 // used unchanged), sets the record number to 0 and opens the file into
-// engine.data_file. Logs e001 (missing) or e003 (unreadable) and returns
-// false when it cannot be read.
+// engine.data_file. Logs e001 (missing), e003 (unreadable) or e004 (one of
+// the files this run is writing, see RefuseOwnOutput) and returns false when
+// it is not to be read.
 bool OpenDataFile(Engine& engine, std::string_view name);
+
+// A run that read a file it is writing would read its own lines back as
+// they are written, without end. When engine.data_file is one of the run's
+// open output files (a log, the transaction dump or a report), closes it,
+// logs e004 and returns true.
+bool RefuseOwnOutput(Engine& engine);
 
 // Reads the run file up to its first "$ODIR" record and sets the output
 // directory from it. Throws RunAborted when the run file cannot be read, has
-// no "$ODIR" record, or names a directory that does not exist.
+// no "$ODIR" record, names a directory that does not exist, or is itself one
+// of the logs that the run is about to write there.
 void FindOutputDirectory(Engine& engine);
 
 // Pass 1: counts every file's records into engine.counts and reads options

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -84,6 +85,12 @@ struct Engine {
 
   // Writes one log line naming the current record (see JobLog::Write).
   void LogLine(std::string_view text) { log.Write(text, state.data_line, state.record_number); }
+
+  // True when `identity` is a file this run is writing: a log, or the report
+  // or transaction dump being written.
+  bool IsOpenOutput(const std::optional<FileIdentity>& identity) const {
+    return identity && (log.Writes(*identity) || report_output.identity() == identity);
+  }
 
   // Reports line `line_number` of the data file as too long to be read
   // (e005), quoting its start, `head`, as the current record.

@@ -169,6 +169,50 @@ TEST_F(RunDriverTest, ReportNamesOutsideTheOutputFolderAreSkippedAndTheRunGoesOn
   }
 }
 
+TEST_F(RunDriverTest, FilesThisRunWritesAreNeitherReadNorWrittenOver) {
+  // Output and input folder are one. Read, a log would grow with every line
+  // read; written over, the model file would lose its records.
+  folder_.Write("OO.csv", "OO,5\n");
+  folder_.Write("35.csv", "dump of an earlier run\n");
+  const std::string reports = "REP,12,.Job.csv\nREP,12,REP.csv\nREP,12\n";
+  folder_.Write("REP.csv", reports);
+  Run("$ODIR,,.\n$IDIR,,.\n$FILE,MOD,OO.csv\n$FILE,MOD,.Job.csv\n$FILE,TX,35.csv\n"
+      "$FILE,TX,.JobandTrace.csv\n$FILE,MOD,REP.csv\n");
+  job_ = folder_.Lines(".Job.csv");
+  const std::string e004 =
+      "  >>>>,,  004 RunF; File is an output of this run and is not read; File=" + folder_.dir() +
+      "./";
+  EXPECT_EQ(Count(e004 + ".Job.csv "), 2) << "in each pass";
+  EXPECT_EQ(Count(e004 + ".JobandTrace.csv "), 2);
+  // The dump is written from the end of the model on, so pass 1 reads past
+  // the earlier one and pass 2 refuses it.
+  EXPECT_EQ(Count(e004 + "35.csv recnr(0),TX"), 1);
+  const std::string e407 =
+      "  >>>>,,  407 REP; Output file name not valid, it names a log or input file of this run; "
+      "Name=";
+  EXPECT_EQ(Count(e407 + ".Job.csv recnr(1),REP,12,.Job.csv"), 1);
+  EXPECT_EQ(Count(e407 + "REP.csv recnr(2),REP,12,REP.csv"), 1);
+  EXPECT_EQ(folder_.Read("REP.csv"), reports);
+  EXPECT_TRUE(std::filesystem::exists(folder_.path("12.csv")));
+  EXPECT_EQ(job_.back(), "10:11:12  Program End 2026-12-07 10:11:12 ");
+
+  // A run file that is one of the logs is refused before they are written.
+  RunPaths paths;
+  paths.run_file = folder_.path(".Job.csv");
+  folder_.Write(".Job.csv", "$ODIR,,.\n");
+  Engine engine(host_, paths);
+  try {
+    RunModel(engine);
+    FAIL() << "expected RunAborted";
+  } catch (const RunAborted& aborted) {
+    EXPECT_EQ(std::string(aborted.what()),
+              "RUN file " + paths.run_file + " is " + folder_.dir() +
+                  "./.Job.csv, a log that the run writes; give the run file another name or "
+                  "folder");
+  }
+  EXPECT_EQ(folder_.Read(".Job.csv"), "$ODIR,,.\n");
+}
+
 TEST_F(RunDriverTest, EachInputDirectoryAppliesToTheFilesAfterItInBothPasses) {
   folder_.Write("a/one.csv", "STG,S1,One,1\n");
   folder_.Write("b/two.csv", "STG,S2,Two,2\n");
