@@ -160,6 +160,10 @@ struct TmyCP {
   bool IsVarianceTarget = false;
   int32_t TxCount = 0;
   double Value = 0;
+  // What rounding may have done to Value against the cube (rounding_bound.h);
+  // the magnitude beside Value, which every transaction updates with it.
+  double SummedMagnitude = 0;
+  double RoundingBound = 0;
   bool DirectBaseMade = false;
   bool Resolved = false;
   bool Allocated = false;
@@ -167,9 +171,6 @@ struct TmyCP {
   std::vector<int32_t> PoolSelections;  // "CPS" rows
   int32_t VCCount = 0;                  // value cube tallies of vcTotals
   double VCTotal = 0;
-  // What rounding may have done to Value against the cube (rounding_bound.h).
-  double SummedMagnitude = 0;
-  double RoundingBound = 0;
   double AllocValue = 0;  // allocation: what the pool sends through its base
   double Units = 0;
   double EffectiveUnitBudget = 0;

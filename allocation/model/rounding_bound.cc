@@ -11,16 +11,20 @@ namespace korav {
 void CountTransfer(TmyCP& receiver, const TmyCP& sender, double amount, double factor,
                    int32_t entries) {
   const double moved = std::fabs(factor) * sender.SummedMagnitude;
-  const double inherited = std::fabs(factor) * sender.RoundingBound;
+  const double inherited = std::fabs(factor) * RoundingSoFar(sender);
   receiver.SummedMagnitude += std::max(std::fabs(amount), moved);
   receiver.RoundingBound += inherited + kUnitRoundoff * (2 * std::fabs(amount) + moved) +
                             (entries + 1.0) * kUnitRoundoff * receiver.SummedMagnitude;
 }
 
+double RoundingSoFar(const TmyCP& pool) {
+  return 2 * kUnitRoundoff * pool.TxCount * pool.SummedMagnitude + pool.RoundingBound;
+}
+
 double CubeTotalTolerance(const TmyCP& pool) {
   constexpr double kAllocationTolerance = 0.01;
   const double summing_cells = pool.VCCount * kUnitRoundoff * pool.SummedMagnitude;
-  return kAllocationTolerance + 2 * (pool.RoundingBound + summing_cells);
+  return kAllocationTolerance + 2 * (RoundingSoFar(pool) + summing_cells);
 }
 
 }  // namespace korav

@@ -6,11 +6,12 @@
 // them as they come, the cube adds each cell's amounts and later the cells.
 // Each floating-point addition is off by at most u = 2^-53 of its result,
 // and no partial sum exceeds the sum of the magnitudes of what was added.
-// So every pool keeps that sum (SummedMagnitude) and a running bound of the
-// rounding its additions may have made (RoundingBound); an allocation passes
-// the sender's bound on in proportion to what it moves. The bound grows with
-// the number and size of the amounts, and stays far below any amount that a
-// lost or doubled line would leave.
+// So every pool keeps that sum (SummedMagnitude); its TxCount transactions,
+// each added once on either side, may have rounded by 2u x TxCount x that
+// sum, and what else it received keeps a running bound (RoundingBound). An
+// allocation passes the sender's bound on in proportion to what it moves.
+// The bound grows with the number and size of the amounts, and stays far
+// below any amount that a lost or doubled line would leave.
 #ifndef KORAV_ALLOCATION_MODEL_ROUNDING_BOUND_H_
 #define KORAV_ALLOCATION_MODEL_ROUNDING_BOUND_H_
 
@@ -24,11 +25,23 @@ namespace korav {
 // The largest relative rounding error of one operation on doubles.
 inline constexpr double kUnitRoundoff = 0x1p-53;
 
+// A transaction's `amount` was added once to the pool's value and once to
+// one of its cells, and TxCount counted it. Transactions are many, so this
+// is all each one costs; their rounding follows from TxCount.
+inline void CountTransactionAmount(TmyCP& pool, double amount) {
+  pool.SummedMagnitude += std::fabs(amount);
+}
+
 // `amount` was added once to the pool's value and once to one of its cells.
 inline void CountAmount(TmyCP& pool, double amount) {
   pool.SummedMagnitude += std::fabs(amount);
   pool.RoundingBound += 2 * kUnitRoundoff * pool.SummedMagnitude;
 }
+
+// How far rounding may have moved the pool's value and the sum of its
+// entries apart so far: what its transactions and what its other amounts
+// may have done.
+double RoundingSoFar(const TmyCP& pool);
 
 // `amount` was added to the receiver's value while each of the sender's
 // `entries` cube entries, times `factor`, was added to the receiver's cells.

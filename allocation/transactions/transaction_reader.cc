@@ -273,7 +273,7 @@ void TransactionReader::Apply(PlacementCache& cache, int32_t record_number, doub
   TmyCP& pool = model.pools[record.pool()];
   ++pool.TxCount;
   pool.Value += amount;
-  CountAmount(pool, amount);
+  CountTransactionAmount(pool, amount);
   TmySEL& pool_row = model.selections[record.pool_row()];
   ++pool_row.TxCount;
   pool_row.Value += amount;
