@@ -12,7 +12,7 @@ namespace {
 // memory stays bounded whatever the file holds.
 constexpr size_t kMaxPlacements = size_t{1} << 20;
 
-using Codes = std::array<int32_t, kMaxDimensions + 1>;
+using Codes = CodeNumbers;
 
 // The first selection row of `rows` that admits `codes`, or 0.
 int32_t FirstMatch(const ModelTables& model, const std::vector<int32_t>& rows, const Codes& codes) {
@@ -35,38 +35,9 @@ void NoteRestrictedDimensions(const ModelTables& model, const std::vector<int32_
 
 }  // namespace
 
-LineResolver::CodeMap::CodeMap(const stTsortObj& codes) {
-  size_t size = 16;
-  while (size < static_cast<size_t>(codes.Count()) * 2) size *= 2;
-  slots_.resize(size);
-  // The first position of a code in the sorted list is the row Find gives.
-  for (int32_t position = 1; position <= codes.Count(); ++position) {
-    const stTsortRec& item = codes.Item(position);
-    if (item.Key.empty()) continue;
-    const uint64_t hash = HashBytes(item.Key);
-    size_t slot = hash & (size - 1);
-    while (slots_[slot].row != -1 && slots_[slot].code != item.Key) slot = (slot + 1) & (size - 1);
-    if (slots_[slot].row != -1) continue;
-    slots_[slot] = Slot{hash, item.Key, item.Number};
-  }
-}
-
-int32_t LineResolver::CodeMap::Find(std::string_view code) const {
-  const uint64_t hash = HashBytes(code);
-  for (size_t slot = hash & (slots_.size() - 1);; slot = (slot + 1) & (slots_.size() - 1)) {
-    const Slot& candidate = slots_[slot];
-    if (candidate.row == -1) return -1;
-    if (candidate.hash == hash && candidate.code == code) return candidate.row;
-  }
-}
-
-LineResolver::LineResolver(const Engine& engine) : engine_(engine) {
+LineResolver::LineResolver(const Engine& engine, const CodeLookup& codes)
+    : engine_(engine), codes_(codes) {
   const ModelTables& model = engine.model;
-  code_maps_.reserve(static_cast<size_t>(model.dimension_count) + 1);
-  code_maps_.emplace_back(stTsortObj(stTsortObj::Growth::kSizedOnce));
-  for (int k = 1; k <= model.dimension_count; ++k) {
-    code_maps_.emplace_back(model.dimensions[static_cast<size_t>(k)].Values.CodeIndex);
-  }
   std::array<bool, kMaxDimensions + 1> restricted{};
   for (int32_t group = 1; group <= model.groups.count(); ++group) {
     NoteRestrictedDimensions(model, model.groups[group].GroupSelections, restricted);
@@ -86,44 +57,6 @@ LineResolver::LineResolver(const Engine& engine) : engine_(engine) {
   }
   memo_placements_ = range < 1.8e19;
   ForgetPlacements();
-}
-
-void LineResolver::SubstituteTransactionDimension(CodeTexts& texts, LineOutcome& outcome) const {
-  const int32_t d = engine_.options.transaction_dimension;
-  if (d == 0 || d > engine_.model.dimension_count || texts[static_cast<size_t>(d)].empty()) return;
-  const int32_t row = code_maps_[static_cast<size_t>(d)].Find(texts[static_cast<size_t>(d)]);
-  if (row < 0) {
-    outcome.messages.push_back("e203 TX; DIMT Code not known; Dim=" + std::to_string(d) +
-                               " Code=" + Excerpt(texts[static_cast<size_t>(d)]));
-    return;
-  }
-  const int32_t fill = engine_.model.dimensions[static_cast<size_t>(d)].Values[row].TransSelection;
-  if (fill == 0) return;
-  const TmySEL& selection = engine_.model.selections[fill];
-  for (int k = 1; k <= engine_.model.dimension_count; ++k) {
-    if (selection.DimIndex[static_cast<size_t>(k)] != 0) {
-      texts[static_cast<size_t>(k)] = selection.DimSelect[static_cast<size_t>(k)];
-    }
-  }
-}
-
-bool LineResolver::ResolveCodes(const CodeTexts& texts, LineOutcome& outcome) const {
-  bool known = true;
-  for (int k = 1; k <= engine_.model.dimension_count; ++k) {
-    const std::string_view code = texts[static_cast<size_t>(k)];
-    if (engine_.model.dimensions[static_cast<size_t>(k)].Values.count() == 0 || code.empty()) {
-      continue;
-    }
-    const int32_t row = code_maps_[static_cast<size_t>(k)].Find(code);
-    if (row < 0) {
-      outcome.messages.push_back("e204 TX; DIM Code not known; Dim=" + std::to_string(k) +
-                                 " Code=" + Excerpt(code));
-      known = false;
-      continue;
-    }
-    outcome.codes[static_cast<size_t>(k)] = row;
-  }
-  return known;
 }
 
 // Groups are tried in priority order, then the chosen group's pools in their
@@ -215,18 +148,25 @@ std::string LineResolver::CodesText(const CodeTexts& texts) const {
 
 void LineResolver::Resolve(CodeTexts texts, LineOutcome& outcome) {
   outcome.Clear();
-  SubstituteTransactionDimension(texts, outcome);
-  if (!ResolveCodes(texts, outcome)) return;
+  if (!codes_.Resolve(texts, outcome.codes, &outcome.messages)) return;
+  PlaceCodes(outcome, &texts);
+}
+
+void LineResolver::PlaceCodes(LineOutcome& outcome, const CodeTexts* texts) {
   const Placement& placement = PlacementOf(outcome.codes);
   if (placement.group == 0) {
-    outcome.messages.push_back("e205 TX; No Cost Pool Group selects the transaction; Codes=" +
-                               CodesText(texts));
+    if (texts != nullptr) {
+      outcome.messages.push_back("e205 TX; No Cost Pool Group selects the transaction; Codes=" +
+                                 CodesText(*texts));
+    }
     return;
   }
   if (placement.pool_row == 0) {
-    outcome.messages.push_back("e205 TX; No Cost Pool of the group selects the transaction; CPG=" +
-                               engine_.model.groups[placement.group].Code +
-                               " Codes=" + CodesText(texts));
+    if (texts != nullptr) {
+      outcome.messages.push_back(
+          "e205 TX; No Cost Pool of the group selects the transaction; CPG=" +
+          engine_.model.groups[placement.group].Code + " Codes=" + CodesText(*texts));
+    }
     return;
   }
   outcome.accepted = true;

@@ -1,13 +1,11 @@
-// Working out what the code columns of a transaction line decide: the DIMT
-// substitution, the code numbers, the cost pool group and pool that take the
+// Working out what the code columns of a transaction line decide: the code
+// numbers (through a CodeLookup), the cost pool group and pool that take the
 // line, the rows of transaction-based input measures that admit it, and the
 // error lines its codes earn (e203, e204, e205).
 //
-// Codes are found through a hash of each dimension's codes, built from its
-// sorted code list so that it gives the row that list's Find gives. The
-// group and pool depend only on the codes of the dimensions that some group,
-// pool or measure selection row restricts, so each combination of those
-// codes is placed once and found again.
+// The group and pool depend only on the codes of the dimensions that some
+// group, pool or measure selection row restricts, so each combination of
+// those codes is placed once and found again.
 #ifndef KORAV_ALLOCATION_TRANSACTIONS_LINE_RESOLUTION_H_
 #define KORAV_ALLOCATION_TRANSACTIONS_LINE_RESOLUTION_H_
 
@@ -18,39 +16,24 @@
 #include <vector>
 
 #include "allocation/state/engine.h"
-#include "allocation/transactions/placement_cache.h"
+#include "allocation/transactions/code_lookup.h"
+#include "allocation/transactions/line_outcome.h"
 
 namespace korav {
 
-// The code texts of a line by dimension (1..8): its columns 2..n+1.
-using CodeTexts = std::array<std::string_view, kMaxDimensions + 1>;
-
 class LineResolver {
  public:
-  // Prepares the look-ups for `engine`'s model, which must stay unchanged
-  // while the resolver is used.
-  explicit LineResolver(const Engine& engine);
+  // Prepares the placements for `engine`'s model, which must stay unchanged
+  // while the resolver is used, as must `codes`.
+  LineResolver(const Engine& engine, const CodeLookup& codes);
 
   // Sets `outcome` to what a line whose code columns read `texts` decides.
   void Resolve(CodeTexts texts, LineOutcome& outcome);
+  // Sets the placement of `outcome` from its codes, all known: accepted,
+  // or not with no message.
+  void PlaceKnownCodes(LineOutcome& outcome) { PlaceCodes(outcome, nullptr); }
 
  private:
-  // A dimension's codes by text: open addressing, at most half full.
-  class CodeMap {
-   public:
-    explicit CodeMap(const stTsortObj& codes);
-    // The row of `code`, or -1.
-    int32_t Find(std::string_view code) const;
-
-   private:
-    struct Slot {
-      uint64_t hash = 0;
-      std::string_view code;
-      int32_t row = -1;
-    };
-    std::vector<Slot> slots_;
-  };
-
   struct Placement {
     int32_t group = 0;
     int32_t group_row = 0;
@@ -61,15 +44,15 @@ class LineResolver {
     int32_t measure_row_count = 0;
   };
 
-  void SubstituteTransactionDimension(CodeTexts& texts, LineOutcome& outcome) const;
-  bool ResolveCodes(const CodeTexts& texts, LineOutcome& outcome) const;
-  const Placement& PlacementOf(const std::array<int32_t, kMaxDimensions + 1>& codes);
-  void Place(const std::array<int32_t, kMaxDimensions + 1>& codes, Placement& placement);
+  // With `texts`, a line that no pool takes earns its e205 line.
+  void PlaceCodes(LineOutcome& outcome, const CodeTexts* texts);
+  const Placement& PlacementOf(const CodeNumbers& codes);
+  void Place(const CodeNumbers& codes, Placement& placement);
   void ForgetPlacements();
   std::string CodesText(const CodeTexts& texts) const;
 
   const Engine& engine_;
-  std::vector<CodeMap> code_maps_;  // by dimension, 1..n
+  const CodeLookup& codes_;
   // The dimensions that placement reads, and whether their codes pack into
   // one 64-bit number (else every line is placed anew).
   std::vector<int> placement_dimensions_;

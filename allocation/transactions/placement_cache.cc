@@ -9,43 +9,12 @@ namespace {
 constexpr size_t kMaxWords = size_t{16} << 20;
 constexpr size_t kFirstSlots = size_t{1} << 12;
 
-uint64_t Mix(uint64_t h, uint64_t word) {
-  h = (h ^ word) * 0xBF58476D1CE4E5B9u;
-  return h ^ (h >> 31);
-}
-
 // The record number + 1 and the hash's high half, as a slot holds them.
 uint64_t SlotValue(uint64_t hash, int32_t record) {
   return (hash & 0xFFFFFFFF00000000u) | (static_cast<uint64_t>(record) + 1);
 }
 
 }  // namespace
-
-void LineOutcome::Clear() {
-  codes.fill(0);
-  accepted = false;
-  negate = false;
-  group = group_row = pool = pool_row = 0;
-  measure_rows.clear();
-  messages.clear();
-}
-
-uint64_t HashBytes(std::string_view bytes) {
-  uint64_t h = 0x9E3779B97F4A7C15u ^ bytes.size();
-  size_t i = 0;
-  for (; i + 8 <= bytes.size(); i += 8) {
-    uint64_t word;
-    std::memcpy(&word, bytes.data() + i, 8);
-    h = Mix(h, word);
-  }
-  if (i < bytes.size()) {
-    uint64_t word = 0;
-    std::memcpy(&word, bytes.data() + i, bytes.size() - i);
-    h = Mix(h, word);
-  }
-  h = (h ^ (h >> 29)) * 0x94D049BB133111EBu;
-  return h ^ (h >> 32);
-}
 
 PlacementCache::PlacementCache(int dimensions) : dimensions_(dimensions) { Clear(); }
 
@@ -58,15 +27,12 @@ void PlacementCache::Clear() {
 
 std::string_view PlacementCache::KeyOf(int32_t record) const {
   const int32_t* words = &words_[static_cast<size_t>(record)];
-  const size_t skip = Record::kCodes + static_cast<size_t>(dimensions_) +
-                      static_cast<size_t>(words[Record::kMeasureCount]);
+  const size_t skip = Record::kCodes + static_cast<size_t>(dimensions_);
   return std::string_view(reinterpret_cast<const char*>(words + skip),
                           static_cast<size_t>(words[Record::kKeyLength]));
 }
 
-void PlacementCache::MakeRoom() {
-  if (words_.size() > kMaxWords) Clear();
-}
+bool PlacementCache::Full() const { return words_.size() > kMaxWords; }
 
 void PlacementCache::PrefetchRecord(uint64_t hash) const {
   const uint64_t tag = hash & 0xFFFFFFFF00000000u;
@@ -107,29 +73,22 @@ void PlacementCache::Grow() {
   }
 }
 
-int32_t PlacementCache::Add(std::string_view key, uint64_t hash, const LineOutcome& outcome) {
+int32_t PlacementCache::Add(std::string_view key, uint64_t hash, const LineOutcome& outcome,
+                            LineClasses& classes) {
   const size_t key_words = (key.size() + 3) / 4;
-  const size_t size =
-      Record::kCodes + static_cast<size_t>(dimensions_) + outcome.measure_rows.size() + key_words;
+  const size_t size = Record::kCodes + static_cast<size_t>(dimensions_) + key_words;
   if ((records_ + 1) * 2 > slots_.size()) Grow();
 
   const int32_t record = static_cast<int32_t>(words_.size());
   words_.resize(words_.size() + size, 0);
   int32_t* words = &words_[static_cast<size_t>(record)];
   words[Record::kKeyLength] = static_cast<int32_t>(key.size());
-  words[Record::kFlags] = (outcome.accepted ? Record::kAccepted : 0) |
-                          (outcome.negate ? Record::kNegate : 0) |
-                          static_cast<int32_t>(outcome.messages.size() << 8);
-  words[Record::kGroup] = outcome.group;
-  words[Record::kGroupRow] = outcome.group_row;
-  words[Record::kPool] = outcome.pool;
-  words[Record::kPoolRow] = outcome.pool_row;
+  words[Record::kClass] = outcome.accepted ? classes.Intern(outcome) : -1;
   words[Record::kEntry] = -1;
   words[Record::kFirstMessage] = static_cast<int32_t>(messages_.size());
-  words[Record::kMeasureCount] = static_cast<int32_t>(outcome.measure_rows.size());
+  words[Record::kMessageCount] = static_cast<int32_t>(outcome.messages.size());
   int32_t* next = words + Record::kCodes;
   for (int k = 1; k <= dimensions_; ++k) *next++ = outcome.codes[static_cast<size_t>(k)];
-  for (const int32_t row : outcome.measure_rows) *next++ = row;
   std::memcpy(next, key.data(), key.size());
   messages_.insert(messages_.end(), outcome.messages.begin(), outcome.messages.end());
 

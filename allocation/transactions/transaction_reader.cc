@@ -1,22 +1,29 @@
-// Reading a transaction file. What a line's code columns decide (codes,
-// messages, group, pool, matching rows, cube cell) is worked out once per
-// distinct text of those columns and kept in a PlacementCache.
+// Reading a transaction file. A thread of its own reads and parses the file
+// in batches (see line_batches.h); this thread applies them in file order.
 //
-// Lines are taken in batches. Each batch is read in three sweeps: the first
-// splits every line, parses its amount and hashes its code columns; the
-// second finds (or works out) every line's cached combination; the third
-// applies the lines one by one in file order: counts, messages, tallies and
-// the cube entry. The first two sweeps touch no tally, so every sum is formed
-// in the order of the file, and each sweep tells the processor which memory
-// the next one needs, so that the cache misses of many lines overlap instead
-// of following one another.
-#include <array>
-#include <cstring>
+// A line whose codes are all known is found again by its packed code tuple
+// in a TupleIndex, which gives its class and its cube entry. Every other
+// line takes the general path: what its code columns decide (codes,
+// messages, class, cube cell) is worked out once per distinct text of those
+// columns and kept in a PlacementCache.
+//
+// Each batch is applied in chunks, each in three sweeps: the first prepares
+// the lines of the general path and asks the processor for the index slots
+// of the others, the second finds every line's record or slot and asks for
+// its cube entry, and the third applies the lines one by one in file order:
+// counts, messages, tallies and the cube. The first two sweeps touch no
+// tally, and the cache misses of many lines overlap instead of following one
+// another.
+#include <algorithm>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <thread>
 
 #include "allocation/model/rounding_bound.h"
+#include "allocation/transactions/code_lookup.h"
+#include "allocation/transactions/code_tuples.h"
+#include "allocation/transactions/line_batches.h"
+#include "allocation/transactions/line_outcome.h"
 #include "allocation/transactions/line_resolution.h"
 #include "allocation/transactions/placement_cache.h"
 #include "allocation/transactions/transaction_phase.h"
@@ -28,18 +35,18 @@ namespace {
 
 constexpr int kDumpOption = 5;
 constexpr int kTraceOption = 9;
-
-std::string_view TrimTrailingBlanks(std::string_view text) {
-  const size_t end = text.find_last_not_of(' ');
-  return text.substr(0, end == std::string_view::npos ? 0 : end + 1);
-}
+// Lines of a batch applied in one set of sweeps: enough for their cache
+// misses to overlap, few enough for what the sweeps fetch to stay cached.
+constexpr size_t kChunkLines = 256;
 
 class TransactionReader {
  public:
   explicit TransactionReader(Engine& engine)
       : engine_(engine),
         dimensions_(engine.model.dimension_count),
-        resolver_(engine),
+        codes_(engine),
+        packing_(engine.model),
+        resolver_(engine, codes_),
         plain_(dimensions_),
         quoted_(dimensions_) {}
 
@@ -47,91 +54,45 @@ class TransactionReader {
   void ReadFile();
 
  private:
-  // A batch ends after this many lines or bytes, whichever comes first.
-  static constexpr size_t kBatchLines = 256;
-  static constexpr size_t kBatchBytes = size_t{1} << 16;
+  void ParseFile(BatchRing& ring);
+  void ApplyBatch(LineBatch& batch);
+  void MakeRoom();
 
-  // A line of the batch: its text and its code columns' key, both in text_.
-  struct Pending {
-    size_t line_begin = 0;
-    size_t line_size = 0;
-    size_t key_begin = 0;
-    size_t key_size = 0;
-    double amount = 0;
-    uint64_t hash = 0;
-    int32_t record = 0;
-    bool numeric = false;
-    bool quoted = false;
-    bool too_long = false;  // only the start of the line was kept
-  };
+  // The general path.
+  void Prepare(LineBatch& batch, BatchLine& line);
+  void Place(LineBatch& batch, BatchLine& line);
+  void Finish(const LineBatch& batch, const BatchLine& line);
+  PlacementCache& CacheOf(const BatchLine& line) { return line.quoted ? quoted_ : plain_; }
+  void ApplyRecord(PlacementCache& cache, int32_t record, double amount, std::string_view line);
 
-  void Prepare(Pending& pending);
-  void Place(Pending& pending);
-  void Finish(const Pending& pending);
+  // The tuple path.
+  void PrefetchEntry(const BatchLine& line);
+  // False when the tuple's lines take the general path.
+  bool ApplyTuple(const BatchLine& line, std::string_view text);
 
-  std::string_view LineOf(const Pending& pending) const {
-    return std::string_view(text_).substr(pending.line_begin, pending.line_size);
-  }
-  std::string_view KeyOf(const Pending& pending) const {
-    return std::string_view(text_).substr(pending.key_begin, pending.key_size);
-  }
-  PlacementCache& CacheOf(const Pending& pending) { return pending.quoted ? quoted_ : plain_; }
-  const PlacementCache& CacheOf(const Pending& pending) const {
-    return pending.quoted ? quoted_ : plain_;
-  }
-
-  // The amount's text and the raw bytes of the code columns of a line
-  // without double quotes in them; false for a line that has some.
-  bool SplitPlain(std::string_view line, std::string_view& amount, std::string_view& key) const;
-  // The code columns of a key from SplitPlain, split as SplitCsv would.
-  void SplitKey(std::string_view key, CodeTexts& texts) const;
+  void CountLine();
+  void CountCodes(const CodeNumbers& codes);
+  void ApplyAccepted(const CodeNumbers& codes, const LineClass& line_class, int32_t& entry,
+                     double amount, std::string_view line);
+  void StoreInCube(const CodeNumbers& codes, const LineClass& line_class, int32_t& entry,
+                   double amount);
   void LogFor(std::string_view line, std::string_view text);
-  void Apply(PlacementCache& cache, int32_t record, double amount, std::string_view line);
-  void StoreInCube(PlacementCache::Record& record, double amount);
   void Trace(int32_t pool, std::string_view line);
 
   Engine& engine_;
   const int dimensions_;
+  const CodeLookup codes_;
+  const TuplePacking packing_;
   LineResolver resolver_;
+  LineClasses classes_;
+  TupleIndex tuples_;
   // Combinations of lines without quotes by their raw columns, and of quoted
   // lines by their split columns, each column's length before its text.
   PlacementCache plain_;
   PlacementCache quoted_;
   LineOutcome outcome_;
-  std::string text_;  // the batch's lines, and the keys of its quoted lines
-  std::vector<Pending> batch_;
   int32_t progress_ = 0;
 };
-
-bool TransactionReader::SplitPlain(std::string_view line, std::string_view& amount,
-                                   std::string_view& key) const {
-  const char* const begin = line.data();
-  const char* const end = begin + line.size();
-  const char* comma = static_cast<const char*>(std::memchr(begin, ',', line.size()));
-  if (comma == nullptr) comma = end;
-  const char* key_end = comma;
-  for (int k = 1; k <= dimensions_ && key_end != end; ++k) {
-    const char* next = static_cast<const char*>(
-        std::memchr(key_end + 1, ',', static_cast<size_t>(end - key_end - 1)));
-    key_end = next == nullptr ? end : next;
-  }
-  if (std::memchr(begin, '"', static_cast<size_t>(key_end - begin)) != nullptr) return false;
-  amount = TrimTrailingBlanks(std::string_view(begin, static_cast<size_t>(comma - begin)));
-  key = key_end > comma ? std::string_view(comma + 1, static_cast<size_t>(key_end - comma - 1))
-                        : std::string_view();
-  return true;
-}
-
-void TransactionReader::SplitKey(std::string_view key, CodeTexts& texts) const {
-  texts.fill({});
-  size_t start = 0;
-  for (int k = 1; k <= dimensions_ && start <= key.size(); ++k) {
-    size_t comma = key.find(',', start);
-    if (comma == std::string_view::npos) comma = key.size();
-    texts[static_cast<size_t>(k)] = TrimTrailingBlanks(key.substr(start, comma - start));
-    start = comma + 1;
-  }
-}
 
 void TransactionReader::LogFor(std::string_view line, std::string_view text) {
   // The data line names the record in error lines; only they read it.
@@ -139,151 +100,244 @@ void TransactionReader::LogFor(std::string_view line, std::string_view text) {
   engine_.LogLine(text);
 }
 
-void TransactionReader::Prepare(Pending& pending) {
-  if (pending.too_long) return;
+void TransactionReader::Prepare(LineBatch& batch, BatchLine& line) {
   std::string_view amount_text;
   std::string_view key;
-  const std::string_view line = LineOf(pending);
-  pending.quoted = !SplitPlain(line, amount_text, key);
-  if (pending.quoted) {
-    engine_.csv.SplitCsv(line);
+  const std::string_view text = batch.LineOf(line);
+  if (line.quoted) {
+    engine_.csv.SplitCsv(text);
     amount_text = engine_.csv[1];
-    pending.key_begin = text_.size();
+    line.key_begin = static_cast<uint32_t>(batch.text.size());
     for (int k = 1; k <= dimensions_; ++k) {
       const std::string_view column = engine_.csv[k + 1];
       const uint32_t length = static_cast<uint32_t>(column.size());
-      text_.append(reinterpret_cast<const char*>(&length), sizeof length).append(column);
+      batch.text.append(reinterpret_cast<const char*>(&length), sizeof length).append(column);
     }
-    pending.key_size = text_.size() - pending.key_begin;
+    line.key_size = static_cast<uint32_t>(batch.text.size() - line.key_begin);
   } else {
-    pending.key_begin =
-        key.empty() ? pending.line_begin : static_cast<size_t>(key.data() - text_.data());
-    pending.key_size = key.size();
+    SplitPlainLine(text, dimensions_, amount_text, key);
+    line.key_begin =
+        key.empty() ? line.begin : static_cast<uint32_t>(key.data() - batch.text.data());
+    line.key_size = static_cast<uint32_t>(key.size());
   }
-  pending.numeric = ParseDouble(amount_text, pending.amount);
-  if (!pending.numeric) return;
-  pending.hash = HashBytes(KeyOf(pending));
-  CacheOf(pending).PrefetchSlot(pending.hash);
+  line.numeric = ParseDouble(amount_text, line.amount);
+  if (!line.numeric) return;
+  line.hash = HashBytes(batch.KeyOf(line));
+  CacheOf(line).PrefetchSlot(line.hash);
 }
 
-void TransactionReader::Place(Pending& pending) {
-  if (!pending.numeric) return;
-  PlacementCache& cache = CacheOf(pending);
-  const std::string_view key = KeyOf(pending);
-  if (!cache.Find(key, pending.hash, pending.record)) {
+void TransactionReader::Place(LineBatch& batch, BatchLine& line) {
+  if (!line.numeric) return;
+  PlacementCache& cache = CacheOf(line);
+  const std::string_view key = batch.KeyOf(line);
+  if (!cache.Find(key, line.hash, line.record)) {
     CodeTexts texts{};
-    if (pending.quoted) {
-      engine_.csv.SplitCsv(LineOf(pending));
+    if (line.quoted) {
+      engine_.csv.SplitCsv(batch.LineOf(line));
       for (int k = 1; k <= dimensions_; ++k) texts[static_cast<size_t>(k)] = engine_.csv[k + 1];
     } else {
-      SplitKey(key, texts);
+      std::string_view amount_text;
+      std::string_view columns;
+      SplitPlainLine(batch.LineOf(line), dimensions_, amount_text, columns, &texts);
     }
     resolver_.Resolve(texts, outcome_);
-    pending.record = cache.Add(key, pending.hash, outcome_);
+    line.record = cache.Add(key, line.hash, outcome_, classes_);
   }
-  const int32_t entry = cache.At(pending.record).entry();
+  const int32_t entry = cache.At(line.record).entry();
   if (entry >= 0) engine_.cube.PrefetchEntry(entry);
 }
 
-void TransactionReader::Finish(const Pending& pending) {
+void TransactionReader::Finish(const LineBatch& batch, const BatchLine& line) {
+  const std::string_view text = batch.LineOf(line);
+  if (line.numeric) {
+    ApplyRecord(CacheOf(line), line.record, line.amount, text);
+    return;
+  }
+  if (line.kind == BatchLine::Kind::kTooLong) {
+    engine_.LogLongLine(text, engine_.state.record_number);
+    return;
+  }
+  std::string_view amount_text;
+  std::string_view key;
+  if (!SplitPlainLine(text, dimensions_, amount_text, key)) {
+    engine_.csv.SplitCsv(text);
+    amount_text = engine_.csv[1];
+  }
+  LogFor(text, "e202 TX; Value not numeric; Value=" + Excerpt(amount_text));
+}
+
+void TransactionReader::PrefetchEntry(const BatchLine& line) {
+  const TupleIndex::Slot* slot = tuples_.Find(line.tuple, line.hash);
+  if (slot != nullptr && slot->entry >= 0) engine_.cube.PrefetchEntry(slot->entry);
+}
+
+bool TransactionReader::ApplyTuple(const BatchLine& line, std::string_view text) {
+  TupleIndex::Slot* slot = tuples_.Find(line.tuple, line.hash);
+  if (slot == nullptr) {
+    outcome_.Clear();
+    packing_.Unpack(line.tuple, outcome_.codes);
+    resolver_.PlaceKnownCodes(outcome_);
+    slot = &tuples_.Add(line.tuple, line.hash,
+                        outcome_.accepted ? classes_.Intern(outcome_) : TupleIndex::kNotAccepted);
+  }
+  if (slot->line_class == TupleIndex::kNotAccepted) return false;
+  CodeNumbers codes;
+  packing_.Unpack(line.tuple, codes);
+  CountCodes(codes);
+  ApplyAccepted(codes, classes_[slot->line_class], slot->entry, line.amount, text);
+  return true;
+}
+
+void TransactionReader::CountLine() {
   ++engine_.state.record_number;
   ++engine_.transaction_count;
   if (++progress_ == engine_.state.progress_interval) {
     progress_ = 0;
     engine_.LogLine("MCount " + std::to_string(engine_.state.record_number));
   }
-  const std::string_view line = LineOf(pending);
-  if (pending.numeric) {
-    Apply(CacheOf(pending), pending.record, pending.amount, line);
-    return;
+}
+
+void TransactionReader::CountCodes(const CodeNumbers& codes) {
+  for (int k = 1; k <= dimensions_; ++k) {
+    const int32_t code = codes[static_cast<size_t>(k)];
+    if (code != 0) ++engine_.model.dimensions[static_cast<size_t>(k)].Values[code].TxCount;
   }
-  if (pending.too_long) {
-    engine_.LogLongLine(line, engine_.state.record_number);
-    return;
+}
+
+// The tables only grow between chunks, so that the records and slots a
+// chunk found stay where they are until it is applied; they start afresh
+// together, since the caches keep class numbers.
+void TransactionReader::MakeRoom() {
+  if (!plain_.Full() && !quoted_.Full() && !tuples_.Full() && !classes_.Full()) return;
+  plain_.Clear();
+  quoted_.Clear();
+  tuples_.Clear();
+  classes_.Clear();
+}
+
+void TransactionReader::ApplyBatch(LineBatch& batch) {
+  for (size_t first = 0; first < batch.lines.size(); first += kChunkLines) {
+    const size_t last = std::min(batch.lines.size(), first + kChunkLines);
+    MakeRoom();
+    for (size_t i = first; i < last; ++i) {
+      BatchLine& line = batch.lines[i];
+      if (line.kind == BatchLine::Kind::kTuple) {
+        tuples_.Prefetch(line.hash);
+      } else if (line.kind == BatchLine::Kind::kGeneral) {
+        Prepare(batch, line);
+      }
+    }
+    for (size_t i = first; i < last; ++i) {
+      BatchLine& line = batch.lines[i];
+      if (line.kind == BatchLine::Kind::kTuple) {
+        PrefetchEntry(line);
+      } else if (line.numeric) {
+        CacheOf(line).PrefetchRecord(line.hash);
+      }
+    }
+    for (size_t i = first; i < last; ++i) {
+      BatchLine& line = batch.lines[i];
+      if (line.kind == BatchLine::Kind::kGeneral) Place(batch, line);
+    }
+    for (size_t i = first; i < last; ++i) {
+      BatchLine& line = batch.lines[i];
+      CountLine();
+      if (line.kind == BatchLine::Kind::kTuple) {
+        if (ApplyTuple(line, batch.LineOf(line))) continue;
+        // A tuple that no pool takes: the general path gives its messages.
+        line.kind = BatchLine::Kind::kGeneral;
+        Prepare(batch, line);
+        Place(batch, line);
+      }
+      Finish(batch, line);
+    }
   }
-  std::string_view amount_text;
-  std::string_view key;
-  if (!SplitPlain(line, amount_text, key)) {
-    engine_.csv.SplitCsv(line);
-    amount_text = engine_.csv[1];
+}
+
+void TransactionReader::ParseFile(BatchRing& ring) {
+  BatchParser parser(engine_.data_file, codes_, packing_, dimensions_);
+  for (bool more = true; more;) {
+    LineBatch* batch = ring.Acquire();
+    if (batch == nullptr) return;
+    batch->failure = nullptr;
+    try {
+      parser.Fill(*batch);
+    } catch (...) {
+      batch->failure = std::current_exception();
+      batch->last = true;
+    }
+    more = !batch->last;
+    ring.Publish();
   }
-  LogFor(line, "e202 TX; Value not numeric; Value=" + Excerpt(amount_text));
 }
 
 void TransactionReader::ReadFile() {
   engine_.state.data_line.clear();
-  std::string_view line;
-  bool more = true;
-  while (more) {
-    text_.clear();
-    batch_.clear();
-    while (batch_.size() < kBatchLines && text_.size() < kBatchBytes &&
-           (more = engine_.data_file.Next(line))) {
-      const size_t begin = text_.size();
-      // Of a line too long to be read only the start is kept, for its message.
-      const bool too_long = engine_.data_file.TooLong();
-      if (too_long) {
-        AppendExcerpt(text_, line);
-      } else {
-        text_.append(line);
-      }
-      Pending& pending = batch_.emplace_back(Pending{begin, text_.size() - begin});
-      pending.too_long = too_long;
+  BatchRing ring;
+  std::thread parsing([this, &ring] { ParseFile(ring); });
+  // The parsing thread ends however this one leaves.
+  struct Join {
+    BatchRing& ring;
+    std::thread& thread;
+    ~Join() {
+      ring.Stop();
+      thread.join();
     }
-    // A batch's records must stay where they are until it is applied.
-    plain_.MakeRoom();
-    quoted_.MakeRoom();
-    for (Pending& pending : batch_) Prepare(pending);
-    for (const Pending& pending : batch_) {
-      if (pending.numeric) CacheOf(pending).PrefetchRecord(pending.hash);
-    }
-    for (Pending& pending : batch_) Place(pending);
-    for (const Pending& pending : batch_) Finish(pending);
-    engine_.host.ReadingProgress(engine_.state.record_number, engine_.data_file.Position(),
+  } join{ring, parsing};
+  for (bool more = true; more;) {
+    LineBatch& batch = ring.Next();
+    if (batch.failure) std::rethrow_exception(batch.failure);
+    ApplyBatch(batch);
+    more = !batch.last;
+    engine_.host.ReadingProgress(engine_.state.record_number, batch.position,
                                  engine_.data_file.Size());
+    ring.Release();
   }
   engine_.state.data_line.clear();
   engine_.LogLine("IEnd of Transaction File; Nr TX " + std::to_string(engine_.transaction_count));
 }
 
-void TransactionReader::Apply(PlacementCache& cache, int32_t record_number, double amount,
-                              std::string_view line) {
-  ModelTables& model = engine_.model;
+void TransactionReader::ApplyRecord(PlacementCache& cache, int32_t record_number, double amount,
+                                    std::string_view line) {
   PlacementCache::Record record = cache.At(record_number);
-  for (int k = 1; k <= dimensions_; ++k) {
-    const int32_t code = record.code(k);
-    if (code != 0) ++model.dimensions[static_cast<size_t>(k)].Values[code].TxCount;
-  }
+  CodeNumbers codes{};
+  for (int k = 1; k <= dimensions_; ++k) codes[static_cast<size_t>(k)] = record.code(k);
+  CountCodes(codes);
   for (int32_t m = 0; m < record.message_count(); ++m) {
     LogFor(line, cache.Message(record.first_message() + m));
   }
-  if (!record.accepted()) return;
-  if (record.negate()) amount = -amount;
+  if (record.line_class() < 0) return;
+  ApplyAccepted(codes, classes_[record.line_class()], record.entry(), amount, line);
+}
 
-  TmyCPG& group = model.groups[record.group()];
+void TransactionReader::ApplyAccepted(const CodeNumbers& codes, const LineClass& line_class,
+                                      int32_t& entry, double amount, std::string_view line) {
+  ModelTables& model = engine_.model;
+  if (line_class.negate) amount = -amount;
+  TmyCPG& group = model.groups[line_class.group];
   ++group.TxCount;
   for (int k = 1; k <= dimensions_; ++k) {
-    const int32_t code = record.code(k);
+    const int32_t code = codes[static_cast<size_t>(k)];
     if (code != 0) model.dimensions[static_cast<size_t>(k)].Values[code].TxValue += amount;
   }
   group.Value += amount;
-  TmySEL& group_row = model.selections[record.group_row()];
+  TmySEL& group_row = model.selections[line_class.group_row];
   ++group_row.TxCount;
   group_row.Value += amount;
-  TmyCP& pool = model.pools[record.pool()];
+  TmyCP& pool = model.pools[line_class.pool];
   ++pool.TxCount;
   pool.Value += amount;
   CountTransactionAmount(pool, amount);
-  TmySEL& pool_row = model.selections[record.pool_row()];
+  TmySEL& pool_row = model.selections[line_class.pool_row];
   ++pool_row.TxCount;
   pool_row.Value += amount;
-  for (int32_t i = 0; i < record.measure_count(); ++i) {
-    TmySEL& selection = model.selections[record.measure_row(i)];
+  for (const int32_t row : classes_.MeasureRows(line_class)) {
+    TmySEL& selection = model.selections[row];
     ++selection.TxCount;
     selection.Value += amount;
   }
-  StoreInCube(record, amount);
-  Trace(record.pool(), line);
+  StoreInCube(codes, line_class, entry, amount);
+  Trace(line_class.pool, line);
   if (engine_.options.slots[kDumpOption].IsSet) {
     engine_.dump_line.assign(pool.Code).append(",").append(line);
     engine_.report_output.WriteLine(engine_.dump_line);
@@ -292,20 +346,22 @@ void TransactionReader::Apply(PlacementCache& cache, int32_t record_number, doub
 
 // The first nonzero amount finds or creates the cell as vcAdd does; later
 // ones add to its entry directly.
-void TransactionReader::StoreInCube(PlacementCache::Record& record, double amount) {
+void TransactionReader::StoreInCube(const CodeNumbers& codes, const LineClass& line_class,
+                                    int32_t& entry, double amount) {
   if (amount == 0.0) return;
   ValueCube& cube = engine_.cube;
-  if (record.entry() >= 0) {
-    cube.AddToEntry(record.entry(), amount);
+  if (entry >= 0) {
+    cube.AddToEntry(entry, amount);
     return;
   }
-  for (int k = 1; k <= dimensions_; ++k) cube.Code[static_cast<size_t>(k)] = record.code(k);
-  cube.vcApplyMapping(engine_.model, engine_.model.groups[record.group()].DimCopyRow);
-  cube.vcApplyMapping(engine_.model, engine_.model.pools[record.pool()].DimCopyRow);
+  for (int k = 1; k <= dimensions_; ++k)
+    cube.Code[static_cast<size_t>(k)] = codes[static_cast<size_t>(k)];
+  cube.vcApplyMapping(engine_.model, engine_.model.groups[line_class.group].DimCopyRow);
+  cube.vcApplyMapping(engine_.model, engine_.model.pools[line_class.pool].DimCopyRow);
   cube.vcComposeKey();
-  cube.CurCP = record.pool();
+  cube.CurCP = line_class.pool;
   cube.vcAdd(amount);
-  record.set_entry(cube.CurEntry());
+  entry = cube.CurEntry();
 }
 
 void TransactionReader::Trace(int32_t pool_number, std::string_view line) {

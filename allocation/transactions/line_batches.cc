@@ -1,0 +1,125 @@
+#include "allocation/transactions/line_batches.h"
+
+#include <cstring>
+
+#include "common/excerpt.h"
+#include "common/numbers.h"
+
+namespace korav {
+namespace {
+
+std::string_view TrimTrailingBlanks(const char* begin, const char* end) {
+  while (end != begin && end[-1] == ' ') --end;
+  return std::string_view(begin, static_cast<size_t>(end - begin));
+}
+
+}  // namespace
+
+bool SplitPlainLine(std::string_view line, int dimensions, std::string_view& amount,
+                    std::string_view& key, CodeTexts* texts) {
+  const char* const begin = line.data();
+  const char* const end = begin + line.size();
+  const auto comma_from = [end](const char* from) {
+    const char* comma =
+        static_cast<const char*>(std::memchr(from, ',', static_cast<size_t>(end - from)));
+    return comma == nullptr ? end : comma;
+  };
+  if (texts != nullptr) texts->fill({});
+  const char* const comma = comma_from(begin);
+  const char* key_end = comma;
+  for (int k = 1; k <= dimensions && key_end != end; ++k) {
+    const char* const next = comma_from(key_end + 1);
+    if (texts != nullptr) (*texts)[static_cast<size_t>(k)] = TrimTrailingBlanks(key_end + 1, next);
+    key_end = next;
+  }
+  if (std::memchr(begin, '"', static_cast<size_t>(key_end - begin)) != nullptr) return false;
+  amount = TrimTrailingBlanks(begin, comma);
+  key = key_end > comma ? std::string_view(comma + 1, static_cast<size_t>(key_end - comma - 1))
+                        : std::string_view();
+  return true;
+}
+
+void BatchParser::Parse(const LineBatch& batch, BatchLine& line) const {
+  std::string_view amount_text;
+  std::string_view key;
+  CodeTexts texts;
+  if (!SplitPlainLine(batch.LineOf(line), dimensions_, amount_text, key, &texts)) {
+    line.quoted = true;
+    return;
+  }
+  if (!ParseDouble(amount_text, line.amount) || !packing_.Usable()) return;
+  CodeNumbers codes;
+  if (!codes_.Resolve(texts, codes, nullptr)) return;
+  line.kind = BatchLine::Kind::kTuple;
+  line.tuple = packing_.Pack(codes);
+  line.hash = TupleIndex::HashOf(line.tuple);
+}
+
+void BatchParser::Fill(LineBatch& batch) {
+  batch.text.clear();
+  batch.lines.clear();
+  batch.last = false;
+  std::string_view text;
+  while (batch.lines.size() < LineBatch::kMostLines && batch.text.size() < LineBatch::kMostBytes) {
+    if (!file_.Next(text)) {
+      batch.last = true;
+      break;
+    }
+    const size_t begin = batch.text.size();
+    BatchLine& line = batch.lines.emplace_back();
+    // Of a line too long to be read only the start is kept, for its message.
+    if (file_.TooLong()) {
+      AppendExcerpt(batch.text, text);
+      line.kind = BatchLine::Kind::kTooLong;
+    } else {
+      batch.text.append(text);
+    }
+    line.begin = static_cast<uint32_t>(begin);
+    line.size = static_cast<uint32_t>(batch.text.size() - begin);
+  }
+  batch.position = file_.Position();
+  for (BatchLine& line : batch.lines) {
+    if (line.kind != BatchLine::Kind::kTooLong) Parse(batch, line);
+  }
+}
+
+LineBatch* BatchRing::Acquire() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return stopped_ || filled_ < kBatches; });
+  if (stopped_) return nullptr;
+  return &batches_[next_fill_ % kBatches];
+}
+
+void BatchRing::Publish() {
+  {
+    std::lock_guard lock(mutex_);
+    ++filled_;
+    ++next_fill_;
+  }
+  changed_.notify_all();
+}
+
+LineBatch& BatchRing::Next() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return filled_ > 0; });
+  return batches_[next_apply_ % kBatches];
+}
+
+void BatchRing::Release() {
+  {
+    std::lock_guard lock(mutex_);
+    --filled_;
+    ++next_apply_;
+  }
+  changed_.notify_all();
+}
+
+void BatchRing::Stop() {
+  {
+    std::lock_guard lock(mutex_);
+    stopped_ = true;
+  }
+  changed_.notify_all();
+}
+
+}  // namespace korav

@@ -1,0 +1,122 @@
+// Transaction lines read and parsed in batches on a thread of their own,
+// and handed in file order to the thread that applies them.
+//
+// The parsing side reads the file, splits each line, parses its amount and,
+// for a line without quotes whose codes are all known, packs its code
+// numbers into a tuple. It touches nothing but the file and the model's
+// code look-up, which no one changes meanwhile; everything a line changes
+// (counts, tallies, messages, the cube) is done by the applying side, line
+// after line in file order, so every sum is formed in the same order as if
+// one thread read the file.
+#ifndef KORAV_ALLOCATION_TRANSACTIONS_LINE_BATCHES_H_
+#define KORAV_ALLOCATION_TRANSACTIONS_LINE_BATCHES_H_
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "allocation/transactions/code_lookup.h"
+#include "allocation/transactions/code_tuples.h"
+#include "common/line_reader.h"
+
+namespace korav {
+
+// One line of a batch.
+struct BatchLine {
+  enum class Kind : uint8_t {
+    kTuple,    // amount and tuple are set
+    kGeneral,  // quotes, an unknown code or an amount that is no number
+    kTooLong,  // only the start of the line was kept
+  };
+  uint32_t begin = 0;  // the line's text in LineBatch::text
+  uint32_t size = 0;
+  Kind kind = Kind::kGeneral;
+  bool quoted = false;   // the general path: the line holds quotes
+  bool numeric = false;  // the general path: the amount was a number
+  double amount = 0;
+  uint64_t tuple = 0;
+  uint64_t hash = 0;  // of the tuple, or on the general path of the key
+  // The general path's key in LineBatch::text, and its record.
+  uint32_t key_begin = 0;
+  uint32_t key_size = 0;
+  int32_t record = 0;
+};
+
+struct LineBatch {
+  // A batch ends after this many lines or bytes, whichever comes first.
+  static constexpr size_t kMostLines = 4096;
+  static constexpr size_t kMostBytes = size_t{1} << 18;
+
+  std::string text;  // the lines, one after the other
+  std::vector<BatchLine> lines;
+  uint64_t position = 0;  // bytes of the file read up to the batch's end
+  bool last = false;      // the file ends with this batch
+  std::exception_ptr failure;
+
+  std::string_view LineOf(const BatchLine& line) const {
+    return std::string_view(text).substr(line.begin, line.size);
+  }
+  std::string_view KeyOf(const BatchLine& line) const {
+    return std::string_view(text).substr(line.key_begin, line.key_size);
+  }
+};
+
+// Splits a line without quotes in its code columns: the amount's text and
+// the raw bytes of the code columns (as far as the model has dimensions),
+// and with `texts` each code column without trailing blanks, as the general
+// splitter would give them; false for a line with quotes there.
+bool SplitPlainLine(std::string_view line, int dimensions, std::string_view& amount,
+                    std::string_view& key, CodeTexts* texts = nullptr);
+
+// Fills batches from a transaction file.
+class BatchParser {
+ public:
+  BatchParser(LineReader& file, const CodeLookup& codes, const TuplePacking& packing,
+              int dimensions)
+      : file_(file), codes_(codes), packing_(packing), dimensions_(dimensions) {}
+
+  // Reads the next lines of the file into `batch`, which it empties first.
+  void Fill(LineBatch& batch);
+
+ private:
+  void Parse(const LineBatch& batch, BatchLine& line) const;
+
+  LineReader& file_;
+  const CodeLookup& codes_;
+  const TuplePacking& packing_;
+  const int dimensions_;
+};
+
+// A few batches passed round between the parsing thread and the applying
+// one, which takes them in the order they were filled.
+class BatchRing {
+ public:
+  // The parsing side: a batch to fill, or nullptr once the applying side
+  // stopped; then Publish it.
+  LineBatch* Acquire();
+  void Publish();
+  // The applying side: the next filled batch, waiting for it; then Release
+  // it. Stop tells the parsing side to end.
+  LineBatch& Next();
+  void Release();
+  void Stop();
+
+ private:
+  static constexpr size_t kBatches = 4;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::array<LineBatch, kBatches> batches_;
+  size_t filled_ = 0;     // batches published and not released
+  size_t next_fill_ = 0;  // counts of batches handed to each side
+  size_t next_apply_ = 0;
+  bool stopped_ = false;
+};
+
+}  // namespace korav
+
+#endif  // KORAV_ALLOCATION_TRANSACTIONS_LINE_BATCHES_H_
