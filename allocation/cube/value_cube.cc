@@ -33,7 +33,7 @@ double ValueCube::vcCreate(const ModelTables& model) {
   // Entries are written whole when they are created and never read before,
   // so data segments need no clearing; hash slots start as empty chains.
   if (!data_[0]) data_[0] = std::make_unique_for_overwrite<vcTEntry[]>(kEntriesPerSegment);
-  if (!hash_[0]) hash_[0] = std::make_unique_for_overwrite<int32_t[]>(kSlotsPerSegment);
+  if (!hash_[0]) hash_[0] = MakeLargeArrayForOverwrite<int32_t>(kSlotsPerSegment);
   std::fill_n(hash_[0].get(), kSlotsPerSegment, -1);
   data_seg_count_ = 1;
   capacity_ = kEntriesPerSegment;
@@ -225,8 +225,8 @@ void ValueCube::GrowIndex() {
   hash_seg_count_ *= 2;
   slot_count_ = hash_seg_count_ * kSlotsPerSegment;
   for (int32_t s = 0; s < hash_seg_count_; ++s) {
-    std::unique_ptr<int32_t[]>& segment = hash_[static_cast<size_t>(s)];
-    if (s >= old_count) segment = std::make_unique_for_overwrite<int32_t[]>(kSlotsPerSegment);
+    LargeArray<int32_t>& segment = hash_[static_cast<size_t>(s)];
+    if (s >= old_count) segment = MakeLargeArrayForOverwrite<int32_t>(kSlotsPerSegment);
     std::fill_n(segment.get(), kSlotsPerSegment, -1);
   }
   RebuildIndex();

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "allocation/model/model_tables.h"
+#include "common/large_array.h"
 
 namespace korav {
 
@@ -221,7 +222,8 @@ class ValueCube {
   static constexpr int32_t kLongestCounted = 10;
   std::array<int32_t, kLongestCounted + 2> chain_lengths_{};
   std::array<std::unique_ptr<vcTEntry[]>, kMaxDataSegments> data_;
-  std::array<std::unique_ptr<int32_t[]>, kMaxHashSegments> hash_;
+  // Looked up at random, so in large arrays (huge pages).
+  std::array<LargeArray<int32_t>, kMaxHashSegments> hash_;
   // Per cost pool number, its entry numbers in creation order.
   std::vector<std::vector<int32_t>> pool_entries_;
 };

@@ -40,13 +40,14 @@ void TuplePacking::Unpack(uint64_t tuple, CodeNumbers& codes) const {
 TupleIndex::TupleIndex() { Clear(); }
 
 void TupleIndex::Clear() {
-  slots_.assign(size_t{1} << kFirstSlotBits, Slot{});
+  slot_count_ = size_t{1} << kFirstSlotBits;
+  slots_ = MakeLargeArray(slot_count_, Slot{});
   shift_ = 64 - kFirstSlotBits;
   count_ = 0;
 }
 
 TupleIndex::Slot* TupleIndex::Find(uint64_t tuple, uint64_t hash) {
-  for (size_t slot = SlotOf(hash);; slot = (slot + 1) & (slots_.size() - 1)) {
+  for (size_t slot = SlotOf(hash);; slot = (slot + 1) & (slot_count_ - 1)) {
     Slot& candidate = slots_[slot];
     if (candidate.line_class == kEmpty) return nullptr;
     if (candidate.tuple == tuple) return &candidate;
@@ -54,21 +55,24 @@ TupleIndex::Slot* TupleIndex::Find(uint64_t tuple, uint64_t hash) {
 }
 
 void TupleIndex::Grow() {
-  std::vector<Slot> old(slots_.size() * 2);
+  LargeArray<Slot> old = MakeLargeArray(slot_count_ * 2, Slot{});
   old.swap(slots_);
+  const size_t old_count = slot_count_;
+  slot_count_ *= 2;
   --shift_;
-  for (const Slot& moved : old) {
+  for (size_t i = 0; i < old_count; ++i) {
+    const Slot& moved = old[i];
     if (moved.line_class == kEmpty) continue;
     size_t slot = SlotOf(HashOf(moved.tuple));
-    while (slots_[slot].line_class != kEmpty) slot = (slot + 1) & (slots_.size() - 1);
+    while (slots_[slot].line_class != kEmpty) slot = (slot + 1) & (slot_count_ - 1);
     slots_[slot] = moved;
   }
 }
 
 TupleIndex::Slot& TupleIndex::Add(uint64_t tuple, uint64_t hash, int32_t line_class) {
-  if ((count_ + 1) * 2 > slots_.size()) Grow();
+  if ((count_ + 1) * 2 > slot_count_) Grow();
   size_t slot = SlotOf(hash);
-  while (slots_[slot].line_class != kEmpty) slot = (slot + 1) & (slots_.size() - 1);
+  while (slots_[slot].line_class != kEmpty) slot = (slot + 1) & (slot_count_ - 1);
   ++count_;
   slots_[slot] = Slot{tuple, line_class, -1};
   return slots_[slot];

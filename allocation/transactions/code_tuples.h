@@ -11,10 +11,10 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 #include "allocation/model/model_tables.h"
 #include "allocation/transactions/code_lookup.h"
+#include "common/large_array.h"
 
 namespace korav {
 
@@ -67,8 +67,9 @@ class TupleIndex {
   size_t SlotOf(uint64_t hash) const { return static_cast<size_t>(hash >> shift_); }
   void Grow();
 
-  std::vector<Slot> slots_;  // open addressing, at most half full
-  int shift_ = 0;            // 64 - log2(slot count)
+  LargeArray<Slot> slots_;  // open addressing, at most half full
+  size_t slot_count_ = 0;
+  int shift_ = 0;  // 64 - log2(slot count)
   size_t count_ = 0;
 };
 
