@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/byte_scan.h"
+
 namespace korav {
 
 LineReader::LineReader(size_t max_line_bytes)
@@ -17,8 +19,9 @@ bool LineReader::Open(const std::string& path) {
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) return false;
   // One byte more than the longest line, so that a line of the full length
-  // is seen with its ending; the buffer never grows beyond that.
-  if (buffer_.size() < max_line_bytes_ + 1) buffer_.resize(max_line_bytes_ + 1);
+  // is seen with its ending, and room for the line end search to read past
+  // the data; the buffer never grows beyond that.
+  if (buffer_.size() < Capacity() + kScanPadding) buffer_.resize(Capacity() + kScanPadding);
   begin_ = end_ = 0;
   buffer_offset_ = 0;
   std::error_code error;
@@ -44,7 +47,7 @@ bool LineReader::Fill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+  const size_t got = std::fread(buffer_.data() + end_, 1, Capacity() - end_, file_);
   end_ += got;
   if (got == 0) {
     at_eof_ = true;
@@ -56,10 +59,7 @@ bool LineReader::Fill() {
 
 size_t LineReader::FindLineEnd(size_t from) const {
   const char* const data = buffer_.data();
-  const char* found = data + from;
-  const char* const stop = data + end_;
-  while (found != stop && *found != '\n' && *found != '\r') ++found;
-  return static_cast<size_t>(found - data);
+  return static_cast<size_t>(FindEither(data + from, data + end_, '\n', '\r') - data);
 }
 
 void LineReader::SkipPendingLineFeed() {
@@ -103,8 +103,7 @@ bool LineReader::Next(std::string_view& line) {
       // A CR as the last buffered byte may be the first half of CR LF: where
       // there is room, more is read first, so that the line's whole ending
       // is passed and Position() counts it.
-      if (buffer_[at] == '\r' && at + 1 == end_ && !at_eof_ &&
-          (begin_ > 0 || end_ < buffer_.size())) {
+      if (buffer_[at] == '\r' && at + 1 == end_ && !at_eof_ && (begin_ > 0 || end_ < Capacity())) {
         const size_t offset = at - begin_;
         Fill();
         scanned = begin_ + offset;

@@ -78,6 +78,8 @@ class LineReader {
   bool SkipRestOfLongLine();
   // The first CR or LF at or after `from`, or end_.
   size_t FindLineEnd(size_t from) const;
+  // The bytes the buffer holds of the file.
+  size_t Capacity() const { return max_line_bytes_ + 1; }
 
   size_t max_line_bytes_;
   std::FILE* file_ = nullptr;

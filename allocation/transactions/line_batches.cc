@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/byte_scan.h"
 #include "common/excerpt.h"
 #include "common/numbers.h"
 
@@ -19,20 +20,18 @@ bool SplitPlainLine(std::string_view line, int dimensions, std::string_view& amo
                     std::string_view& key, CodeTexts* texts) {
   const char* const begin = line.data();
   const char* const end = begin + line.size();
-  const auto comma_from = [end](const char* from) {
-    const char* comma =
-        static_cast<const char*>(std::memchr(from, ',', static_cast<size_t>(end - from)));
-    return comma == nullptr ? end : comma;
-  };
   if (texts != nullptr) texts->fill({});
-  const char* const comma = comma_from(begin);
+  // The amount's column, then one per dimension; a quote before the end of
+  // the last of them sends the line to the general splitter.
+  const char* const comma = FindEither(begin, end, ',', '"');
+  if (comma != end && *comma == '"') return false;
   const char* key_end = comma;
   for (int k = 1; k <= dimensions && key_end != end; ++k) {
-    const char* const next = comma_from(key_end + 1);
+    const char* const next = FindEither(key_end + 1, end, ',', '"');
+    if (next != end && *next == '"') return false;
     if (texts != nullptr) (*texts)[static_cast<size_t>(k)] = TrimTrailingBlanks(key_end + 1, next);
     key_end = next;
   }
-  if (std::memchr(begin, '"', static_cast<size_t>(key_end - begin)) != nullptr) return false;
   amount = TrimTrailingBlanks(begin, comma);
   key = key_end > comma ? std::string_view(comma + 1, static_cast<size_t>(key_end - comma - 1))
                         : std::string_view();
@@ -77,6 +76,7 @@ void BatchParser::Fill(LineBatch& batch) {
     line.begin = static_cast<uint32_t>(begin);
     line.size = static_cast<uint32_t>(batch.text.size() - begin);
   }
+  batch.text.append(kScanPadding, '\0');
   batch.position = file_.Position();
   for (BatchLine& line : batch.lines) {
     if (line.kind != BatchLine::Kind::kTooLong) Parse(batch, line);

@@ -52,7 +52,9 @@ struct LineBatch {
   static constexpr size_t kMostLines = 4096;
   static constexpr size_t kMostBytes = size_t{1} << 18;
 
-  std::string text;  // the lines, one after the other
+  // The lines, one after the other, then kScanPadding bytes that belong to
+  // no line.
+  std::string text;
   std::vector<BatchLine> lines;
   uint64_t position = 0;  // bytes of the file read up to the batch's end
   bool last = false;      // the file ends with this batch
@@ -69,7 +71,9 @@ struct LineBatch {
 // Splits a line without quotes in its code columns: the amount's text and
 // the raw bytes of the code columns (as far as the model has dimensions),
 // and with `texts` each code column without trailing blanks, as the general
-// splitter would give them; false for a line with quotes there.
+// splitter would give them; false for a line with quotes there. The line
+// must be followed by kScanPadding bytes of the same buffer (a batch's lines
+// are).
 bool SplitPlainLine(std::string_view line, int dimensions, std::string_view& amount,
                     std::string_view& key, CodeTexts* texts = nullptr);
 
