@@ -106,6 +106,9 @@ class ValueCube {
     MutableEntry(n).Value += amount;
     cur_entry_ = n;
   }
+  // Sets entry `n`'s value, for a caller that kept the running value of the
+  // entry's additions itself.
+  void SetEntryValue(int32_t n, double value) { MutableEntry(n).Value = value; }
 
   // Adds every entry of pool `source` that exists when the transfer starts,
   // times `factor`, to pool `target`. The key is rebuilt on the way when a

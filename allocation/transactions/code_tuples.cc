@@ -74,7 +74,7 @@ TupleIndex::Slot& TupleIndex::Add(uint64_t tuple, uint64_t hash, int32_t line_cl
   size_t slot = SlotOf(hash);
   while (slots_[slot].line_class != kEmpty) slot = (slot + 1) & (slot_count_ - 1);
   ++count_;
-  slots_[slot] = Slot{tuple, line_class, -1};
+  slots_[slot] = Slot{tuple, line_class, -1, 0};
   return slots_[slot];
 }
 

@@ -1,11 +1,11 @@
 // Lines whose codes are all known, found again by their code numbers.
 //
 // The parsing side packs a line's code numbers into one 64-bit tuple, each
-// dimension in bits of its own; the applying side keeps, per tuple met, the
-// class of its lines and the value cube entry of its cell in one 16-byte
-// slot, so that a line costs one look-up in this index and one addition to
-// the cube. Tuples are compared whole, so two lines share a slot only when
-// their codes are the same.
+// dimension in bits of its own. The applying side keeps, per tuple met, the
+// class of its lines, the value cube entry of its cell and, for a cell that
+// no other tuple adds to, the cell's running value, so that a line costs one
+// look-up in this index. Tuples are compared whole, so two lines share a
+// slot only when their codes are the same.
 #ifndef KORAV_ALLOCATION_TRANSACTIONS_CODE_TUPLES_H_
 #define KORAV_ALLOCATION_TRANSACTIONS_CODE_TUPLES_H_
 
@@ -41,13 +41,15 @@ class TupleIndex {
   // reader's general path, which gives them their messages.
   static constexpr int32_t kNotAccepted = -1;
   // Past this many tuples the index starts afresh, so that its memory (at
-  // most 64 MiB) never follows the size of the file.
+  // most 96 MiB) never follows the size of the file.
   static constexpr size_t kMostTuples = size_t{1} << 21;
 
   struct Slot {
     uint64_t tuple = 0;
     int32_t line_class = kEmpty;  // a LineClasses number or kNotAccepted
     int32_t entry = -1;           // the cube entry of the cell, -1 until it exists
+    // The cell's value while the reader keeps it here (LineClass::owns_cell).
+    double value = 0;
   };
 
   TupleIndex();
@@ -58,6 +60,14 @@ class TupleIndex {
   Slot* Find(uint64_t tuple, uint64_t hash);
   // Adds `tuple`, not in the index, with its class. Valid until Add.
   Slot& Add(uint64_t tuple, uint64_t hash, int32_t line_class);
+
+  // Calls visit(slot) for every tuple in the index.
+  template <typename Visit>
+  void ForEachTuple(Visit visit) {
+    for (size_t i = 0; i < slot_count_; ++i) {
+      if (slots_[i].line_class != kEmpty) visit(slots_[i]);
+    }
+  }
 
   bool Full() const { return count_ >= kMostTuples; }
   void Clear();

@@ -1,5 +1,6 @@
 #include "allocation/transactions/line_batches.h"
 
+#include <array>
 #include <cstring>
 
 #include "common/byte_scan.h"
@@ -20,18 +21,21 @@ bool SplitPlainLine(std::string_view line, int dimensions, std::string_view& amo
                     std::string_view& key, CodeTexts* texts) {
   const char* const begin = line.data();
   const char* const end = begin + line.size();
-  if (texts != nullptr) texts->fill({});
-  // The amount's column, then one per dimension; a quote before the end of
-  // the last of them sends the line to the general splitter.
-  const char* const comma = FindEither(begin, end, ',', '"');
-  if (comma != end && *comma == '"') return false;
-  const char* key_end = comma;
-  for (int k = 1; k <= dimensions && key_end != end; ++k) {
-    const char* const next = FindEither(key_end + 1, end, ',', '"');
-    if (next != end && *next == '"') return false;
-    if (texts != nullptr) (*texts)[static_cast<size_t>(k)] = TrimTrailingBlanks(key_end + 1, next);
-    key_end = next;
+  // The commas after the amount and after each code column; a quote before
+  // the end of the last code column sends the line to the general splitter.
+  std::array<const char*, kMaxDimensions + 1> commas;
+  const int found = FindSeparators(begin, end, ',', '"', dimensions + 1, commas.data());
+  if (found < 0) return false;
+  const auto column_end = [&](int c) { return c < found ? commas[static_cast<size_t>(c)] : end; };
+  if (texts != nullptr) {
+    texts->fill({});
+    for (int k = 1; k < found + 1 && k <= dimensions; ++k) {
+      (*texts)[static_cast<size_t>(k)] =
+          TrimTrailingBlanks(commas[static_cast<size_t>(k - 1)] + 1, column_end(k));
+    }
   }
+  const char* const comma = column_end(0);
+  const char* const key_end = column_end(dimensions);
   amount = TrimTrailingBlanks(begin, comma);
   key = key_end > comma ? std::string_view(comma + 1, static_cast<size_t>(key_end - comma - 1))
                         : std::string_view();

@@ -49,8 +49,8 @@ struct BatchLine {
 
 struct LineBatch {
   // A batch ends after this many lines or bytes, whichever comes first.
-  static constexpr size_t kMostLines = 4096;
-  static constexpr size_t kMostBytes = size_t{1} << 18;
+  static constexpr size_t kMostLines = 16384;
+  static constexpr size_t kMostBytes = size_t{1} << 20;
 
   // The lines, one after the other, then kScanPadding bytes that belong to
   // no line.

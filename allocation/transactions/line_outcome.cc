@@ -60,7 +60,7 @@ void LineClasses::Grow() {
   }
 }
 
-int32_t LineClasses::Intern(const LineOutcome& outcome) {
+int32_t LineClasses::Intern(const LineOutcome& outcome, bool owns_cell) {
   const uint64_t hash = HashOf(outcome);
   const uint64_t tag = hash & 0xFFFFFFFF00000000u;
   size_t slot = SlotOf(hash, slots_.size());
@@ -70,8 +70,9 @@ int32_t LineClasses::Intern(const LineOutcome& outcome) {
     if (Matches((*this)[number], outcome)) return number;
   }
   const int32_t number = static_cast<int32_t>(classes_.size());
-  classes_.push_back(LineClass{outcome.negate, outcome.group, outcome.group_row, outcome.pool,
-                               outcome.pool_row, static_cast<int32_t>(measure_rows_.size()),
+  classes_.push_back(LineClass{outcome.negate, owns_cell, outcome.group, outcome.group_row,
+                               outcome.pool, outcome.pool_row,
+                               static_cast<int32_t>(measure_rows_.size()),
                                static_cast<int32_t>(outcome.measure_rows.size())});
   measure_rows_.insert(measure_rows_.end(), outcome.measure_rows.begin(),
                        outcome.measure_rows.end());

@@ -45,6 +45,10 @@ struct LineOutcome {
 // How an accepted line is placed.
 struct LineClass {
   bool negate = false;
+  // Only lines of this class's tuple add to its cells (no mapping row
+  // rebuilds their keys), so the reader may keep a cell's running value
+  // with the tuple and store it in the cube once at the end.
+  bool owns_cell = false;
   int32_t group = 0;
   int32_t group_row = 0;
   int32_t pool = 0;
@@ -64,8 +68,9 @@ class LineClasses {
   void Clear();
   bool Full() const { return classes_.size() >= kMostClasses; }
 
-  // The number of the class of accepted `outcome`, from 0, added when new.
-  int32_t Intern(const LineOutcome& outcome);
+  // The number of the class of accepted `outcome`, from 0, added when new
+  // with `owns_cell`.
+  int32_t Intern(const LineOutcome& outcome, bool owns_cell);
   const LineClass& operator[](int32_t number) const {
     return classes_[static_cast<size_t>(number)];
   }

@@ -74,7 +74,7 @@ void PlacementCache::Grow() {
 }
 
 int32_t PlacementCache::Add(std::string_view key, uint64_t hash, const LineOutcome& outcome,
-                            LineClasses& classes) {
+                            int32_t line_class) {
   const size_t key_words = (key.size() + 3) / 4;
   const size_t size = Record::kCodes + static_cast<size_t>(dimensions_) + key_words;
   if ((records_ + 1) * 2 > slots_.size()) Grow();
@@ -83,7 +83,7 @@ int32_t PlacementCache::Add(std::string_view key, uint64_t hash, const LineOutco
   words_.resize(words_.size() + size, 0);
   int32_t* words = &words_[static_cast<size_t>(record)];
   words[Record::kKeyLength] = static_cast<int32_t>(key.size());
-  words[Record::kClass] = outcome.accepted ? classes.Intern(outcome) : -1;
+  words[Record::kClass] = line_class;
   words[Record::kEntry] = -1;
   words[Record::kFirstMessage] = static_cast<int32_t>(messages_.size());
   words[Record::kMessageCount] = static_cast<int32_t>(outcome.messages.size());

@@ -31,8 +31,8 @@ class PlacementCache {
   // A cached combination: its outcome as the reader applies it.
   class Record {
    public:
-    // The number of the line class in the LineClasses given to Add, or -1
-    // when the line is not accepted.
+    // The number of the line class given to Add, or -1 when the line is not
+    // accepted.
     int32_t line_class() const { return Word(kClass); }
     // Code number of dimension k, 1..dimensions.
     int32_t code(int k) const { return Word(kCodes + k - 1); }
@@ -60,10 +60,9 @@ class PlacementCache {
   // The record of the combination whose columns read `key` (hash `hash`),
   // or false when it is not cached.
   bool Find(std::string_view key, uint64_t hash, int32_t& record) const;
-  // Caches `outcome` for `key`, with the class `classes` gives it when it
-  // is accepted, and returns its record number.
-  int32_t Add(std::string_view key, uint64_t hash, const LineOutcome& outcome,
-              LineClasses& classes);
+  // Caches `outcome` for `key`, with its class number `line_class` (-1 when
+  // it is not accepted), and returns its record number.
+  int32_t Add(std::string_view key, uint64_t hash, const LineOutcome& outcome, int32_t line_class);
   // True when the cache holds its most.
   bool Full() const;
   // Forgets every record.

@@ -4,8 +4,15 @@
 // A line whose codes are all known is found again by its packed code tuple
 // in a TupleIndex, which gives its class and its cube entry. Every other
 // line takes the general path: what its code columns decide (codes,
-// messages, class, cube cell) is worked out once per distinct text of those
-// columns and kept in a PlacementCache.
+// messages, class) is worked out once per distinct text of those columns
+// and kept in a PlacementCache; an accepted one then adds to the cell of
+// its tuple like the others.
+//
+// A cell that only its own tuple's lines reach keeps its running value in
+// the tuple's slot while the file is read, and the value is stored in the
+// cube when the reader ends or its index starts afresh: the additions are
+// the same, in the same order, and the cube's entry is not fetched once per
+// line.
 //
 // Each batch is applied in chunks, each in three sweeps: the first prepares
 // the lines of the general path and asks the processor for the index slots
@@ -50,6 +57,9 @@ class TransactionReader {
         plain_(dimensions_),
         quoted_(dimensions_) {}
 
+  // Stores the values the reader kept in their cells, however it ends.
+  ~TransactionReader() { StoreKeptValues(); }
+
   // Reads the open transaction file to its end.
   void ReadFile();
 
@@ -70,11 +80,13 @@ class TransactionReader {
   // False when the tuple's lines take the general path.
   bool ApplyTuple(const BatchLine& line, std::string_view text);
 
+  int32_t ClassOf(const LineOutcome& outcome);
+  void StoreKeptValues();
   void CountLine();
   void CountCodes(const CodeNumbers& codes);
-  void ApplyAccepted(const CodeNumbers& codes, const LineClass& line_class, int32_t& entry,
+  void ApplyAccepted(const CodeNumbers& codes, const LineClass& line_class, TupleIndex::Slot& cell,
                      double amount, std::string_view line);
-  void StoreInCube(const CodeNumbers& codes, const LineClass& line_class, int32_t& entry,
+  void StoreInCube(const CodeNumbers& codes, const LineClass& line_class, TupleIndex::Slot& cell,
                    double amount);
   void LogFor(std::string_view line, std::string_view text);
   void Trace(int32_t pool, std::string_view line);
@@ -141,10 +153,8 @@ void TransactionReader::Place(LineBatch& batch, BatchLine& line) {
       SplitPlainLine(batch.LineOf(line), dimensions_, amount_text, columns, &texts);
     }
     resolver_.Resolve(texts, outcome_);
-    line.record = cache.Add(key, line.hash, outcome_, classes_);
+    line.record = cache.Add(key, line.hash, outcome_, outcome_.accepted ? ClassOf(outcome_) : -1);
   }
-  const int32_t entry = cache.At(line.record).entry();
-  if (entry >= 0) engine_.cube.PrefetchEntry(entry);
 }
 
 void TransactionReader::Finish(const LineBatch& batch, const BatchLine& line) {
@@ -168,7 +178,24 @@ void TransactionReader::Finish(const LineBatch& batch, const BatchLine& line) {
 
 void TransactionReader::PrefetchEntry(const BatchLine& line) {
   const TupleIndex::Slot* slot = tuples_.Find(line.tuple, line.hash);
-  if (slot != nullptr && slot->entry >= 0) engine_.cube.PrefetchEntry(slot->entry);
+  if (slot == nullptr || slot->entry < 0 || classes_[slot->line_class].owns_cell) return;
+  engine_.cube.PrefetchEntry(slot->entry);
+}
+
+int32_t TransactionReader::ClassOf(const LineOutcome& outcome) {
+  // Lines traced list the cube after each line, so it must be up to date.
+  const bool owns_cell = packing_.Usable() && !engine_.options.slots[kTraceOption].IsSet &&
+                         engine_.model.groups[outcome.group].DimCopyRow == 0 &&
+                         engine_.model.pools[outcome.pool].DimCopyRow == 0;
+  return classes_.Intern(outcome, owns_cell);
+}
+
+void TransactionReader::StoreKeptValues() {
+  tuples_.ForEachTuple([this](const TupleIndex::Slot& slot) {
+    if (slot.line_class >= 0 && slot.entry >= 0 && classes_[slot.line_class].owns_cell) {
+      engine_.cube.SetEntryValue(slot.entry, slot.value);
+    }
+  });
 }
 
 bool TransactionReader::ApplyTuple(const BatchLine& line, std::string_view text) {
@@ -178,13 +205,13 @@ bool TransactionReader::ApplyTuple(const BatchLine& line, std::string_view text)
     packing_.Unpack(line.tuple, outcome_.codes);
     resolver_.PlaceKnownCodes(outcome_);
     slot = &tuples_.Add(line.tuple, line.hash,
-                        outcome_.accepted ? classes_.Intern(outcome_) : TupleIndex::kNotAccepted);
+                        outcome_.accepted ? ClassOf(outcome_) : TupleIndex::kNotAccepted);
   }
   if (slot->line_class == TupleIndex::kNotAccepted) return false;
   CodeNumbers codes;
   packing_.Unpack(line.tuple, codes);
   CountCodes(codes);
-  ApplyAccepted(codes, classes_[slot->line_class], slot->entry, line.amount, text);
+  ApplyAccepted(codes, classes_[slot->line_class], *slot, line.amount, text);
   return true;
 }
 
@@ -209,6 +236,7 @@ void TransactionReader::CountCodes(const CodeNumbers& codes) {
 // together, since the caches keep class numbers.
 void TransactionReader::MakeRoom() {
   if (!plain_.Full() && !quoted_.Full() && !tuples_.Full() && !classes_.Full()) return;
+  StoreKeptValues();
   plain_.Clear();
   quoted_.Clear();
   tuples_.Clear();
@@ -307,11 +335,24 @@ void TransactionReader::ApplyRecord(PlacementCache& cache, int32_t record_number
     LogFor(line, cache.Message(record.first_message() + m));
   }
   if (record.line_class() < 0) return;
-  ApplyAccepted(codes, classes_[record.line_class()], record.entry(), amount, line);
+  const LineClass& line_class = classes_[record.line_class()];
+  if (!packing_.Usable()) {
+    TupleIndex::Slot cell{0, record.line_class(), record.entry(), 0};
+    ApplyAccepted(codes, line_class, cell, amount, line);
+    record.entry() = cell.entry;
+    return;
+  }
+  // The cell is its tuple's, which other lines may reach by the tuple path.
+  const uint64_t tuple = packing_.Pack(codes);
+  const uint64_t hash = TupleIndex::HashOf(tuple);
+  TupleIndex::Slot* cell = tuples_.Find(tuple, hash);
+  if (cell == nullptr) cell = &tuples_.Add(tuple, hash, record.line_class());
+  ApplyAccepted(codes, line_class, *cell, amount, line);
 }
 
 void TransactionReader::ApplyAccepted(const CodeNumbers& codes, const LineClass& line_class,
-                                      int32_t& entry, double amount, std::string_view line) {
+                                      TupleIndex::Slot& cell, double amount,
+                                      std::string_view line) {
   ModelTables& model = engine_.model;
   if (line_class.negate) amount = -amount;
   TmyCPG& group = model.groups[line_class.group];
@@ -336,7 +377,7 @@ void TransactionReader::ApplyAccepted(const CodeNumbers& codes, const LineClass&
     ++selection.TxCount;
     selection.Value += amount;
   }
-  StoreInCube(codes, line_class, entry, amount);
+  StoreInCube(codes, line_class, cell, amount);
   Trace(line_class.pool, line);
   if (engine_.options.slots[kDumpOption].IsSet) {
     engine_.dump_line.assign(pool.Code).append(",").append(line);
@@ -345,13 +386,17 @@ void TransactionReader::ApplyAccepted(const CodeNumbers& codes, const LineClass&
 }
 
 // The first nonzero amount finds or creates the cell as vcAdd does; later
-// ones add to its entry directly.
+// ones add to its entry directly, or to the value kept for it.
 void TransactionReader::StoreInCube(const CodeNumbers& codes, const LineClass& line_class,
-                                    int32_t& entry, double amount) {
+                                    TupleIndex::Slot& cell, double amount) {
   if (amount == 0.0) return;
   ValueCube& cube = engine_.cube;
-  if (entry >= 0) {
-    cube.AddToEntry(entry, amount);
+  if (cell.entry >= 0) {
+    if (line_class.owns_cell) {
+      cell.value += amount;
+    } else {
+      cube.AddToEntry(cell.entry, amount);
+    }
     return;
   }
   for (int k = 1; k <= dimensions_; ++k)
@@ -361,7 +406,8 @@ void TransactionReader::StoreInCube(const CodeNumbers& codes, const LineClass& l
   cube.vcComposeKey();
   cube.CurCP = line_class.pool;
   cube.vcAdd(amount);
-  entry = cube.CurEntry();
+  cell.entry = cube.CurEntry();
+  cell.value = cube.Entry(cell.entry).Value;
 }
 
 void TransactionReader::Trace(int32_t pool_number, std::string_view line) {

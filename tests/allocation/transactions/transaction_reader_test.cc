@@ -235,6 +235,13 @@ TEST_P(RepeatedCodesTest, CountLikeTheFirstTime) {
   EXPECT_DOUBLE_EQ(Pool("P").Value, c.p_value);
   EXPECT_DOUBLE_EQ(Pool("Q").Value, c.q_value);
   EXPECT_EQ(engine_.cube.EntryCount(), c.entries);
+  // Pool P's amounts all go to one cell, in the same order as to the pool.
+  const int32_t p = engine_.model.pools.CodeIndex.Find("P");
+  double cells_of_p = 0;
+  for (int32_t n = 0; n < engine_.cube.EntryCount(); ++n) {
+    if (engine_.cube.Entry(n).CP == p) cells_of_p += engine_.cube.Entry(n).Value;
+  }
+  EXPECT_EQ(cells_of_p, c.p_value);
   EXPECT_EQ(engine_.model.dimensions[1].Values[1].TxCount, c.a1_count);
   EXPECT_EQ(ErrorLines(Messages()), c.errors);
 }
@@ -252,6 +259,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "  >>>>,,  204 TX; DIM Code not known; Dim=1 Code=X9 recnr(4),2,X9,B1"}},
         // Other spellings of one cell: a trailing blank, quotes, a column more.
         RepeatCase{"1,A1,B1\n2,A1 ,B1\n4,\"A1\",B1\n8,A1,B1,extra\n", 15, 0, 1, 4, {}},
+        // Quoted and plain lines of one cell, whose sum depends on the order
+        // of the additions: 1E+16 + 1 rounds back to 1E+16.
+        RepeatCase{"1e16,A1,B1\n1,\"A1\",B1\n1,\"A1\",B1\n-1e16,A1,B1\n1,A1,B1\n", 1, 0, 1, 5, {}},
         // The flagged group's line between two of the other group.
         RepeatCase{"1,A1,B1\n2,A2,B1\n4,A1,B1\n", 5, -2, 2, 2, {}},
         // A zero amount first stores nothing; the next amount creates the cell.
@@ -274,14 +284,15 @@ TEST_F(TransactionTest, SubstitutionAndMappingsApplyToEveryRepeat) {
   EXPECT_EQ(cells, (Lines{"P,10.00,A1,", "Q,-1.00,A2,"}));
 }
 
-// Lines are taken in batches of a few hundred; messages, progress lines and
-// record numbers still follow the file's order.
+// Lines are parsed on another thread in batches of thousands and applied in
+// chunks of a few hundred; messages, progress lines and record numbers still
+// follow the file's order.
 TEST_F(TransactionTest, MessagesFollowTheFileOrderAcrossBatches) {
   Build();
-  engine_.state.progress_interval = 400;
+  engine_.state.progress_interval = 16000;
   std::string content;
-  for (int n = 1; n <= 1000; ++n) {
-    content += n % 300 == 0 ? "1,A1,Z" + std::to_string(n) + "\n" : "1,A1,B1\n";
+  for (int n = 1; n <= 40000; ++n) {
+    content += n % 15000 == 0 ? "1,A1,Z" + std::to_string(n) + "\n" : "1,A1,B1\n";
   }
   Read(content);
   Lines lines;
@@ -290,14 +301,14 @@ TEST_F(TransactionTest, MessagesFollowTheFileOrderAcrossBatches) {
       lines.push_back(line);
     }
   }
-  EXPECT_EQ(lines,
-            (Lines{"  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=Z300 recnr(300),1,A1,Z300",
-                   "10:11:12  Count 400 - Memory 0 Chg 0",
-                   "  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=Z600 recnr(600),1,A1,Z600",
-                   "10:11:12  Count 800 - Memory 0 Chg 0",
-                   "  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=Z900 recnr(900),1,A1,Z900"}));
-  EXPECT_DOUBLE_EQ(Pool("P").Value, 997);
-  EXPECT_EQ(Pool("P").TxCount, 997);
+  EXPECT_EQ(
+      lines,
+      (Lines{"  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=Z15000 recnr(15000),1,A1,Z15000",
+             "10:11:12  Count 16000 - Memory 0 Chg 0",
+             "  >>>>,,  204 TX; DIM Code not known; Dim=2 Code=Z30000 recnr(30000),1,A1,Z30000",
+             "10:11:12  Count 32000 - Memory 0 Chg 0"}));
+  EXPECT_DOUBLE_EQ(Pool("P").Value, 39998);
+  EXPECT_EQ(Pool("P").TxCount, 39998);
 }
 
 // A pool's value adds its amounts as they come, its cube cell by cell; over
