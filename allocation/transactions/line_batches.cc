@@ -1,7 +1,6 @@
 #include "allocation/transactions/line_batches.h"
 
 #include <array>
-#include <cstring>
 
 #include "common/byte_scan.h"
 #include "common/excerpt.h"

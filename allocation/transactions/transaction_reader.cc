@@ -14,13 +14,13 @@
 // the same, in the same order, and the cube's entry is not fetched once per
 // line.
 //
-// Each batch is applied in chunks, each in three sweeps: the first prepares
-// the lines of the general path and asks the processor for the index slots
-// of the others, the second finds every line's record or slot and asks for
-// its cube entry, and the third applies the lines one by one in file order:
-// counts, messages, tallies and the cube. The first two sweeps touch no
-// tally, and the cache misses of many lines overlap instead of following one
-// another.
+// Each batch is applied in chunks of a few hundred lines, in sweeps: the
+// first prepares the lines of the general path and asks the processor for
+// the index slots of the others, the second finds the slots and asks for the
+// cube entries they name, the third finds or works out the general path's
+// records, and the last applies the lines one by one in file order: counts,
+// messages, tallies and the cube. Only the last touches a tally, and the
+// cache misses of many lines overlap instead of following one another.
 #include <algorithm>
 #include <string>
 #include <string_view>
