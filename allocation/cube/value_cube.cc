@@ -236,9 +236,10 @@ void ValueCube::GrowIndex() {
 void ValueCube::RebuildIndex() {
   // Re-inserting in entry-number order rebuilds every chain newest first, as
   // if the entries had been added to the larger index from the start. The
-  // slots of the next kAhead entries are fetched ahead.
+  // slots and chain lengths of the next kAhead entries are fetched ahead.
   constexpr int32_t kAhead = 16;
   std::array<int32_t, kAhead> slots{};
+  std::vector<uint8_t> lengths(static_cast<size_t>(slot_count_), 0);
   const auto slot_of = [this](int32_t n) {
     const vcTEntry& entry = Entry(n);
     return SlotOf(entry.Index1, entry.Index2, entry.CP);
@@ -248,8 +249,8 @@ void ValueCube::RebuildIndex() {
     const int32_t slot = slot_of(n);
     slots[static_cast<size_t>(n % kAhead)] = slot;
     __builtin_prefetch(&Head(slot));
+    __builtin_prefetch(&lengths[static_cast<size_t>(slot)]);
   };
-  std::vector<uint8_t> lengths(static_cast<size_t>(slot_count_), 0);
   for (int32_t n = 0; n < kAhead; ++n) fetch(n);
   for (int32_t n = 0; n < entry_count_; ++n) {
     const int32_t slot = slots[static_cast<size_t>(n % kAhead)];
