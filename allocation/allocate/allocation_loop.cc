@@ -11,12 +11,6 @@
 namespace korav {
 namespace {
 
-constexpr double kShareThreshold = 0.01;
-constexpr int kBudgetOption = 1;
-constexpr int kTraceAllocationOption = 7;
-constexpr int kTraceCubeOption = 8;
-constexpr int kReciprocalOption = 11;
-
 bool TraceCubeOf(const Engine& engine, const TmyCP& pool) {
   const TmyOption& option = engine.options.slots[kTraceCubeOption];
   return option.IsSet && (option.Text.empty() || option.Text == pool.Code);

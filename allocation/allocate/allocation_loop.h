@@ -11,6 +11,10 @@
 
 namespace korav {
 
+// A share of this amount or less is not allocated: it stays with its pool,
+// whether the pool allocates alone or in a solved loop.
+inline constexpr double kShareThreshold = 0.01;
+
 // The whole allocation phase; nothing happens for a model without pools.
 void RunAllocation(Engine& engine);
 

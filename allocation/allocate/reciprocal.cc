@@ -6,15 +6,12 @@
 #include <tuple>
 #include <vector>
 
+#include "allocation/allocate/allocation_loop.h"
 #include "allocation/allocate/dense_system.h"
 #include "common/numbers.h"
 
 namespace korav {
 namespace {
-
-constexpr double kShareThreshold = 0.01;
-constexpr int kBudgetOption = 1;
-constexpr int kTraceAllocationOption = 7;
 
 // A received amount this small against the own costs under its key is
 // rounding left by the solve: the member receives nothing there.

@@ -15,8 +15,6 @@
 namespace korav {
 namespace {
 
-constexpr int kConfidenceDimensionOption = 3;
-
 // Logs e101 for each pair of equal neighbours in the sorted `index`.
 void ReportDuplicates(Engine& engine, const stTsortObj& index, const std::string& name) {
   for (int32_t position = 2; position <= index.Count(); ++position) {

@@ -19,9 +19,6 @@ constexpr std::array<std::string_view, 12> kOptionNames{
     "Trace TX After            ", "Trace Rollup Rep26        ", "Reciprocal Allocation     ",
 };
 
-constexpr int kTransactionDimensionOption = 2;
-constexpr int kConfidenceDimensionOption = 3;
-
 // Options 2 and 3 name a dimension. A number outside 0..8 cannot be held by
 // the model, so it is reported and the option is dropped; 0 names none.
 void SetDimensionOption(Engine& engine, int number, int32_t& dimension) {

@@ -237,6 +237,17 @@ struct TmyNMV {
   double Value = 0;
 };
 
+// The option slots the engine reads, by what they switch on.
+inline constexpr int kBudgetOption = 1;
+inline constexpr int kTransactionDimensionOption = 2;
+inline constexpr int kConfidenceDimensionOption = 3;
+inline constexpr int kDumpOption = 5;
+inline constexpr int kTraceAllocationOption = 7;
+inline constexpr int kTraceCubeOption = 8;
+inline constexpr int kTraceTransactionsOption = 9;
+inline constexpr int kTraceRollupOption = 10;
+inline constexpr int kReciprocalOption = 11;
+
 // Values that the option records feed besides the option table.
 struct RunOptions {
   std::array<TmyOption, kOptionCount + 1> slots;  // 1..14

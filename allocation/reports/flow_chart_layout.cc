@@ -6,6 +6,7 @@
 #include <tuple>
 #include <utility>
 
+#include "allocation/allocate/allocation_loop.h"
 #include "allocation/reports/report_output.h"
 #include "common/numbers.h"
 #include "common/text_encoding.h"
@@ -13,11 +14,7 @@
 namespace korav {
 namespace {
 
-// The allocation moves no share of this size or less (see the allocation
-// loop), so a base line that would carry one draws no band.
-constexpr double kMovedThreshold = 0.01;
 constexpr double kLeastAmount = 0.005;  // what rounds to 0.00
-constexpr int kBudgetOption = 1;
 
 constexpr double kColumnGap = 250;    // between one column's bars and the next's
 constexpr double kRightMargin = 230;  // room for the last column's labels
@@ -338,7 +335,7 @@ class FlowChartBuilder {
           continue;
         }
         const double amount = line.Propn * pool.AllocValue;
-        if (std::fabs(amount) <= kMovedThreshold) continue;
+        if (std::fabs(amount) <= kShareThreshold) continue;
         moved_out_[static_cast<size_t>(row)] += amount;
         AddFlow(BandKind::kAllocation, row, line.Output, amount);
       }

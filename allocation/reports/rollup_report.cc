@@ -24,7 +24,6 @@ namespace {
 
 constexpr int kMaxBreaks = 3;
 constexpr int kMaxBreakLevel = 9;
-constexpr int kTraceRollupOption = 10;
 
 // A dimension and the hierarchy level at which it is broken down.
 struct RollupBreakChoice {

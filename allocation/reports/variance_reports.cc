@@ -11,8 +11,6 @@
 namespace korav {
 namespace {
 
-constexpr int kBudgetOption = 1;
-
 // The "V" column before a variance: "-" for a positive (unfavourable)
 // variance, "+" for a negative one; unit variances read the other way.
 std::string Sign(double variance) { return variance > 0 ? "-" : variance < 0 ? "+" : ""; }

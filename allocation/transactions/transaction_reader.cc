@@ -40,8 +40,6 @@
 namespace korav {
 namespace {
 
-constexpr int kDumpOption = 5;
-constexpr int kTraceOption = 9;
 // Lines of a batch applied in one set of sweeps: enough for their cache
 // misses to overlap, few enough for what the sweeps fetch to stay cached.
 constexpr size_t kChunkLines = 256;
@@ -184,7 +182,8 @@ void TransactionReader::PrefetchEntry(const BatchLine& line) {
 
 int32_t TransactionReader::ClassOf(const LineOutcome& outcome) {
   // Lines traced list the cube after each line, so it must be up to date.
-  const bool owns_cell = packing_.Usable() && !engine_.options.slots[kTraceOption].IsSet &&
+  const bool owns_cell = packing_.Usable() &&
+                         !engine_.options.slots[kTraceTransactionsOption].IsSet &&
                          engine_.model.groups[outcome.group].DimCopyRow == 0 &&
                          engine_.model.pools[outcome.pool].DimCopyRow == 0;
   return classes_.Intern(outcome, owns_cell);
@@ -411,7 +410,7 @@ void TransactionReader::StoreInCube(const CodeNumbers& codes, const LineClass& l
 }
 
 void TransactionReader::Trace(int32_t pool_number, std::string_view line) {
-  const TmyOption& trace = engine_.options.slots[kTraceOption];
+  const TmyOption& trace = engine_.options.slots[kTraceTransactionsOption];
   if (!trace.IsSet) return;
   const TmyCP& pool = engine_.model.pools[pool_number];
   if (!trace.Text.empty() && trace.Text != pool.Code) return;
