@@ -34,15 +34,10 @@ class LineResolver {
   void PlaceKnownCodes(LineOutcome& outcome) { PlaceCodes(outcome, nullptr); }
 
  private:
-  struct Placement {
-    int32_t group = 0;
-    int32_t group_row = 0;
-    int32_t pool = 0;
-    int32_t pool_row = 0;
-    bool negate = false;
-    int32_t first_measure_row = 0;
-    int32_t measure_row_count = 0;
-  };
+  // Where a combination of codes goes: a line class, with group 0 when no
+  // group takes it and pool_row 0 when no pool of its group does; its
+  // measure rows are in measure_rows_.
+  using Placement = LineClass;
 
   // With `texts`, a line that no pool takes earns its e205 line.
   void PlaceCodes(LineOutcome& outcome, const CodeTexts* texts);
