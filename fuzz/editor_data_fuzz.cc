@@ -45,16 +45,14 @@ std::optional<Fixture> fixture;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  fixture.emplace();
-  korav::fuzz::ConfineFuzzer(fixture->sandbox, *argc, *argv);
-  return 0;
+  return korav::fuzz::StartFixture(fixture, *argc, *argv);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Sandbox& sandbox = fixture->sandbox;
   sandbox.Clear();
   sandbox.WriteInput("Parms.txt", fixture->parameters);
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view input = korav::fuzz::InputText(data, size);
   for (const std::string& name : fixture->data_file_names) sandbox.WriteInput(name, input);
   korav::fuzz::CheckModel(sandbox, sandbox.path("Parms.txt"));
   return 0;

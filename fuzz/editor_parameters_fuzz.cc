@@ -31,9 +31,7 @@ std::optional<Fixture> fixture;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  fixture.emplace();
-  korav::fuzz::ConfineFuzzer(fixture->sandbox, *argc, *argv);
-  return 0;
+  return korav::fuzz::StartFixture(fixture, *argc, *argv);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -41,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sandbox.Clear();
   for (const auto& [name, content] : fixture->data_files) sandbox.WriteInput(name, content);
   // The parameter file lies beside the data; its name is no data file's.
-  sandbox.WriteInput("Parms.txt", std::string_view(reinterpret_cast<const char*>(data), size));
+  sandbox.WriteInput("Parms.txt", korav::fuzz::InputText(data, size));
   korav::fuzz::CheckModel(sandbox, sandbox.path("Parms.txt"));
   return 0;
 }

@@ -35,9 +35,7 @@ std::optional<Fixture> fixture;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  fixture.emplace();
-  korav::fuzz::ConfineFuzzer(fixture->sandbox, *argc, *argv);
-  return 0;
+  return korav::fuzz::StartFixture(fixture, *argc, *argv);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -45,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sandbox.Clear();
   sandbox.MakeFolder("out");
   sandbox.WriteInput("run.csv", kRunFile);
-  sandbox.WriteInput("model.csv", std::string_view(reinterpret_cast<const char*>(data), size));
+  sandbox.WriteInput("model.csv", korav::fuzz::InputText(data, size));
   sandbox.WriteInput("DIM1.csv", fixture->dim1);
   sandbox.WriteInput("DIM2.csv", fixture->dim2);
   sandbox.WriteInput("end.csv", "REP,99\n");

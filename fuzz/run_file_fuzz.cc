@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view input = korav::fuzz::InputText(data, size);
   sandbox->Clear();
   sandbox->MakeFolder("out");
   sandbox->WriteInput("run.csv", input);

@@ -11,7 +11,10 @@
 #ifndef KORAV_FUZZ_SANDBOX_H_
 #define KORAV_FUZZ_SANDBOX_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -66,6 +69,21 @@ bool ConfineWrites(const std::vector<std::string>& folders);
 // the process with a message, since unconfined fuzzing could write anywhere;
 // KORAV_FUZZ_UNCONFINED=1 in the environment runs it anyway.
 void ConfineFuzzer(const Sandbox& sandbox, int argc, char** argv);
+
+// Makes a target's fixture (its state for every run, with the Sandbox
+// `sandbox` among it) when the fuzzer starts, and confines the fuzzer to that
+// sandbox; for LLVMFuzzerInitialize.
+template <typename Fixture>
+int StartFixture(std::optional<Fixture>& fixture, int argc, char** argv) {
+  fixture.emplace();
+  ConfineFuzzer(fixture->sandbox, argc, argv);
+  return 0;
+}
+
+// The bytes libFuzzer gives a run, as text.
+inline std::string_view InputText(const uint8_t* data, size_t size) {
+  return std::string_view(reinterpret_cast<const char*>(data), size);
+}
 
 // The text of `path`, a file of the source tree (relative to its root).
 std::string SourceFile(const std::string& path);

@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static FieldTable allocation_slash(korav::kAllocationSlashSlots);
   static FieldTable editor_csv(korav::kEditorCsvSlots);
   static FieldTable editor_slash(korav::kEditorSlashSlots);
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view input = korav::fuzz::InputText(data, size);
   for (size_t begin = 0; begin <= input.size();) {
     size_t end = input.find('\n', begin);
     if (end == std::string_view::npos) end = input.size();

@@ -64,9 +64,7 @@ std::optional<Fixture> fixture;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  fixture.emplace();
-  korav::fuzz::ConfineFuzzer(fixture->sandbox, *argc, *argv);
-  return 0;
+  return korav::fuzz::StartFixture(fixture, *argc, *argv);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -75,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sandbox.MakeFolder("out");
   sandbox.WriteInput("run.csv", kRunFile);
   for (const auto& [name, content] : fixture->model_files) sandbox.WriteInput(name, content);
-  sandbox.WriteInput("tx.csv", std::string_view(reinterpret_cast<const char*>(data), size));
+  sandbox.WriteInput("tx.csv", korav::fuzz::InputText(data, size));
   korav::fuzz::RunEngine(sandbox, sandbox.path("run.csv"));
   return 0;
 }
