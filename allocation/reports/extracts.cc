@@ -25,7 +25,7 @@ void WriteTransactionExtract(Engine& engine) {
     return;
   }
   if (engine.IsOpenOutput(reader.Identity())) {
-    engine.LogLine("e004 RunF; File is an output of this run and is not read; File=" + dump);
+    engine.LogOwnOutput(dump);
     return;
   }
   engine.report_output.WriteLine("Extract Selected Transactions Report," + engine.host.DateTime());
@@ -34,8 +34,7 @@ void WriteTransactionExtract(Engine& engine) {
   std::string_view line;
   while (reader.Next(line)) {
     if (reader.TooLong()) {
-      engine.LogLine("e005 RunF; Line too long, not read; File=" + dump +
-                     " Line=" + std::to_string(reader.LineNumber()));
+      engine.LogTooLong(dump, reader.LineNumber());
       continue;
     }
     fields.SplitCsv(line);

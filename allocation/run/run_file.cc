@@ -40,8 +40,7 @@ void ForEachRunFileRecord(Engine& engine, LongLines long_lines, Handler handle) 
   while (reader.Next(line)) {
     if (reader.TooLong()) {
       if (long_lines == LongLines::kReport) {
-        engine.LogLine("e005 RunF; Line too long, not read; File=" + engine.paths.run_file +
-                       " Line=" + std::to_string(reader.LineNumber()));
+        engine.LogTooLong(engine.paths.run_file, reader.LineNumber());
       }
       continue;
     }
@@ -224,8 +223,7 @@ bool OpenDataFile(Engine& engine, std::string_view name) {
 bool RefuseOwnOutput(Engine& engine) {
   if (!engine.IsOpenOutput(engine.data_file.Identity())) return false;
   engine.data_file.Close();
-  engine.LogLine("e004 RunF; File is an output of this run and is not read; File=" +
-                 engine.state.data_path);
+  engine.LogOwnOutput(engine.state.data_path);
   return true;
 }
 

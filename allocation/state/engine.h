@@ -96,7 +96,16 @@ struct Engine {
   // (e005), quoting its start, `head`, as the current record.
   void LogLongLine(std::string_view head, int64_t line_number) {
     state.data_line = Excerpt(head);
-    LogLine("e005 RunF; Line too long, not read; File=" + state.data_path +
+    LogTooLong(state.data_path, line_number);
+  }
+  // Reports file `path` as one that this run writes, which it does not read
+  // (e004).
+  void LogOwnOutput(std::string_view path) {
+    LogLine("e004 RunF; File is an output of this run and is not read; File=" + std::string(path));
+  }
+  // Reports line `line_number` of file `path` as too long to be read (e005).
+  void LogTooLong(std::string_view path, int64_t line_number) {
+    LogLine("e005 RunF; Line too long, not read; File=" + std::string(path) +
             " Line=" + std::to_string(line_number));
   }
 
