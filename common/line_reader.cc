@@ -1,5 +1,9 @@
 #include "common/line_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -16,8 +20,16 @@ LineReader::~LineReader() { Close(); }
 
 bool LineReader::Open(const std::string& path) {
   Close();
-  file_ = std::fopen(path.c_str(), "rb");
-  if (file_ == nullptr) return false;
+  // Only a regular file is read: a FIFO or a device could block or never
+  // end. O_NONBLOCK keeps the open itself from waiting on a FIFO.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+      ::fcntl(fd, F_SETFL, O_RDONLY) != 0 || (file_ = ::fdopen(fd, "rb")) == nullptr) {
+    ::close(fd);
+    return false;
+  }
   // One byte more than the longest line, so that a line of the full length
   // is seen with its ending, and room for the line end search to read past
   // the data; the buffer never grows beyond that.

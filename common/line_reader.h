@@ -36,8 +36,9 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // Opens `path` for reading, closing any file opened before. Returns false,
-  // with nothing open, when the file cannot be opened.
+  // Opens the regular file `path` for reading, closing any file opened
+  // before. Returns false, with nothing open, when it cannot be opened or is
+  // no regular file (a folder, FIFO or device).
   bool Open(const std::string& path);
   void Close();
   bool IsOpen() const { return file_ != nullptr; }

@@ -21,22 +21,6 @@ bool IsAbsoluteName(std::string_view path) {
   return (!path.empty() && path.front() == '/') || path.find(':') != std::string_view::npos;
 }
 
-bool NamesFileWithin(const std::string& directory, std::string_view name) {
-  if (name.empty() || name.front() == '/') return false;
-  for (size_t start = 0;;) {
-    const size_t slash = std::min(name.find('/', start), name.size());
-    const std::string_view part = name.substr(start, slash - start);
-    if (part == ".." || part.size() > NAME_MAX) return false;
-    if (slash == name.size()) {
-      if (part.empty() || part == ".") return false;
-      break;
-    }
-    start = slash + 1;
-  }
-  const std::string folder = DirectoryOf(name);
-  return folder.empty() || DirectoryExists(directory + folder);
-}
-
 std::string DirectoryOf(std::string_view path) {
   const size_t slash = path.find_last_of('/');
   return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
@@ -77,6 +61,34 @@ std::optional<FileIdentity> IdentityOf(std::FILE* file) {
   struct stat status {};
   if (file == nullptr || ::fstat(::fileno(file), &status) != 0) return std::nullopt;
   return IdentityFrom(status);
+}
+
+PathKind KindOf(const std::string& path) {
+  struct stat status {};
+  if (path.empty() || ::stat(path.c_str(), &status) != 0) return PathKind::kNothing;
+  if (S_ISREG(status.st_mode)) return PathKind::kFile;
+  if (S_ISDIR(status.st_mode)) return PathKind::kFolder;
+  if (S_ISFIFO(status.st_mode)) return PathKind::kFifo;
+  if (S_ISSOCK(status.st_mode)) return PathKind::kSocket;
+  return PathKind::kDevice;
+}
+
+std::string_view KindName(PathKind kind) {
+  switch (kind) {
+    case PathKind::kNothing:
+      return "nothing";
+    case PathKind::kFile:
+      return "file";
+    case PathKind::kFolder:
+      return "folder";
+    case PathKind::kFifo:
+      return "FIFO";
+    case PathKind::kDevice:
+      return "device";
+    case PathKind::kSocket:
+      return "socket";
+  }
+  return "nothing";
 }
 
 bool FileExists(const std::string& path) {

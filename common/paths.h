@@ -21,13 +21,6 @@ std::string WithNativeSeparators(std::string_view path);
 // True when `path` begins with "/" or contains ":".
 bool IsAbsoluteName(std::string_view path);
 
-// True when `name` names a file inside `directory` (which exists and ends in
-// "/"): a relative name without ".." parts, not ending in "/" or ".", whose
-// folder part, if any, is an existing folder in `directory`, each part no
-// longer than a file name may be. The name is taken byte for byte: on this
-// platform a ":" is part of a name, not a drive.
-bool NamesFileWithin(const std::string& directory, std::string_view name);
-
 // The directory part of `path` including its last "/", or "" when `path`
 // names no directory.
 std::string DirectoryOf(std::string_view path);
@@ -50,6 +43,12 @@ struct FileIdentity {
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 // The identity of an open file, or none when it cannot be told.
 std::optional<FileIdentity> IdentityOf(std::FILE* file);
+
+// What the file system holds at `path`, following links.
+enum class PathKind { kNothing, kFile, kFolder, kFifo, kDevice, kSocket };
+PathKind KindOf(const std::string& path);
+// "folder", "FIFO", "device" or "socket"; "file" and "nothing" for the others.
+std::string_view KindName(PathKind kind);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -120,6 +120,7 @@ void SendVariance(Engine& engine, TmyCP& sender, const TmyAB& base) {
 }
 
 void AllocatePool(Engine& engine, TmyCP& pool) {
+  engine.CheckStop();
   ModelTables& model = engine.model;
   const TmyAB& base = model.bases[pool.Base];
   ComputeAllocationValue(engine, pool);

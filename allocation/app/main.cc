@@ -4,6 +4,7 @@
 // main window.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -50,7 +51,32 @@ constexpr std::string_view kUsage =
     "whole run's and the number of transaction lines read.\n"
     "\n"
     "Exit codes: 0 the run ended without errors, 4 errors were logged (see the\n"
-    "logs), 2 the run could not be performed (the message says why).\n";
+    "logs), 2 the run could not be performed (the message says why), 130 or\n"
+    "143 the run was interrupted by SIGINT (Ctrl+C) or SIGTERM: it stops at\n"
+    "the next line, the logs end with \"Run interrupted\" and reports that\n"
+    "were not complete are removed. A second signal ends korava at once.\n";
+
+// The stop request that the signal handlers set. A handler can reach the
+// run only through a variable of the program's own; it is set once, before
+// the handlers are installed, and only read after.
+StopRequest* signal_stop = nullptr;
+
+extern "C" void RequestStop(int signal) { signal_stop->Request(signal); }
+
+// SIGINT and SIGTERM ask the run to stop at its next line, record or cell
+// boundary, leaving complete files only; the handler is reset by its first
+// call, so a second signal ends the program at once. A file size limit
+// makes writes fail (and the run say so) rather than end the program.
+void InstallStopHandlers(StopRequest& stop) {
+  signal_stop = &stop;
+  struct sigaction action {};
+  action.sa_handler = RequestStop;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  std::signal(SIGXFSZ, SIG_IGN);
+}
 
 void PrintError(const std::string& message) {
   std::fprintf(stderr, "korava: %s\n", message.c_str());
@@ -103,11 +129,18 @@ struct CommandLine {
 int RunWithoutWindow(const CommandLine& command) {
   RunPaths paths = ProgramPaths();
   ProgramHost host(!command.quiet && isatty(STDERR_FILENO) == 1, command.timings);
+  InstallStopHandlers(host.stop);
   try {
     paths.run_file = FindRunFile(*command.run_file, paths);
     Engine engine(host, paths);
     try {
       RunModel(engine);
+    } catch (const RunInterrupted&) {
+      host.EndStatus();
+      PrintError("run interrupted by " + host.stop.SignalName() + " during " +
+                 std::string(engine.state.phase) + "; reports not complete were removed; see " +
+                 engine.paths.output_directory + ".Job.csv");
+      return 128 + host.stop.Signal();
     } catch (const RunAborted& aborted) {
       host.EndStatus();
       PrintError(aborted.what());

@@ -352,8 +352,9 @@ void MainWindow::RunReportbtn1Click() {
   label8_->setText("Report Complete");
   ShowSummary("REP");
   if (LeadingInt(fields.row) == kCostFlowChart) {
+    // Empty when the chart's file could not be written (e405).
     chart_path_ = engine_.report_output.path();
-    open_chartbtn_->setEnabled(true);
+    open_chartbtn_->setEnabled(!chart_path_.empty());
   }
 }
 

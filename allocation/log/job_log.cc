@@ -11,14 +11,33 @@ std::array<std::string, 2> JobLog::Paths(const std::string& directory, std::stri
           directory + ".Job" + std::string(suffix) + ".csv"};
 }
 
-void JobLog::Open(const std::string& directory, std::string_view suffix) {
-  const std::array<std::string, 2> paths = Paths(directory, suffix);
-  trace_.Create(paths[0], host_);
-  job_.Create(paths[1], host_);
+void JobLog::Open(const OutputFolder& folder, std::string_view suffix) {
+  const std::array<std::string, 2> names = Paths("", suffix);
+  // A log that cannot be written is tried first, so that a refusal leaves
+  // the other log as it was.
+  std::array<size_t, 2> order{0, 1};
+  if (!folder.Place(names[1]).usable()) order = {1, 0};
+  for (const size_t which : order) {
+    OutputFile& file = which == 0 ? trace_ : job_;
+    const std::string refusal =
+        file.Create(folder, names[which], OutputFile::Mode::kInPlace, host_);
+    if (!refusal.empty()) {
+      trace_.Discard();
+      job_.Discard();
+      throw RunAborted("Output File " + folder.path() + names[which] +
+                       " cannot be written: " + refusal);
+    }
+  }
 }
 
 void JobLog::Close() {
-  trace_.Close();
+  // Both are closed even when the first fails; the first failure is told.
+  try {
+    trace_.Close();
+  } catch (const RunAborted&) {
+    job_.Discard();
+    throw;
+  }
   job_.Close();
 }
 
@@ -58,7 +77,13 @@ void JobLog::Write(std::string_view text, std::string_view data_line, int32_t re
   if (letter == 'w' || letter == 'W') ++warnings_;
   trace_.WriteLine(line);
   if (letter != 't' && letter != 'T') job_.WriteLine(line);
-  if (letter == 'M' || letter == 'm') host_.Progress(text.substr(1));
+  if (letter == 'M' || letter == 'm') {
+    // A milestone reaches the disk at once, so that a log followed while
+    // the run goes on shows where it is.
+    trace_.Flush();
+    job_.Flush();
+    host_.Progress(text.substr(1));
+  }
 }
 
 }  // namespace korav

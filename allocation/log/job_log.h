@@ -4,7 +4,9 @@
 // (".JobandTrace<suffix>.csv") receives every line; the job log
 // (".Job<suffix>.csv") every line but traces (class "t" or "T"). Lines of
 // class e/E/f/F count as errors, w/W as warnings; the counts last for the
-// whole program, across runs and reports.
+// whole program, across runs and reports. Milestone lines (class M/m) are
+// flushed to disk as they are written, so a log followed during a run is
+// never behind its last milestone.
 #ifndef KORAV_ALLOCATION_LOG_JOB_LOG_H_
 #define KORAV_ALLOCATION_LOG_JOB_LOG_H_
 
@@ -26,12 +28,26 @@ class JobLog {
   // in "/").
   static std::array<std::string, 2> Paths(const std::string& directory, std::string_view suffix);
 
-  // Creates both log files in `directory`, replacing older ones; see
-  // OutputFile::Create for a file that cannot be created.
-  void Open(const std::string& directory, std::string_view suffix);
-  // Closes both files; the counts stay.
+  // Creates both log files in `folder`, replacing older ones. Throws
+  // RunAborted, with neither open, when one cannot be written safely (see
+  // OutputFile::Create): nothing is then written.
+  void Open(const OutputFolder& folder, std::string_view suffix);
+  // Closes both files; the counts stay. Throws RunAborted when a line could
+  // not be stored (see OutputFile::Close).
   void Close();
+  // Closes both files as far as they were written, without throwing: for a
+  // run that is ending on a failure already.
+  void Discard() {
+    trace_.Discard();
+    job_.Discard();
+  }
   bool IsOpen() const { return trace_.IsOpen(); }
+  // True once a line could not be stored in one of the files (a full disk);
+  // FailureText() names the file and the cause.
+  bool Failed() const { return trace_.Failed() || job_.Failed(); }
+  std::string FailureText() const {
+    return trace_.Failed() ? trace_.FailureText() : job_.FailureText();
+  }
   // True when one of the open log files is the file `identity`.
   bool Writes(const FileIdentity& identity) const {
     return trace_.identity() == identity || job_.identity() == identity;

@@ -1,5 +1,13 @@
 // A text file that the run writes: a log, a report or the transaction dump.
 // Every line ends in CR LF so that the files open alike in any spreadsheet.
+//
+// A file is created within the output folder (see OutputFolder::Place) and
+// never through a symbolic link or over a file with other hard links. A log
+// is written under its own name as it goes, so that whatever a run did is
+// there even when it dies. A report is written under a temporary name
+// beside its own and renamed into place by Close() only once all of it is
+// stored: a report under its name is always whole, and a failed or
+// interrupted one leaves no file behind.
 #ifndef KORAV_ALLOCATION_LOG_OUTPUT_FILE_H_
 #define KORAV_ALLOCATION_LOG_OUTPUT_FILE_H_
 
@@ -8,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "allocation/log/output_folder.h"
 #include "allocation/log/run_host.h"
 #include "common/paths.h"
 
@@ -15,32 +24,77 @@ namespace korav {
 
 class OutputFile {
  public:
+  enum class Mode {
+    kInPlace,       // written under its name line by line: the logs
+    kWhenComplete,  // renamed into place by Close(): reports and the dump
+  };
+
   OutputFile() = default;
-  ~OutputFile();
+  // Closes a log; removes the temporary file of a report not closed.
+  ~OutputFile() { Discard(); }
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Creates `path` empty, replacing an older file. While it cannot be created
-  // the host is asked, with "Output File " + path + " is open, please close",
-  // whether to try again; when it declines, throws RunAborted with that text.
+  // Creates `name` within `folder`, replacing an older file, and returns an
+  // empty text; a file still open is discarded first. When the name cannot
+  // be used, returns why ("it is a symbolic link", "it is a folder", ...)
+  // with nothing open. Unless the name itself is at fault, the host is first
+  // asked, with "Output File <path> cannot be written: <why>", whether to
+  // try again, as often as it says yes.
+  std::string Create(const OutputFolder& folder, std::string_view name, Mode mode, RunHost& host);
+
+  // Creates the file at `path` in place, in the folder that `path` names;
+  // throws RunAborted when it cannot. For tools that write one file.
   void Create(const std::string& path, RunHost& host);
 
-  // Writes `line` and CR LF. Does nothing when no file is open.
+  // While `stop` is set, each WriteLine first throws RunInterrupted when a
+  // stop has been requested: a long report ends at a line's boundary.
+  void WatchStop(const StopRequest* stop) { stop_ = stop; }
+
+  // Writes `line` and CR LF. Does nothing when no file is open. A failure to
+  // store it (a full disk, a size limit) is kept and reported by Failed()
+  // and Close(); the lines after it are not written.
   void WriteLine(std::string_view line);
 
-  // Closes the file; throws RunAborted when what was written could not all be
-  // stored (a full disk), so that a short file is never taken for a whole one.
+  // Hands what was written so far to the system; a failure is kept as for
+  // WriteLine.
+  void Flush();
+
+  // Flushes and closes the file; a report is then renamed into place.
+  // Throws RunAborted, naming the file and the cause, when what was written
+  // could not all be stored; a report's temporary file is then removed, so
+  // that a short file is never taken for a whole one.
   void Close();
+  // Closes the file without keeping a report that is not complete: its
+  // temporary file is removed. A log stays as far as it was written. Never
+  // throws.
+  void Discard();
 
   bool IsOpen() const { return file_ != nullptr; }
+  // True once a write failed; FailureText() then says what and why.
+  bool Failed() const { return error_ != 0; }
+  std::string FailureText() const;
+  // The file's full path under its own name; empty when the last Create
+  // failed.
   const std::string& path() const { return path_; }
-  // The identity of the open file; none while nothing is open.
+  // The identity of the file being written (for a report, of its temporary
+  // file, which becomes the report); none while nothing is open.
   const std::optional<FileIdentity>& identity() const { return identity_; }
 
  private:
+  // One attempt at Create; the reason it failed, or empty.
+  std::string TryCreate(OutputPlace& place, Mode mode);
+  void Reset();
+
   std::FILE* file_ = nullptr;
+  Mode mode_ = Mode::kInPlace;
+  FileDescriptor folder_;  // the folder that holds the file
+  std::string leaf_;       // its name there
+  std::string temporary_;  // the temporary name of a report, or empty
   std::string path_;
   std::optional<FileIdentity> identity_;
+  int error_ = 0;  // errno of the first write that failed
+  const StopRequest* stop_ = nullptr;
 };
 
 }  // namespace korav

@@ -5,12 +5,30 @@
 #ifndef KORAV_ALLOCATION_LOG_RUN_HOST_H_
 #define KORAV_ALLOCATION_LOG_RUN_HOST_H_
 
+#include <atomic>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace korav {
+
+// A request to stop the run, made from outside it: the command line's signal
+// handlers set it (lock-free, so a handler may), the run reads it at line,
+// record and cell boundaries and then ends with RunInterrupted.
+class StopRequest {
+ public:
+  void Request(int signal) noexcept { signal_.store(signal, std::memory_order_relaxed); }
+  bool Requested() const noexcept { return signal_.load(std::memory_order_relaxed) != 0; }
+  // The signal that asked for the stop, 0 while none did.
+  int Signal() const noexcept { return signal_.load(std::memory_order_relaxed); }
+  // "SIGINT", "SIGTERM" or "signal <n>".
+  std::string SignalName() const;
+
+ private:
+  std::atomic<int> signal_{0};
+  static_assert(std::atomic<int>::is_always_lock_free);
+};
 
 class RunHost {
  public:
@@ -35,6 +53,10 @@ class RunHost {
   // lines read from the file so far and the bytes they took of its
   // `file_bytes` (0 when its size is not known). The default ignores it.
   virtual void ReadingProgress(int64_t /*lines*/, uint64_t /*bytes*/, uint64_t /*file_bytes*/) {}
+
+  // Set when the run is to stop early; never set unless the program installs
+  // something that sets it.
+  StopRequest stop;
 };
 
 // Thrown when the program itself cannot go on: a start file, run file, output
@@ -43,6 +65,12 @@ class RunHost {
 class RunAborted : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// Thrown at the first boundary after a stop was requested (see StopRequest).
+class RunInterrupted : public RunAborted {
+ public:
+  RunInterrupted() : RunAborted("Run interrupted") {}
 };
 
 }  // namespace korav

@@ -36,8 +36,7 @@ int ReportNumber(const Engine& engine) {
   return engine.csv[1] == "CPY" ? 0 : LeadingInt(engine.csv[2]);
 }
 
-std::string ReportOutputPath(const Engine& engine) {
-  const std::string& directory = engine.paths.output_directory;
+std::string ReportOutputName(const Engine& engine) {
   const std::string extension(ReportExtension(ReportNumber(engine)));
   std::string name = WithNativeSeparators(engine.csv[3]);
   if (name.empty()) {
@@ -45,35 +44,37 @@ std::string ReportOutputPath(const Engine& engine) {
   } else if (name.find('.') == std::string::npos) {
     name += extension;
   }
-  return NamesFileWithin(directory, name) ? directory + name : std::string();
+  return name;
 }
 
 bool OpenReportOutput(Engine& engine) {
-  if (engine.report_output.IsOpen()) engine.report_output.Close();
-  const std::string path = ReportOutputPath(engine);
-  if (path.empty()) {
-    engine.LogLine(
-        "e405 REP; Output file name not valid, it must name a file in the output folder; Name=" +
-        Excerpt(ReportNameAsWritten(engine)));
+  engine.report_output.Discard();
+  const std::string name = ReportOutputName(engine);
+  const auto refuse = [&](std::string_view number, std::string_view reason) {
+    engine.LogLine(std::string(number) + " REP; Output file name not valid, " +
+                   std::string(reason) + "; Name=" + Excerpt(ReportNameAsWritten(engine)));
     return false;
+  };
+  // Writing over a log would garble it; over a file the run reads, destroy
+  // an input and feed the report back into the run.
+  const OutputPlace place = engine.output_folder.Place(name);
+  if (place.usable() &&
+      ((place.existing && engine.log.Writes(*place.existing)) || engine.files.IsInput(place) ||
+       (place.existing && place.existing == engine.data_file.Identity()))) {
+    return refuse("e407", "it names a log or input file of this run");
   }
-  // Writing over a log or the file being read would garble the one and feed
-  // the report back into the run through the other.
-  const std::optional<FileIdentity> target = IdentityOf(path);
-  if (engine.IsOpenOutput(target) || (target && target == engine.data_file.Identity())) {
-    engine.LogLine(
-        "e407 REP; Output file name not valid, it names a log or input file of this run; Name=" +
-        Excerpt(ReportNameAsWritten(engine)));
-    return false;
-  }
-  engine.report_output.Create(path, engine.host);
+  const std::string refusal = engine.report_output.Create(
+      engine.output_folder, name, OutputFile::Mode::kWhenComplete, engine.host);
+  if (!refusal.empty()) return refuse("e405", refusal);
   engine.state.report_output_open = true;
   return true;
 }
 
 void CloseReportOutput(Engine& engine) {
-  engine.report_output.Close();
   engine.state.report_output_open = false;
+  const std::optional<FileIdentity> report = engine.report_output.identity();
+  engine.report_output.Close();
+  if (report) engine.files.AddWritten(*report);
 }
 
 void WriteReportTitle(Engine& engine, std::string_view title, std::string_view note) {

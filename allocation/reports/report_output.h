@@ -16,19 +16,23 @@ namespace korav {
 // of a "REP" record, 0 for a "CPY" record.
 int ReportNumber(const Engine& engine);
 
-// The path of the report record's output file, always in the output
-// directory: column 2 + the report's extension (".csv", or ".html" for the
-// chart) when column 3 is empty; column 3 as given when it has a dot; else
-// column 3 with the report's extension added. "" when that name does not
-// name a file in the output directory (see NamesFileWithin): a model from
-// elsewhere must not be able to write anywhere else.
-std::string ReportOutputPath(const Engine& engine);
+// The name of the report record's output file within the output folder, as
+// the record gives it: column 2 + the report's extension (".csv", or ".html"
+// for the chart) when column 3 is empty; column 3 as given when it has a
+// dot; else column 3 with the report's extension added. Whether the name
+// may be used is for OutputFolder::Place to say.
+std::string ReportOutputName(const Engine& engine);
 
 // Opens the file that the report record in engine.csv names and sets
-// engine.state.report_output_open. A name that is not valid is reported
-// (e405), as is one that names a log of the run or the file being read
-// (e407), and false returned with nothing open: the report is skipped.
+// engine.state.report_output_open. A name that cannot be used is reported
+// (e405, with the reason: it leaves the output folder, is a symbolic link,
+// a folder, a file with other hard links, ...), as is one that names a log
+// of the run or a file it reads (e407); false is then returned with nothing
+// open, and the report is skipped.
 bool OpenReportOutput(Engine& engine);
+// Closes it, which puts the whole report in place under its name, and
+// clears engine.state.report_output_open. The report becomes a file that the
+// run never reads.
 // Closes it and clears engine.state.report_output_open.
 void CloseReportOutput(Engine& engine);
 

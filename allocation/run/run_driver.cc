@@ -32,6 +32,7 @@ void ResetRunState(Engine& engine) {
 }
 
 void CompleteModelPhase(Engine& engine) {
+  engine.state.phase = "Model completion";
   if (engine.state.model_completed) {
     engine.LogLine(
         "w  ***** Transaction file after a report or copy record; model already complete");
@@ -47,18 +48,43 @@ void CompleteModelPhase(Engine& engine) {
 }
 
 void AllocatePhase(Engine& engine) {
+  engine.state.phase = "Allocation";
   ResolveTransactionMeasures(engine);
   EndTransactionPhase(engine);
   engine.LogLine("MEnd of Transactions; Start Allocate");
   RunAllocation(engine);
   engine.LogLine("MEnd of Allocate; Start of Reports");
+  engine.state.phase = "Reports";
+}
+
+void LogCounts(Engine& engine) {
+  engine.LogLine("iNr of Errors " + std::to_string(engine.log.errors()));
+  engine.LogLine("iNr of Warnings " + std::to_string(engine.log.warnings()));
 }
 
 void CloseLogs(Engine& engine) {
-  engine.LogLine("iNr of Errors " + std::to_string(engine.log.errors()));
-  engine.LogLine("iNr of Warnings " + std::to_string(engine.log.warnings()));
+  LogCounts(engine);
   engine.LogLine("IProgram End " + engine.host.DateTime());
   engine.log.Close();
+}
+
+// Ends the logs of a run or report that `failure` stopped: the report being
+// written is dropped, so that no part of it stands under its name, and the
+// logs say why the run ended, an interruption in their last line.
+void EndStoppedRun(Engine& engine, const RunAborted& failure) {
+  engine.report_output.Discard();
+  engine.state.report_output_open = false;
+  engine.state.data_line.clear();
+  if (dynamic_cast<const RunInterrupted*>(&failure) != nullptr) {
+    LogCounts(engine);
+    engine.LogLine("IRun interrupted; Phase=" + std::string(engine.state.phase) +
+                   " Signal=" + engine.host.stop.SignalName());
+  } else {
+    engine.LogLine("F" + std::string(failure.what()));
+    LogCounts(engine);
+    engine.LogLine("IProgram End " + engine.host.DateTime());
+  }
+  engine.log.Discard();
 }
 
 // Runs the phase steps that a record of engine.state.current_kind begins,
@@ -84,7 +110,7 @@ void RunDuePhaseSteps(Engine& engine) {
 }  // namespace
 
 void OpenLogs(Engine& engine, std::string_view suffix) {
-  engine.log.Open(engine.paths.output_directory, suffix);
+  engine.log.Open(engine.output_folder, suffix);
   engine.LogLine("IProgram Start KORAVA " + engine.host.DateTime());
   engine.LogLine("i,Program," + engine.paths.program_path);
   engine.LogLine("i,Runfile," + engine.paths.run_file);
@@ -96,16 +122,17 @@ void RunModel(Engine& engine) {
   FindOutputDirectory(engine);
   OpenLogs(engine, "");
   try {
+    engine.state.phase = "Pass 1";
     engine.LogLine("MStart Read Pass 1");
     ReadPass1(engine);
     SizeModelTables(engine);
+    engine.state.phase = "Pass 2";
     engine.LogLine("MEnd of Pass1; Start Pass 2");
     ReadPass2(engine);
     engine.LogLine("MEnd of Run");
-  } catch (const RunAborted& aborted) {
-    engine.state.data_line.clear();
-    engine.LogLine("F" + std::string(aborted.what()));
-    CloseLogs(engine);
+    engine.CheckStop();
+  } catch (const RunAborted& stopped) {
+    EndStoppedRun(engine, stopped);
     throw;
   }
   CloseLogs(engine);
@@ -117,7 +144,10 @@ void StepPhase(Engine& engine) {
   engine.state.current_kind = kind;
   // Completing the model may have created the transaction dump, which the
   // file just opened may be.
-  if (kind == kTransactionRecord && !RefuseOwnOutput(engine)) ReadTransactions(engine);
+  if (kind == kTransactionRecord && !RefuseOwnOutput(engine)) {
+    engine.state.phase = "Transactions";
+    ReadTransactions(engine);
+  }
   if (kind == kReportRecord) RunReportRecord(engine);
 }
 
@@ -144,10 +174,8 @@ void RunLauncherReport(Engine& engine, std::string_view record) {
     engine.state.current_kind = kReportRecord;
     RunDuePhaseSteps(engine);
     RunReportRecord(engine);
-  } catch (const RunAborted& aborted) {
-    engine.state.data_line.clear();
-    engine.LogLine("F" + std::string(aborted.what()));
-    engine.log.Close();
+  } catch (const RunAborted& stopped) {
+    EndStoppedRun(engine, stopped);
     throw;
   }
   engine.state.data_line.clear();

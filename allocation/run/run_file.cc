@@ -3,6 +3,7 @@
 #include "allocation/loading/model_completion.h"
 #include "allocation/loading/model_loading.h"
 #include "allocation/run/run_driver.h"
+#include "allocation/transactions/transaction_phase.h"
 #include "common/excerpt.h"
 #include "common/numbers.h"
 #include "common/paths.h"
@@ -119,6 +120,7 @@ void CountFileRecords(Engine& engine, const RunFileRecord& record) {
   int32_t count = 0;
   std::string_view line;
   while (engine.data_file.Next(line)) {
+    engine.CheckStop();
     ++count;
     ++engine.counts.data_file_records;
     if (engine.data_file.TooLong()) {
@@ -140,6 +142,7 @@ void ParseFileRecords(Engine& engine, PhaseSteps steps) {
   const bool dimension_file = engine.state.current_dimension > 0;
   std::string_view line;
   while (engine.data_file.Next(line)) {
+    engine.CheckStop();
     ++engine.state.record_number;
     if (engine.data_file.TooLong()) {
       engine.LogLongLine(line, engine.data_file.LineNumber());
@@ -209,8 +212,18 @@ bool OpenDataFile(Engine& engine, std::string_view name) {
   std::string path = WithNativeSeparators(name);
   if (!IsAbsoluteName(path)) path = engine.paths.input_directory + path;
   engine.state.data_path = path;
-  if (!FileExists(path)) {
-    engine.LogLine("e001 File does not exist; File=" + path);
+  // The dump is written during the run, so in pass 1 it may not exist yet
+  // or be an older run's: it is known by its place.
+  if (engine.options.slots[kDumpOption].IsSet && engine.output_folder.Holds(path, kDumpName)) {
+    engine.LogOwnOutput(path);
+    return false;
+  }
+  engine.files.AddInput(path);
+  if (const PathKind kind = KindOf(path); kind != PathKind::kFile) {
+    engine.LogLine(kind == PathKind::kNothing
+                       ? "e001 File does not exist; File=" + path
+                       : "e006 RunF; Not a regular file, not read; File=" + path +
+                             " Kind=" + std::string(KindName(kind)));
     return false;
   }
   if (!engine.data_file.Open(path)) {
@@ -221,7 +234,8 @@ bool OpenDataFile(Engine& engine, std::string_view name) {
 }
 
 bool RefuseOwnOutput(Engine& engine) {
-  if (!engine.IsOpenOutput(engine.data_file.Identity())) return false;
+  const std::optional<FileIdentity> file = engine.data_file.Identity();
+  if (!engine.IsOpenOutput(file) && !engine.files.IsWritten(file)) return false;
   engine.data_file.Close();
   engine.LogOwnOutput(engine.state.data_path);
   return true;
@@ -236,7 +250,8 @@ void FindOutputDirectory(Engine& engine) {
     return false;
   });
   if (!found) throw RunAborted("RUN File does not contain $ODIR");
-  if (!DirectoryExists(engine.paths.output_directory)) {
+  if (!DirectoryExists(engine.paths.output_directory) ||
+      !engine.output_folder.Open(engine.paths.output_directory)) {
     throw RunAborted("Output Directory does not exist " + engine.paths.output_directory);
   }
   const std::optional<FileIdentity> run_file = IdentityOf(engine.paths.run_file);
@@ -245,6 +260,12 @@ void FindOutputDirectory(Engine& engine) {
       throw RunAborted("RUN file " + engine.paths.run_file + " is " + log +
                        ", a log that the run writes; give the run file another name or folder");
     }
+  }
+  engine.files.Clear();
+  engine.files.AddInput(engine.paths.run_file);
+  if (!engine.paths.program_directory.empty()) {
+    const std::string start_file = engine.paths.program_directory + "Start.txt";
+    if (FileExists(start_file)) engine.files.AddInput(start_file);
   }
 }
 

@@ -31,15 +31,18 @@ std::string ExpandDirectory(const Engine& engine, std::string_view text);
 
 // Resolves a "$FILE" name against the input directory (an absolute name is
 // used unchanged), sets the record number to 0 and opens the file into
-// engine.data_file. Logs e001 (missing), e003 (unreadable) or e004 (one of
-// the files this run is writing, see RefuseOwnOutput) and returns false when
+// engine.data_file. Logs e001 (missing), e006 (a folder, FIFO or device),
+// e003 (unreadable) or e004 (one of the files this run writes or has
+// written, see RefuseOwnOutput; the transaction dump's place whenever option
+// 5 asks for a dump, even before the dump exists) and returns false when
 // it is not to be read.
 bool OpenDataFile(Engine& engine, std::string_view name);
 
 // A run that read a file it is writing would read its own lines back as
-// they are written, without end. When engine.data_file is one of the run's
-// open output files (a log, the transaction dump or a report), closes it,
-// logs e004 and returns true.
+// they are written, without end; one it has written, its own results as
+// data. When engine.data_file is one of the run's open output files (a log,
+// the transaction dump or a report) or one it has finished, closes it, logs
+// e004 and returns true.
 bool RefuseOwnOutput(Engine& engine);
 
 // Reads the run file up to its first "$ODIR" record and sets the output

@@ -15,6 +15,8 @@
 #include "allocation/cube/value_cube.h"
 #include "allocation/log/job_log.h"
 #include "allocation/log/output_file.h"
+#include "allocation/log/output_folder.h"
+#include "allocation/log/run_files.h"
 #include "allocation/log/run_host.h"
 #include "allocation/model/model_tables.h"
 #include "allocation/model/record_kind.h"
@@ -43,6 +45,9 @@ struct RunState {
   bool model_completed = false;
   bool where_used_built = false;  // built once per program run, kept across runs
   std::string started;            // date and time the run began
+  // What the run is doing, for the line that ends an interrupted run:
+  // "Pass 1", "Pass 2", "Transactions", "Allocation" or "Reports".
+  std::string_view phase = "Pass 1";
   // The record being processed, empty between files, and its 1-based number
   // within its file (pass 1 leaves it 0).
   std::string data_line;
@@ -81,7 +86,17 @@ struct ReportRanges {
 
 struct Engine {
   Engine(RunHost& run_host, RunPaths run_paths)
-      : host(run_host), paths(std::move(run_paths)), log(run_host) {}
+      : host(run_host), paths(std::move(run_paths)), log(run_host) {
+    report_output.WatchStop(&host.stop);
+  }
+
+  // Called at record, batch and pool boundaries: throws RunInterrupted when
+  // a stop was requested, and RunAborted when a log line could not be
+  // stored, since a run whose log is cut short must not look complete.
+  void CheckStop() const {
+    if (host.stop.Requested()) throw RunInterrupted();
+    if (log.Failed()) throw RunAborted(log.FailureText());
+  }
 
   // Writes one log line naming the current record (see JobLog::Write).
   void LogLine(std::string_view text) { log.Write(text, state.data_line, state.record_number); }
@@ -111,6 +126,8 @@ struct Engine {
 
   RunHost& host;
   RunPaths paths;
+  OutputFolder output_folder;  // open from the handling of "$ODIR" on
+  RunFiles files;              // what the run reads and has written
   RunState state;
   PassCounts counts;
   JobLog log;

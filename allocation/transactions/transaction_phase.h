@@ -14,11 +14,16 @@
 
 namespace korav {
 
-// Creates the transaction dump "35.csv" when option 5 asks for it.
+// The transaction dump's name in the output folder.
+inline constexpr char kDumpName[] = "35.csv";
+
+// Creates the transaction dump when option 5 asks for it; a dump that cannot
+// be written there is reported (e405) and left out.
 void StartTransactionPhase(Engine& engine);
 // Reads the transaction file open in engine.data_file to its end.
 void ReadTransactions(Engine& engine);
-// Closes the transaction dump.
+// Closes the transaction dump, which puts it in place under its name; the
+// run neither reads it back nor writes a report over it.
 void EndTransactionPhase(Engine& engine);
 
 }  // namespace korav

@@ -314,6 +314,7 @@ void TransactionReader::ReadFile() {
   for (bool more = true; more;) {
     LineBatch& batch = ring.Next();
     if (batch.failure) std::rethrow_exception(batch.failure);
+    engine_.CheckStop();
     ApplyBatch(batch);
     more = !batch.last;
     engine_.host.ReadingProgress(engine_.state.record_number, batch.position,
@@ -425,12 +426,22 @@ void TransactionReader::Trace(int32_t pool_number, std::string_view line) {
 
 void StartTransactionPhase(Engine& engine) {
   if (!engine.options.slots[kDumpOption].IsSet) return;
-  engine.report_output.Create(engine.paths.output_directory + "35.csv", engine.host);
+  const std::string refusal = engine.report_output.Create(
+      engine.output_folder, kDumpName, OutputFile::Mode::kWhenComplete, engine.host);
+  if (!refusal.empty()) {
+    engine.LogLine("e405 TX; Output file name not valid, " + refusal + "; Name=" + kDumpName);
+    return;
+  }
   engine.report_output.WriteLine("Transaction Trace Report");
 }
 
 void EndTransactionPhase(Engine& engine) {
-  if (engine.options.slots[kDumpOption].IsSet) engine.report_output.Close();
+  if (!engine.report_output.IsOpen()) return;
+  const std::optional<FileIdentity> dump = engine.report_output.identity();
+  engine.report_output.Close();
+  // Neither read back as transactions nor replaced by a report.
+  engine.files.AddWritten(*dump);
+  engine.files.AddInput(engine.output_folder.path() + kDumpName);
 }
 
 void ReadTransactions(Engine& engine) {

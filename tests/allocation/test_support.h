@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "allocation/log/job_log.h"
+#include "allocation/log/output_folder.h"
 #include "allocation/log/run_host.h"
 
 namespace korav {
@@ -79,6 +81,13 @@ class ModelFolder {
  private:
   std::filesystem::path root_;
 };
+
+// Opens `folder` on `directory` and `log` in it, as a run does.
+inline void OpenLogIn(JobLog& log, OutputFolder& folder, const std::string& directory,
+                      std::string_view suffix = "") {
+  folder.Open(directory);
+  log.Open(folder, suffix);
+}
 
 }  // namespace korav
 

@@ -72,13 +72,14 @@ std::string Refusal(Action action) {
 
 // A job log open in a scratch folder.
 struct ScratchLog {
-  ScratchLog() { log.Open(folder.dir(), ""); }
+  ScratchLog() { OpenLogIn(log, output_folder, folder.dir()); }
   std::vector<std::string> Lines(const std::string& name) {
     log.Close();
     return folder.Lines(name);
   }
   FixedHost host;
   ModelFolder folder;
+  OutputFolder output_folder;
   JobLog log{host};
 };
 

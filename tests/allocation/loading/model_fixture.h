@@ -23,7 +23,7 @@ class ModelTest : public ::testing::Test {
  protected:
   ModelTest() : engine_(host_, RunPaths{}) {
     engine_.paths.output_directory = folder_.dir();
-    engine_.log.Open(folder_.dir(), "");
+    OpenLogIn(engine_.log, engine_.output_folder, folder_.dir());
     ModelTables& model = engine_.model;
     for (auto& dimension : model.dimensions) dimension.Values.Size(6);
     model.selections.Size(12);

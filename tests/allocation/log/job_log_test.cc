@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 #include "tests/allocation/test_support.h"
 
 namespace korav {
 namespace {
+
+namespace fs = std::filesystem;
 
 class JobLogTest : public ::testing::Test {
  protected:
@@ -14,6 +19,7 @@ class JobLogTest : public ::testing::Test {
   }
 
   FixedHost host_;
+  OutputFolder folder_;
   JobLog log_{host_};
 };
 
@@ -46,7 +52,7 @@ TEST_F(JobLogTest, MilestonesShowTheHeapAndItsChange) {
 
 TEST_F(JobLogTest, CountsAndWhichFileEachClassReaches) {
   ModelFolder folder;
-  log_.Open(folder.dir(), "REP");
+  OpenLogIn(log_, folder_, folder.dir(), "REP");
   for (const char* text :
        {"e1 a", "E2 b", "f3 c", "F4 d", "w5 e", "W6 f", "t7 g", "T8 h", "i9 i"}) {
     log_.Write(text, "", 0);
@@ -71,18 +77,47 @@ TEST_F(JobLogTest, OnlyMilestonesAreReportedAsProgress) {
   EXPECT_EQ(host_.progress, (std::vector<std::string>{"Start Read Pass 1", "Count 5"}));
 }
 
-TEST_F(JobLogTest, AFileThatCannotBeCreatedIsRetriedThenGivenUp) {
-  ModelFolder folder;
-  host_.retries_left = 2;
-  const std::string missing = folder.dir() + "no/such/";
-  try {
-    log_.Open(missing, "");
-    FAIL() << "expected RunAborted";
-  } catch (const RunAborted& aborted) {
-    EXPECT_EQ(std::string(aborted.what()),
-              "Output File " + missing + ".JobandTrace.csv is open, please close");
+// A log is never written through a link or over a file that is not its own:
+// each of these is refused, the host asked to retry, and the run stopped
+// with the file's name and the reason, while the file elsewhere is kept.
+TEST_F(JobLogTest, ALogThatCannotBeWrittenSafelyIsRetriedThenGivenUp) {
+  ModelFolder outside;
+  outside.Write("victim.txt", "keep");
+  const std::string victim = outside.path("victim.txt");
+  const struct {
+    const char* why;
+    std::function<void(const ModelFolder&)> plant;
+  } cases[] = {
+      {"it is a symbolic link",
+       [&](const ModelFolder& f) { fs::create_symlink(victim, f.path(".JobandTrace.csv")); }},
+      {"it is a symbolic link",
+       [&](const ModelFolder& f) {
+         fs::create_symlink(outside.path("nowhere"), f.path(".JobandTrace.csv"));
+       }},
+      {"it has more than one hard link",
+       [&](const ModelFolder& f) { fs::create_hard_link(victim, f.path(".JobandTrace.csv")); }},
+      {"it is a folder", [&](const ModelFolder& f) { f.MakeDirectory(".JobandTrace.csv"); }},
+  };
+  for (const auto& c : cases) {
+    ModelFolder folder;
+    c.plant(folder);
+    folder.Write(".Job.csv", "older job log");
+    host_.retries_left = 1;
+    host_.retry_messages.clear();
+    const std::string expected =
+        "Output File " + folder.dir() + ".JobandTrace.csv cannot be written: " + c.why;
+    try {
+      OpenLogIn(log_, folder_, folder.dir());
+      ADD_FAILURE() << "expected RunAborted for " << c.why;
+    } catch (const RunAborted& aborted) {
+      EXPECT_EQ(std::string(aborted.what()), expected);
+    }
+    EXPECT_EQ(host_.retry_messages, (std::vector<std::string>{expected, expected}));
+    EXPECT_FALSE(log_.IsOpen());
+    EXPECT_EQ(folder.Read(".Job.csv"), "older job log") << "the other log is left as it was";
+    EXPECT_EQ(outside.Read("victim.txt"), "keep");
+    EXPECT_FALSE(fs::exists(outside.path("nowhere")));
   }
-  EXPECT_EQ(host_.retry_messages.size(), 3u);
 }
 
 }  // namespace

@@ -228,7 +228,7 @@ TEST(FlowChartLevelTest, GroupsAboveSixtySelectedPools) {
     ModelFolder folder;
     FixedHost host;
     Engine engine(host, RunPaths{});
-    engine.log.Open(folder.dir(), "");
+    OpenLogIn(engine.log, engine.output_folder, folder.dir());
     ModelTables& model = engine.model;
     model.stages.Size(1);
     model.groups.Size(2);

@@ -95,32 +95,40 @@ TEST_F(StageReportTest, RangeAndSwitchesLeaveOnlyTheStageTotals) {
 TEST_F(StageReportTest, OutputFileNamesStayInTheOutputFolder) {
   folder_.MakeDirectory("sub");
   folder_.MakeDirectory("dir.d");
-  const std::string out = folder_.dir();
-  const auto path = [&](std::string_view record) {
+  // The name a record gives, and why the output folder refuses it ("" when
+  // it takes it).
+  const auto name = [&](std::string_view record) {
     engine_.csv.SplitCsv(record);
-    return ReportOutputPath(engine_);
+    return ReportOutputName(engine_);
   };
-  EXPECT_EQ(path("REP,12"), out + "12.csv");
-  EXPECT_EQ(path("REP,12,stages"), out + "stages.csv");
-  EXPECT_EQ(path("REP,12,stages.txt"), out + "stages.txt");
-  EXPECT_EQ(path("REP,12,sub\\stages"), out + "sub/stages.csv");
-  EXPECT_EQ(path("REP,12,./sub/./s.csv"), out + "./sub/./s.csv");
+  const auto refusal = [&](std::string_view record) {
+    return engine_.output_folder.Place(name(record)).refusal;
+  };
+  EXPECT_EQ(name("REP,12"), "12.csv");
+  EXPECT_EQ(name("REP,12,stages"), "stages.csv");
+  EXPECT_EQ(name("REP,12,stages.txt"), "stages.txt");
+  EXPECT_EQ(name("REP,12,sub\\stages"), "sub/stages.csv");
+  EXPECT_EQ(name("REP,12,./sub/./s.csv"), "./sub/./s.csv");
+  EXPECT_EQ(refusal("REP,12,./sub/./s.csv"), "");
   // No drive letters here: a colon is a character of the name.
-  EXPECT_EQ(path("REP,12,C:x"), out + "C:x.csv");
-  EXPECT_EQ(path("REP,12,sub/"), out + "sub/.csv") << "a name without a dot gets one";
+  EXPECT_EQ(name("REP,12,C:x"), "C:x.csv");
+  EXPECT_EQ(refusal("REP,12,C:x"), "");
+  EXPECT_EQ(name("REP,12,sub/"), "sub/.csv") << "a name without a dot gets one";
   // The chart is a page: a name without a dot becomes one.
-  EXPECT_EQ(path("REP,41"), out + "41.html");
-  EXPECT_EQ(path("REP,41,flow"), out + "flow.html");
-  EXPECT_EQ(path("REP,41,flow.htm"), out + "flow.htm");
-  // Names that leave the folder, name a folder, or name a folder that does
-  // not exist.
+  EXPECT_EQ(name("REP,41"), "41.html");
+  EXPECT_EQ(name("REP,41,flow"), "flow.html");
+  EXPECT_EQ(name("REP,41,flow.htm"), "flow.htm");
+  const std::string outside = "it must name a file in the output folder";
   for (const char* record : {"REP,12,/tmp/x", "REP,12,../x", "REP,12,..\\x.csv",
-                             "REP,12,sub/../../x.csv", "REP,12,C:\\x", "REP,12,nofolder/x",
-                             "REP,12,dir.d/", "REP,12,sub/.", "REP,../../12", "REP,12,.."}) {
-    EXPECT_EQ(path(record), "") << record;
+                             "REP,12,sub/../../x.csv", "REP,12,dir.d/", "REP,12,sub/.",
+                             "REP,../../12", "REP,12,.."}) {
+    EXPECT_EQ(refusal(record), outside) << record;
   }
-  EXPECT_EQ(path("REP,12," + std::string(256, 'n')), "") << "longer than a file name may be";
-  EXPECT_EQ(path("REP,12," + std::string(251, 'n')), out + std::string(251, 'n') + ".csv");
+  EXPECT_EQ(refusal("REP,12,nofolder/x"), "a folder in it does not exist");
+  EXPECT_EQ(refusal("REP,12,C:\\x"), "a folder in it does not exist");
+  EXPECT_EQ(refusal("REP,12,dir.d"), "it is a folder");
+  EXPECT_EQ(refusal("REP,12," + std::string(256, 'n')), outside) << "too long for a file name";
+  EXPECT_EQ(refusal("REP,12," + std::string(251, 'n')), "");
 }
 
 TEST_F(StageReportTest, ReportRangesFilterPools) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <filesystem>
 
 #include "tests/allocation/test_support.h"
 
@@ -157,7 +160,9 @@ TEST_F(RunDriverTest, ReportNamesOutsideTheOutputFolderAreSkippedAndTheRunGoesOn
       "Name=";
   EXPECT_EQ(Count(e405 + "../escape recnr(1),REP,12,../escape"), 1);
   EXPECT_EQ(Count(e405 + absolute + " recnr(2),REP,12," + absolute), 1);
-  EXPECT_EQ(Count(e405 + "missing/x.csv recnr(3),REP,12,missing/x.csv"), 1);
+  EXPECT_EQ(Count("  >>>>,,  405 REP; Output file name not valid, a folder in it does not exist; "
+                  "Name=missing/x.csv recnr(3),REP,12,missing/x.csv"),
+            1);
   EXPECT_TRUE(std::filesystem::exists(folder_.path("out/kept.csv")));
 
   // The window's report area builds the same record, with the same outcome.
@@ -173,20 +178,20 @@ TEST_F(RunDriverTest, FilesThisRunWritesAreNeitherReadNorWrittenOver) {
   // Output and input folder are one. Read, a log would grow with every line
   // read; written over, the model file would lose its records.
   folder_.Write("OO.csv", "OO,5\n");
-  folder_.Write("35.csv", "dump of an earlier run\n");
   const std::string reports = "REP,12,.Job.csv\nREP,12,REP.csv\nREP,12\n";
   folder_.Write("REP.csv", reports);
-  Run("$ODIR,,.\n$IDIR,,.\n$FILE,MOD,OO.csv\n$FILE,MOD,.Job.csv\n$FILE,TX,35.csv\n"
-      "$FILE,TX,.JobandTrace.csv\n$FILE,MOD,REP.csv\n");
+  Run("$ODIR,,.\n$IDIR,,.\n$FILE,MOD,OO.csv\n$FILE,MOD,.Job.csv\n"
+      "$FILE,TX,.JobandTrace.csv\n$FILE,MOD,REP.csv\n$FILE,TX,35.csv\n");
   job_ = folder_.Lines(".Job.csv");
   const std::string e004 =
       "  >>>>,,  004 RunF; File is an output of this run and is not read; File=" + folder_.dir() +
       "./";
   EXPECT_EQ(Count(e004 + ".Job.csv "), 2) << "in each pass";
   EXPECT_EQ(Count(e004 + ".JobandTrace.csv "), 2);
-  // The dump is written from the end of the model on, so pass 1 reads past
-  // the earlier one and pass 2 refuses it.
-  EXPECT_EQ(Count(e004 + "35.csv recnr(0),TX"), 1);
+  // The dump is known by its place: in pass 1 it does not exist yet, and
+  // after the reports it must not be read back as transactions.
+  EXPECT_EQ(Count(e004 + "35.csv "), 2);
+  EXPECT_EQ(engine_->transaction_count, 0);
   const std::string e407 =
       "  >>>>,,  407 REP; Output file name not valid, it names a log or input file of this run; "
       "Name=";
@@ -211,6 +216,92 @@ TEST_F(RunDriverTest, FilesThisRunWritesAreNeitherReadNorWrittenOver) {
                   "folder");
   }
   EXPECT_EQ(folder_.Read(".Job.csv"), "$ODIR,,.\n");
+}
+
+// Output and input folder are one, and each report record names a place
+// that a model must not be able to write: an input under another spelling,
+// a file a later record reads, links out of the folder, a file that is not
+// its own. Each is skipped with its reason; nothing outside changes; the
+// reports after them are written.
+TEST_F(RunDriverTest, ReportsNeverReplaceAnInputNorWriteThroughLinks) {
+  namespace fs = std::filesystem;
+  ModelFolder outside;
+  outside.Write("victim.txt", "keep");
+  folder_.Write("STG.csv", "STG,S1,Stage,1\n");
+  folder_.Write("in/tx.csv", "1,A\n");
+  folder_.MakeDirectory("sub");
+  folder_.MakeDirectory("dir.csv");
+  fs::create_symlink("STG.csv", folder_.path("lnk.csv"));
+  fs::create_symlink(outside.dir(), folder_.path("ext"));
+  fs::create_symlink("sub", folder_.path("inlink"));
+  fs::create_symlink(outside.path("nowhere"), folder_.path("dangling.csv"));
+  fs::create_hard_link(outside.path("victim.txt"), folder_.path("hard.csv"));
+  const struct {
+    std::string name;
+    std::string reason;  // "" when the report is written
+  } cases[] = {
+      {"run.csv", "407 REP; Output file name not valid, it names a log or input file of this run"},
+      {"./STG.csv", "407 REP; Output file name not valid, it names a log or input file of this run"},
+      {"in/../STG.csv", "405 REP; Output file name not valid, it must name a file in the output folder"},
+      {"in/tx.csv", "407 REP; Output file name not valid, it names a log or input file of this run"},
+      {"later.csv", "407 REP; Output file name not valid, it names a log or input file of this run"},
+      {"lnk.csv", "405 REP; Output file name not valid, it is a symbolic link"},
+      {"dangling.csv", "405 REP; Output file name not valid, it is a symbolic link"},
+      {"hard.csv", "405 REP; Output file name not valid, it has more than one hard link"},
+      {"ext/x.csv",
+       "405 REP; Output file name not valid, a folder in it leads outside the output folder"},
+      {"dir.csv", "405 REP; Output file name not valid, it is a folder"},
+      {std::string("a\0b.csv", 7), "405 REP; Output file name not valid, it holds a NUL byte"},
+      {"inlink/x.csv", ""},
+      {"ok.csv", ""},
+  };
+  std::string reports;
+  for (const auto& c : cases) reports += "REP,12," + c.name + "\n";
+  folder_.Write("REP.csv", reports);
+  Run("$ODIR,,.\n$IDIR,,.\n$FILE,MOD,STG.csv\n$FILE,TX,in/tx.csv\n$FILE,MOD,REP.csv\n"
+      "$FILE,TX,later.csv\n");
+  job_ = folder_.Lines(".Job.csv");
+  int record = 0;
+  for (const auto& c : cases) {
+    ++record;
+    const std::string line = "  >>>>,,  " + c.reason + "; Name=" + c.name + " recnr(" +
+                             std::to_string(record) + "),REP,12," + c.name;
+    EXPECT_EQ(Count(line), c.reason.empty() ? 0 : 1) << line;
+  }
+  EXPECT_EQ(folder_.Read("STG.csv"), "STG,S1,Stage,1\n");
+  EXPECT_EQ(folder_.Read("in/tx.csv"), "1,A\n");
+  EXPECT_EQ(folder_.Read("REP.csv"), reports);
+  EXPECT_EQ(outside.Read("victim.txt"), "keep");
+  EXPECT_EQ(fs::directory_iterator(outside.dir()) == fs::directory_iterator(), false);
+  EXPECT_FALSE(fs::exists(outside.path("x.csv")));
+  EXPECT_FALSE(fs::exists(outside.path("nowhere")));
+  EXPECT_TRUE(fs::is_regular_file(folder_.path("sub/x.csv")));
+  EXPECT_TRUE(fs::is_regular_file(folder_.path("ok.csv")));
+  EXPECT_FALSE(fs::exists(folder_.path("later.csv")));
+
+  // The window's report area builds the same record, with the same outcome.
+  RunLauncherReport(*engine_, "REP,12,CPY/../STG.csv,,,,,,,,,");
+  RunLauncherReport(*engine_, "REP,12,./in/tx.csv,,,,,,,,,");
+  job_ = folder_.Lines(".JobREP.csv");
+  EXPECT_EQ(Count("  >>>>,,  407 REP; Output file name not valid, it names a log or input file "
+                  "of this run; Name=./in/tx.csv recnr(0),REP,12,./in/tx.csv,,,,,,,,,"),
+            1);
+  EXPECT_EQ(folder_.Read("in/tx.csv"), "1,A\n");
+}
+
+// A "$FILE" that names no regular file says what it names instead, and the
+// run goes on without it; none of them is opened, so none can block it.
+TEST_F(RunDriverTest, FilesThatAreNoRegularFilesAreNamedForWhatTheyAre) {
+  folder_.MakeDirectory("folder.csv");
+  ASSERT_EQ(::mkfifo(folder_.path("fifo.csv").c_str(), 0600), 0);
+  Run("$ODIR,,./out\n$IDIR,,.\n$FILE,TX,folder.csv\n$FILE,TX,fifo.csv\n$FILE,TX,/dev/zero\n"
+      "$FILE,TX,gone.csv\n");
+  const std::string e006 = "  >>>>,,  006 RunF; Not a regular file, not read; File=";
+  EXPECT_EQ(Count(e006 + folder_.dir() + "./folder.csv Kind=folder "), 2) << "in each pass";
+  EXPECT_EQ(Count(e006 + folder_.dir() + "./fifo.csv Kind=FIFO "), 2);
+  EXPECT_EQ(Count(e006 + "/dev/zero Kind=device "), 2);
+  EXPECT_EQ(Count("  >>>>,,  001 File does not exist; File=" + folder_.dir() + "./gone.csv "), 2);
+  EXPECT_EQ(engine_->log.errors(), 8);
 }
 
 TEST_F(RunDriverTest, EachInputDirectoryAppliesToTheFilesAfterItInBothPasses) {
