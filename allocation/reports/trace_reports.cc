@@ -6,6 +6,12 @@
 // comes back to one of them (pools that allocate to each other), and both
 // stop at a depth limit; each cut writes a line saying so. A pool reached
 // again along another branch is printed again with that branch's amount.
+//
+// Those two rules alone leave a tree that grows with the number of paths:
+// where n pools all serve each other it holds about (n-1)^depth branches,
+// millions for ten pools. So each pool's tree also ends after a fixed number
+// of lines, with a line saying so, and the report holds at most that many
+// lines for each pool selected, however the pools allocate to each other.
 #include <string>
 #include <vector>
 
@@ -18,6 +24,7 @@ namespace {
 
 constexpr int kForwardLevelLimit = 8;
 constexpr int kBackLevelLimit = 11;
+constexpr int kMostLinesPerPool = 10000;
 constexpr std::string_view kIndentStep = "   ";
 
 // "C" for a constant line, else the measure type and the measure's code.
@@ -33,7 +40,11 @@ class TraceWalk {
         model_(engine.model),
         Visited(static_cast<size_t>(engine.model.pools.count()) + 1, false) {}
 
-  void ClearVisited() { Visited.assign(Visited.size(), false); }
+  // Readies the walk for the tree of another pool.
+  void StartTree() {
+    Visited.assign(Visited.size(), false);
+    lines_left_ = kMostLinesPerPool;
+  }
 
   // Writes pool `pool` with the amount `amount` that reaches it, the lines of
   // its base, and then the pools those lines lead to, one level deeper.
@@ -41,7 +52,7 @@ class TraceWalk {
   // the walk goes on; `short_lines` writes each line again just before the
   // branch it leads to.
   void TraceForward(int level, const std::string& indent, int32_t pool, double amount) {
-    if (pool == 0) return;
+    if (pool == 0 || lines_left_ < 0) return;
     if (level >= kForwardLevelLimit) return WriteCut("level limit");
     if (Visited[Slot(pool)]) return WriteCut("flag");
     Visited[Slot(pool)] = true;
@@ -73,7 +84,7 @@ class TraceWalk {
   // it. A source without sources of its own below the first level gets no
   // row: its "Show CP" detail row above already shows what it sends.
   void TraceBack(int level, const std::string& indent, int32_t pool, double factor) {
-    if (pool == 0) return;
+    if (pool == 0 || lines_left_ < 0) return;
     ++level;
     if (level >= kBackLevelLimit) return WriteCut("level limit");
     if (Visited[Slot(pool)]) return WriteCut("flag");
@@ -111,7 +122,18 @@ class TraceWalk {
     return ",,," + base.Code + "," + TypeText(line) + "," + FormatFixed2(amount * line.Propn);
   }
 
-  void Write(const std::string& line) { engine_.report_output.WriteLine(line); }
+  // Writes `line` while the tree has lines left; in place of the first line
+  // beyond them, the line that says the tree was cut, and nothing after it.
+  void Write(const std::string& line) {
+    if (lines_left_ < 0) return;
+    if (lines_left_-- == 0) {
+      engine_.report_output.WriteLine("Trace cut; by line limit of " +
+                                      std::to_string(kMostLinesPerPool) +
+                                      "; the rest of this pool's tree is left out");
+      return;
+    }
+    engine_.report_output.WriteLine(line);
+  }
   void WriteCut(std::string_view rule) {
     Write("Loop detected; by " + std::string(rule) + "; this level exits");
   }
@@ -120,6 +142,8 @@ class TraceWalk {
   const ModelTables& model_;
   // The pools of the branch being walked.
   std::vector<bool> Visited;
+  // The lines the tree may still write; below 0 once it has been cut.
+  int lines_left_ = kMostLinesPerPool;
 };
 
 enum class Direction { kForward, kBack };
@@ -142,7 +166,7 @@ void WriteTraceReport(Engine& engine, Direction direction) {
     const int32_t row = codes.Item(position).Number;
     const TmyCP& pool = engine.model.pools[row];
     if (!InReportRange(engine, pool)) continue;
-    walk.ClearVisited();
+    walk.StartTree();
     if (forward) {
       walk.TraceForward(0, "", row, pool.AllocValue);
     } else {

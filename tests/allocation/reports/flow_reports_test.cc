@@ -86,5 +86,94 @@ TEST_F(FlowReportsTest, BackReportShowsTheShareOfEachSourceAlongTheRoute) {
                    "Loop detected; by flag; this level exits"}));
 }
 
+// n pools P001... that all allocate to each other in equal shares, each with
+// n - 1 to allocate, so that every line carries 1.00 of its pool's value.
+class CompleteGraphTest : public ModelTest {
+ protected:
+  void Build(int n) {
+    ModelTables& model = engine_.model;
+    model.stages.Size(1);
+    model.groups.Size(1);
+    model.pools.Size(n);
+    model.bases.Size(n);
+    model.base_lines.Size(n * (n - 1));
+    Parse("STG,S1,Services,2");
+    Parse("CPG,G1,Services,S1");
+    for (int i = 1; i <= n; ++i)
+      Parse("CP," + Code('P', i) + ",Pool " + std::to_string(i) + ",G1," + Code('A', i));
+    for (int i = 1; i <= n; ++i) {
+      Parse("AB," + Code('A', i) + ",Base");
+      for (int j = 1; j <= n; ++j) {
+        if (j != i) Parse("ABL," + Code('A', i) + ",line,C,1," + Code('P', j));
+      }
+    }
+    CompleteModel(engine_);
+    BuildInputs(engine_);
+    for (int32_t line = 1; line <= model.base_lines.count(); ++line) {
+      model.base_lines[line].Propn = 1.0 / (n - 1);
+    }
+    for (int32_t pool = 1; pool <= n; ++pool) {
+      model.pools[pool].Value = n - 1;
+      model.pools[pool].AllocValue = n - 1;
+    }
+  }
+
+  static std::string Code(char kind, int i) {
+    std::string digits = std::to_string(i);
+    return kind + std::string(3 - digits.size(), '0') + digits;
+  }
+};
+
+TEST_F(CompleteGraphTest, EachPoolsTreeEndsAtTheLineLimit) {
+  const std::string cut =
+      "Trace cut; by line limit of 10000; the rest of this pool's tree is left out";
+  const std::string flag = "Loop detected; by flag; this level exits";
+  struct Case {
+    int pools;
+    std::string number;
+    ReportFunction report;
+    Lines head;   // the first lines of the first pool's tree
+    size_t tree;  // the lines of each pool's tree
+  };
+  const Case cases[] = {
+      // Two pools that serve each other: the flag cuts each tree after one
+      // step round the loop, long before the line limit.
+      {2,
+       "23",
+       WriteTraceForwardReport,
+       {"1,   P001,1.00", ",,,A001,C,1.00,P002,\"Pool 2\"", "2,      P002,1.00",
+        ",,,A002,C,1.00,P001,\"Pool 1\"", flag},
+       5},
+      {2,
+       "24",
+       WriteTraceBackReport,
+       {"1,   P001,1.00", ",,,P002,A002,C,1.00", "2,      P002,1.00", ",,,P001,A001,C,1.00", flag},
+       5},
+      // 300 pools: 299 lines of the base, then the first of 299 pools one
+      // level down, each with 299 lines and 298 pools below it... Every tree
+      // holds far more than 10000 lines: 10000 of them, then the cut.
+      {300,
+       "23",
+       WriteTraceForwardReport,
+       {"1,   P001,299.00", ",,,A001,C,1.00,P002,\"Pool 2\""},
+       10001},
+      {300, "24", WriteTraceBackReport, {"1,   P001,299.00", ",,,P002,A002,C,1.00"}, 10001},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.pools) + " pools, report " + c.number);
+    Build(c.pools);
+    // Two pools' trees: the bound holds for each pool of the selection.
+    const Lines lines = Report("REP," + c.number + ",t,,,P001/P002", c.report);
+    ASSERT_EQ(lines.size(), 2 + 2 * c.tree);
+    EXPECT_EQ(Lines(lines.begin() + 2, lines.begin() + 2 + static_cast<ptrdiff_t>(c.head.size())),
+              c.head);
+    if (c.tree > 10000) {
+      EXPECT_EQ(lines[1 + c.tree], cut);
+      EXPECT_EQ(lines.back(), cut);
+    }
+    EXPECT_EQ(lines[2 + c.tree].substr(0, 9), "1,   P002");
+  }
+}
+
 }  // namespace
 }  // namespace korav
