@@ -54,8 +54,16 @@ struct PoolFlow {
   double amount;
 };
 
+// `text`, a text of the model, as it stands among other words in a label or
+// tooltip. SVG text has no element that isolates (as <bdi> does in HTML), so
+// a text that needs it stands between U+2068 FIRST STRONG ISOLATE and U+2069
+// POP DIRECTIONAL ISOLATE.
+std::string Isolated(const std::string& text) {
+  return NeedsIsolate(text) ? "\xE2\x81\xA8" + text + "\xE2\x81\xA9" : text;
+}
+
 std::string Named(const std::string& code, const std::string& description) {
-  return description.empty() ? code : code + " " + description;
+  return description.empty() ? Isolated(code) : Isolated(code) + " " + Isolated(description);
 }
 
 std::string ShareText(double amount, double whole, const std::string& of) {
@@ -63,12 +71,13 @@ std::string ShareText(double amount, double whole, const std::string& of) {
   return ", " + FormatGrouped(amount / whole * 100) + " % of " + of;
 }
 
-// `line` cut to `width` pixels, with "…" where it was cut.
+// `line` cut to `width` pixels, with "…" where it was cut, and the
+// direction controls that the cut left open closed before it.
 std::string FitLine(const std::string& line, double width) {
   const auto room = static_cast<size_t>(std::max(0.0, std::floor(width / kCharWidth)));
   if (Utf8Length(line) <= room) return line;
   if (room <= 1) return "";
-  return std::string(Utf8Prefix(line, room - 1)) + "\xE2\x80\xA6";
+  return BalancedDirections(Utf8Prefix(line, room - 1)) + "\xE2\x80\xA6";
 }
 
 double LinesWidth(const std::vector<std::string>& lines) {
@@ -215,8 +224,8 @@ class FlowChartBuilder {
   void MakeColumnsAndBars() {
     for (const int32_t stage : stages_) {
       ChartColumn column;
-      column.code = AsUtf8(model_.stages[stage].Code);
-      column.description = AsUtf8(model_.stages[stage].Description);
+      column.code = ShownText(model_.stages[stage].Code);
+      column.description = ShownText(model_.stages[stage].Description);
       const size_t index = chart_.columns.size();
       if (chart_.level == ChartLevel::kPools) {
         for (const int32_t pool : selected_) {
@@ -234,8 +243,8 @@ class FlowChartBuilder {
   size_t AddPoolBar(int32_t pool, size_t column) {
     const TmyCP& cp = model_.pools[pool];
     ChartBar bar;
-    bar.code = AsUtf8(cp.Code);
-    bar.description = AsUtf8(cp.Description);
+    bar.code = ShownText(cp.Code);
+    bar.description = ShownText(cp.Description);
     bar.column = column;
     bar.pools = 1;
     bar.value = cp.Value;
@@ -258,8 +267,8 @@ class FlowChartBuilder {
   void AddGroupBars(int32_t stage, size_t column_index, ChartColumn& column) {
     for (const int32_t group : GroupsOf(stage)) {
       ChartBar bar;
-      bar.code = AsUtf8(model_.groups[group].Code);
-      bar.description = AsUtf8(model_.groups[group].Description);
+      bar.code = ShownText(model_.groups[group].Code);
+      bar.description = ShownText(model_.groups[group].Description);
       bar.column = column_index;
       const std::vector<int32_t>& pools = pools_of_group_[static_cast<size_t>(group)];
       if (std::none_of(pools.begin(), pools.end(), [this](int32_t p) { return Drawn(p); })) {
@@ -292,10 +301,10 @@ class FlowChartBuilder {
   std::string EndName(const End& end) const {
     if (end.bar != kOutside)
       return Named(chart_.bars[end.bar].code, chart_.bars[end.bar].description);
-    const std::string name =
-        end.group
-            ? Named(AsUtf8(model_.groups[end.row].Code), AsUtf8(model_.groups[end.row].Description))
-            : Named(AsUtf8(model_.pools[end.row].Code), AsUtf8(model_.pools[end.row].Description));
+    const std::string name = end.group ? Named(ShownText(model_.groups[end.row].Code),
+                                               ShownText(model_.groups[end.row].Description))
+                                       : Named(ShownText(model_.pools[end.row].Code),
+                                               ShownText(model_.pools[end.row].Description));
     return name + " (not in this chart)";
   }
 
@@ -304,8 +313,9 @@ class FlowChartBuilder {
   }
 
   std::string EndCode(const End& end) const {
-    if (end.bar != kOutside) return chart_.bars[end.bar].code;
-    return AsUtf8(end.group ? model_.groups[end.row].Code : model_.pools[end.row].Code);
+    if (end.bar != kOutside) return Isolated(chart_.bars[end.bar].code);
+    return Isolated(
+        ShownText(end.group ? model_.groups[end.row].Code : model_.pools[end.row].Code));
   }
 
   double EndValue(const End& end) const {
@@ -679,7 +689,8 @@ class FlowChartBuilder {
     for (ChartStub& stub : chart_.stubs) {
       const ChartBar& bar = chart_.bars[stub.bar];
       stub.tooltip = Named(bar.code, bar.description) + "\nUnallocated " +
-                     FormatGrouped(stub.amount) + ShareText(stub.amount, bar.value, bar.code);
+                     FormatGrouped(stub.amount) +
+                     ShareText(stub.amount, bar.value, Isolated(bar.code));
     }
   }
 
@@ -730,13 +741,14 @@ class FlowChartBuilder {
       ChartBar& bar = chart_.bars[index];
       const std::string name = Named(bar.code, bar.description);
       const std::string amount = FormatGrouped(bar.value);
-      const std::string code_amount = bar.code + " " + amount;
+      const std::string code = Isolated(bar.code);
+      const std::string code_amount = code + " " + amount;
       const double room = LabelRoom(bar.column);
       const double bottom = bar.y + bar.height;
       const auto stub_index = stub_of_bar_.find(index);
       if (stub_index == stub_of_bar_.end()) {
         Place(bar.label, bar.x + kBarWidth + kLabelGap, bar.y, bottom, room,
-              {{name, amount}, {code_amount}, {bar.code}});
+              {{name, amount}, {code_amount}, {code}});
         continue;
       }
       ChartStub& stub = chart_.stubs[stub_index->second];
@@ -745,7 +757,7 @@ class FlowChartBuilder {
       const auto place_stub_label = [&] {
         Place(stub.label, x, stub.y, stub.y + stub.height, room, {{unallocated}});
       };
-      Place(bar.label, x, bar.y, stub.y, room, {{name, amount}, {code_amount}, {bar.code}});
+      Place(bar.label, x, bar.y, stub.y, room, {{name, amount}, {code_amount}, {code}});
       if (!bar.label.lines.empty()) place_stub_label();
       if (!bar.label.lines.empty() && !stub.label.lines.empty()) continue;
       Unplace(bar.label);
@@ -753,7 +765,7 @@ class FlowChartBuilder {
       Place(bar.label, x, bar.y, bottom, room,
             {{name, amount, unallocated}, {code_amount, unallocated}});
       if (!bar.label.lines.empty()) continue;
-      Place(bar.label, x, bar.y, bottom, room, {{name, amount}, {code_amount}, {bar.code}});
+      Place(bar.label, x, bar.y, bottom, room, {{name, amount}, {code_amount}, {code}});
       place_stub_label();
     }
   }
@@ -768,16 +780,16 @@ class FlowChartBuilder {
   void MakeTables() {
     for (const int32_t stage : stages_) {
       ChartTable table;
-      table.code = AsUtf8(model_.stages[stage].Code);
-      table.description = AsUtf8(model_.stages[stage].Description);
+      table.code = ShownText(model_.stages[stage].Code);
+      table.description = ShownText(model_.stages[stage].Description);
       table.passes_on = model_.stages[stage].STGType < 4;
       for (const int32_t group : GroupsOf(stage)) {
         ChartTableGroup rows;
-        rows.code = AsUtf8(model_.groups[group].Code);
-        rows.description = AsUtf8(model_.groups[group].Description);
+        rows.code = ShownText(model_.groups[group].Code);
+        rows.description = ShownText(model_.groups[group].Description);
         for (const int32_t pool : pools_of_group_[static_cast<size_t>(group)]) {
           const TmyCP& cp = model_.pools[pool];
-          ChartTablePool row{AsUtf8(cp.Code), AsUtf8(cp.Description), StageFiguresOf(cp)};
+          ChartTablePool row{ShownText(cp.Code), ShownText(cp.Description), StageFiguresOf(cp)};
           rows.value += cp.Value;
           table.sums.Add(row.figures);
           rows.pools.push_back(std::move(row));

@@ -4,7 +4,10 @@
 // unallocated as stubs, each with its place in pixels, its tooltip and, where
 // it has room, its label; and under the chart the Stage Report's figures of
 // the same pools. The page writer only draws what is decided here, so the
-// chart can be checked without a browser. All texts are UTF-8.
+// chart can be checked without a browser. All texts are UTF-8 as ShownText
+// makes them: no control characters, direction controls balanced; in labels
+// and tooltips a text of the model with letters beyond ASCII stands in a
+// direction isolate of its own, and a label cut short leaves none open.
 #ifndef KORAV_ALLOCATION_REPORTS_FLOW_CHART_LAYOUT_H_
 #define KORAV_ALLOCATION_REPORTS_FLOW_CHART_LAYOUT_H_
 

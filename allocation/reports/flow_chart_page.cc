@@ -50,6 +50,12 @@ std::string Px(double value) {
   return std::string(text.data(), result.ptr);
 }
 
+// A text of the model or of the run as it stands among other words: in
+// <bdi> where it needs an isolate.
+std::string Isolated(const std::string& text) {
+  return NeedsIsolate(text) ? "<bdi>" + EscapedHtml(text) + "</bdi>" : EscapedHtml(text);
+}
+
 std::string Title(const std::string& tooltip) {
   return "<title>" + EscapedHtml(tooltip) + "</title>";
 }
@@ -105,9 +111,9 @@ class ChartPage {
     Line("<h1>Cost Flow Chart</h1>");
     const std::string& description = engine_.options.model_description;
     if (!description.empty())
-      Line("<p class=\"about\">" + EscapedHtml(AsUtf8(description)) + "</p>");
+      Line("<p class=\"about\">" + Isolated(ShownText(description)) + "</p>");
     Line("<p class=\"about\">Run " + EscapedHtml(engine_.state.started) + " of " +
-         EscapedHtml(AsUtf8(engine_.paths.run_file)) + "</p>");
+         Isolated(ShownText(engine_.paths.run_file)) + "</p>");
     const std::string bars = std::to_string(chart_.bars.size());
     const std::string selected = std::to_string(chart_.selected_pools);
     const std::string shown =
@@ -125,7 +131,7 @@ class ChartPage {
       const std::string_view range = engine_.csv[column];
       if (range.empty()) continue;
       text += (text.empty() ? "; " : ", ") + std::string(kNames[static_cast<size_t>(column - 4)]) +
-              EscapedHtml(AsUtf8(range));
+              Isolated(ShownText(range));
     }
     return text;
   }
@@ -241,20 +247,20 @@ class ChartPage {
   }
 
   void WriteTable(const ChartTable& table) {
-    Line("<h2>Stage " + EscapedHtml(table.code) + " " + EscapedHtml(table.description) + "</h2>");
+    Line("<h2>Stage " + Isolated(table.code) + " " + Isolated(table.description) + "</h2>");
     Line("<table>");
     Line(
         "<tr><th>Pool</th><th>Description</th><th class=\"n\">Cost</th>"
         "<th class=\"n\">Allocated</th><th class=\"n\">Unallocated</th>"
         "<th class=\"n\">Variance</th><th class=\"n\">Unallocated variance</th></tr>");
     for (const ChartTableGroup& group : table.groups) {
-      Line("<tr class=\"group\"><td>" + EscapedHtml(group.code) + "</td><td>" +
-           EscapedHtml(group.description) + "</td>" + Cell(group.value) +
+      Line("<tr class=\"group\"><td>" + Isolated(group.code) + "</td><td>" +
+           Isolated(group.description) + "</td>" + Cell(group.value) +
            "<td colspan=\"4\"></td></tr>");
       for (const ChartTablePool& pool : group.pools) {
         const PoolFigures& f = pool.figures;
-        Line("<tr><td>" + EscapedHtml(pool.code) + "</td><td>" + EscapedHtml(pool.description) +
-             "</td>" + Cell(f.actual) + Cell(f.allocated) + Cell(f.unallocated) +
+        Line("<tr><td>" + Isolated(pool.code) + "</td><td>" + Isolated(pool.description) + "</td>" +
+             Cell(f.actual) + Cell(f.allocated) + Cell(f.unallocated) +
              Cell(f.allocation_variance) + Cell(f.unallocated_variance) + "</tr>");
       }
     }

@@ -283,6 +283,35 @@ TEST_F(ModelTest, BarsStandBesideTheirSources) {
   EXPECT_EQ(order, (std::vector<std::string>{"A", "B", "Y", "X"}));
 }
 
+// A pool whose description holds a right-to-left override near where its
+// label is cut.
+TEST_F(ModelTest, ChartTextsKeepTheirDirectionToThemselvesAlsoWhenCut) {
+  const std::string rlo = "\xE2\x80\xAE";
+  const std::string pdf = "\xE2\x80\xAC";
+  const std::string fsi = "\xE2\x81\xA8";
+  const std::string pdi = "\xE2\x81\xA9";
+  Parse("STG,S,Final,3");
+  Parse("CPG,G,Group,S");
+  Parse("CP,L,x,G");
+  CompleteModel(engine_);
+  TmyCP& pool = engine_.model.pools[1];
+  pool.Description = "abcdefghijklmno" + rlo + "pqrstuvwxyz0123456789";
+  pool.Value = 100;
+  engine_.csv.SplitCsv("REP,41");
+  SetReportRanges(engine_);
+  const FlowChart chart = LayOutFlowChart(engine_, std::nullopt);
+  // The only column is the last: its labels have (230 - 26 - 3 x 4) px at
+  // 7.48 px a character, 25 characters, the last of them "…". The description
+  // stands in an isolate of its own, which the cut leaves open with the
+  // override inside it: both are closed.
+  ASSERT_EQ(chart.bars.size(), 1u);
+  EXPECT_EQ(chart.bars[0].label.lines,
+            (Lines{"L " + fsi + "abcdefghijklmno" + rlo + "pqrst" + pdf + pdi + "\xE2\x80\xA6",
+                   "100.00"}));
+  EXPECT_EQ(chart.bars[0].tooltip,
+            "L " + fsi + pool.Description + pdf + pdi + "\nStage S Final\nCost 100.00");
+}
+
 // A shipped model run as a user runs it, its report records replaced by
 // `reports` in the file `report_file`.
 class ShippedModelTest : public ::testing::Test {
