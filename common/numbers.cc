@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 namespace korav {
@@ -105,15 +106,27 @@ std::string_view Print(NumberText& text, double value, std::chars_format format,
 }
 
 std::string_view PrintFixed(NumberText& text, double value, int decimals) {
-  return Print(text, value, std::chars_format::fixed, std::clamp(decimals, 0, kMostDecimals));
+  if (!std::isfinite(value)) return kNotFiniteText;
+  std::string_view digits =
+      Print(text, value, std::chars_format::fixed, std::clamp(decimals, 0, kMostDecimals));
+  // A negative amount too small for the decimals reads as zero: "-0.00"
+  // would claim a sign that the figure shown does not have.
+  if (!digits.empty() && digits.front() == '-' &&
+      digits.find_first_not_of("0.", 1) == std::string_view::npos) {
+    digits.remove_prefix(1);
+  }
+  return digits;
 }
 
 }  // namespace
 
 std::string FormatGeneral(double value) {
+  if (!std::isfinite(value)) return std::string(kNotFiniteText);
+  // Negative zero reads as zero, as in the fixed forms.
+  if (value == 0) return "0";
   NumberText text;
   std::string result(Print(text, value, std::chars_format::general, 15));
-  // "%G" writes its exponent and the words inf and nan in capitals.
+  // "%G" writes its exponent in capitals.
   for (char& c : result) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
@@ -141,6 +154,7 @@ std::string FormatProportion(double value) {
 }
 
 std::string FormatGrouped(double value, int decimals) {
+  if (!std::isfinite(value)) return std::string(kNotFiniteText);
   NumberText text;
   std::string result(PrintFixed(text, value, decimals));
   const size_t first_digit = !result.empty() && result.front() == '-' ? 1 : 0;

@@ -37,7 +37,12 @@ int32_t IntOr(std::string_view text, int32_t fallback);
 // The forms below write every digit of any amount ("%.2f" of 1E+70 is 71
 // digits and two decimals, of the largest double 309) and always write "."
 // as the decimal point, whatever locale a window has set. They read as
-// printf's forms of the same name do in the C locale.
+// printf's forms of the same name do in the C locale, with two exceptions:
+// an amount that is written as zero has no sign ("0.00", never "-0.00"),
+// and infinity and NaN are written as kNotFiniteText, which no program
+// reading the file takes for a number. The engine never lets such a figure
+// into its model; the text is the last line of defence, not a result.
+inline constexpr std::string_view kNotFiniteText = "#NUM!";
 
 // `value` in the general number format of logs and reports: the shortest form
 // with up to 15 significant digits, an exponent written "E" ("1.5", "1E+20").

@@ -3,7 +3,6 @@
 // The page loads nothing: no script, no font, no style sheet from elsewhere,
 // so that it opens from a file in any browser and can be mailed on.
 #include <array>
-#include <charconv>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,10 +43,9 @@ constexpr std::string_view kStyle =
 
 // A coordinate with one decimal, whatever the locale.
 std::string Px(double value) {
-  std::array<char, 32> text{};
-  const auto result =
-      std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 1);
-  return std::string(text.data(), result.ptr);
+  std::string text;
+  AppendFixed(text, value, 1);
+  return text;
 }
 
 // A text of the model or of the run as it stands among other words: in

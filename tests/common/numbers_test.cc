@@ -94,11 +94,35 @@ TEST(FormatTest, HugeAmountsArePrintedInFull) {
   EXPECT_EQ(FormatProportion(-max), "-" + largest + ".0000");
   EXPECT_EQ(FormatGrouped(max, 0).size(), 309u + 102u) << "309 digits in 103 groups";
   EXPECT_EQ(FormatGeneral(-max), "-1.79769313486232E+308");
-  EXPECT_EQ(FormatGeneral(-std::numeric_limits<double>::infinity()), "-INF");
   std::string out = "x";
   AppendFixed(out, 2.5, 0);
   AppendFixed(out, 2.5, 9);
   EXPECT_EQ(out, "x22.5000") << "decimals beyond four are four";
+}
+
+TEST(FormatTest, NoFormWritesASignedZeroOrAFigureThatIsNotFinite) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (const double value : {inf, -inf, nan, -nan}) {
+    EXPECT_EQ(FormatGeneral(value), kNotFiniteText) << value;
+    EXPECT_EQ(FormatFixed2(value), kNotFiniteText) << value;
+    EXPECT_EQ(FormatGrouped(value), kNotFiniteText) << value;
+    EXPECT_EQ(FormatProportion(value), "       #NUM!") << value;
+  }
+  // Negative amounts that round to zero lose their sign; the smallest that
+  // does not keeps it.
+  EXPECT_EQ(FormatGeneral(-0.0), "0");
+  for (const double value : {-0.0, -0.00004, -1e-300}) {
+    EXPECT_EQ(FormatFixed2(value), "0.00") << value;
+    EXPECT_EQ(FormatGrouped(value, 0), "0") << value;
+    EXPECT_EQ(FormatProportion(value), "      0.0000") << value;
+  }
+  EXPECT_EQ(FormatFixed2(-0.006), "-0.01");
+  EXPECT_EQ(FormatProportion(-0.00006), "     -0.0001");
+  std::string out;
+  AppendFixed(out, -0.04, 1);
+  AppendFixed(out, nan, 1);
+  EXPECT_EQ(out, "0.0#NUM!");
 }
 
 TEST(FormatTest, ZeroPaddedAsPrintfPadsThem) {
