@@ -31,7 +31,8 @@ void CheckCubeTotals(Engine& engine) {
   for (int32_t position = 1; position <= codes.Count(); ++position) {
     const TmyCP& pool = engine.model.pools[codes.Item(position).Number];
     const double difference = std::fabs(pool.Value - pool.VCTotal);
-    if (difference > CubeTotalTolerance(pool)) {
+    // Written so that a difference that is not a number is reported too.
+    if (!(difference <= CubeTotalTolerance(pool))) {
       engine.LogLine("e307 Alloc; Internal Error; CP Total and VC Total do not match; CP=" +
                      pool.Code + " (" + FormatFixed2(pool.Value) + ") VC (" +
                      FormatFixed2(pool.VCTotal) + ") Diff (" + FormatFixed2(difference) + ")");
@@ -71,15 +72,48 @@ void MoveCube(Engine& engine, const TmyCP& sender, TmyCP& receiver, double amoun
   CountTransfer(receiver, sender, amount, factor, entries);
 }
 
+// The shares that the members of a solved loop send each other reached
+// their values and cubes when the loop was solved.
+bool WithinLoop(const TmyCP& sender, const TmyCP& receiver) {
+  return sender.Loop != 0 && receiver.Loop == sender.Loop;
+}
+
+// Whether `amount` can move from the sender into the receiver with every
+// figure of the receiver staying finite.
+bool Movable(const TmyCP& sender, const TmyCP& receiver, double amount) {
+  return std::isfinite(amount) && std::isfinite(receiver.Value + amount) &&
+         StaysFinite(receiver, MovedMagnitude(sender, amount));
+}
+
+// The pool that a share or the variance of `sender` would leave with a
+// figure that is not finite, the sender itself when its allocation value or
+// a share is not; nullptr when everything can move. Tried before anything
+// moves, so that a pool either allocates whole or keeps its cost.
+const TmyCP* NotFiniteReceiver(const ModelTables& model, const TmyCP& sender, const TmyAB& base,
+                               bool budgets) {
+  if (!std::isfinite(sender.AllocValue)) return &sender;
+  for (const int32_t index : base.Lines) {
+    const TmyABL& line = model.base_lines[index];
+    const double amount = Proportion(base, line) * sender.AllocValue;
+    if (!std::isfinite(amount)) return &sender;
+    if (std::fabs(amount) <= kShareThreshold || line.Output == 0) continue;
+    const TmyCP& receiver = model.pools[line.Output];
+    if (!WithinLoop(sender, receiver) && !Movable(sender, receiver, amount)) return &receiver;
+  }
+  if (budgets && sender.VariancePool != 0) {
+    const TmyCP& variance = model.pools[sender.VariancePool];
+    if (!Movable(sender, variance, sender.Value - sender.AllocValue)) return &variance;
+  }
+  return nullptr;
+}
+
 void SendShare(Engine& engine, TmyCP& sender, const TmyAB& base, TmyABL& line) {
   ModelTables& model = engine.model;
-  line.Propn = base.TotalMeasure != 0 ? line.Value / base.TotalMeasure : 0;
+  line.Propn = Proportion(base, line);
   const double amount = line.Propn * sender.AllocValue;
   if (std::fabs(amount) <= kShareThreshold || line.Output == 0) return;
   TmyCP& receiver = model.pools[line.Output];
-  // The shares that the members of a solved loop send each other reached
-  // their values and cubes when the loop was solved.
-  const bool within_loop = sender.Loop != 0 && receiver.Loop == sender.Loop;
+  const bool within_loop = WithinLoop(sender, receiver);
   if (!within_loop) receiver.Value += amount;
   if (engine.options.slots[kTraceAllocationOption].IsSet) {
     engine.LogLine("t       Alloc  " + sender.Code + " to " + receiver.Code + " Propn " +
@@ -125,6 +159,13 @@ void AllocatePool(Engine& engine, TmyCP& pool) {
   const TmyAB& base = model.bases[pool.Base];
   ComputeAllocationValue(engine, pool);
   const bool budgets = engine.options.slots[kBudgetOption].IsSet && pool.BudgetMethod != 0;
+  if (const TmyCP* receiver = NotFiniteReceiver(model, pool, base, budgets)) {
+    engine.LogLine("e311 Alloc; Amount not finite, CP not allocated; CP=" + pool.Code +
+                   " AB=" + base.Code + " to CP=" + receiver->Code);
+    pool.NotFinite = true;
+    if (!std::isfinite(pool.AllocValue)) pool.AllocValue = 0;
+    return;
+  }
   std::string line = "t    Alloc " + std::to_string(pool.Row) + " CP=" + pool.Code + " (" +
                      FormatFixed2(pool.AllocValue) + ")";
   if (budgets) {
@@ -148,7 +189,7 @@ void AllocateCostPools(Engine& engine) {
       pool.Allocated = true;
       continue;
     }
-    if (pool.Resolved && !pool.Allocated && model.bases[pool.Base].Resolved) {
+    if (pool.Resolved && !pool.Allocated && !pool.NotFinite && model.bases[pool.Base].Resolved) {
       AllocatePool(engine, pool);
     }
   }

@@ -15,6 +15,11 @@ namespace korav {
 // whether the pool allocates alone or in a solved loop.
 inline constexpr double kShareThreshold = 0.01;
 
+// The line's share of its base's total measure; 0 when the total is 0.
+inline double Proportion(const TmyAB& base, const TmyABL& line) {
+  return base.TotalMeasure != 0 ? line.Value / base.TotalMeasure : 0;
+}
+
 // The whole allocation phase; nothing happens for a model without pools.
 void RunAllocation(Engine& engine);
 

@@ -8,6 +8,7 @@
 
 #include "allocation/allocate/allocation_loop.h"
 #include "allocation/allocate/dense_system.h"
+#include "allocation/model/rounding_bound.h"
 #include "common/numbers.h"
 
 namespace korav {
@@ -29,7 +30,7 @@ struct InnerShare {
   bool kept = true;  // false once its share falls to the 0.01 threshold
 };
 
-enum class LoopState { kSolved, kWaiting, kBaseLineNotResolved, kCostNeverLeaves };
+enum class LoopState { kSolved, kWaiting, kBaseLineNotResolved, kCostNeverLeaves, kNotFinite };
 
 // One loop while it is being solved.
 struct Loop {
@@ -162,9 +163,7 @@ void CollectShares(const Engine& engine, Loop& loop) {
     for (const int32_t index : base.Lines) {
       const TmyABL& line = model.base_lines[index];
       if (line.Output == 0 || !loop.Has(line.Output)) continue;
-      // The proportion a normal allocation gives the line.
-      const double propn = base.TotalMeasure != 0 ? line.Value / base.TotalMeasure : 0;
-      loop.shares.push_back({from, loop.IndexOf(line.Output), propn, base.LOCRow,
+      loop.shares.push_back({from, loop.IndexOf(line.Output), Proportion(base, line), base.LOCRow,
                              model.pools[line.Output].DimCopyRow});
     }
   }
@@ -233,9 +232,12 @@ class CellSolver {
     }
   }
 
-  // Fills `received` with what each member's cells receive; false when a
-  // key's system has no single solution.
-  bool Solve(std::vector<Received>& received) {
+  // Fills `received` with what each member's cells receive, and `dropped`
+  // with the size of what each member's cells were found to receive as
+  // rounding and were not given; false when a key's system has no single
+  // solution.
+  bool Solve(std::vector<Received>& received, std::vector<double>& dropped) {
+    dropped.assign(loop_.members.size(), 0.0);
     std::vector<Received> cells = OwnCells();
     const size_t n = loop_.members.size();
     for (size_t first = 0; first < cells.size();) {
@@ -258,9 +260,12 @@ class CellSolver {
       system_.Solve(values_);
       for (size_t s = 0; s < states_.size(); ++s) {
         const double amount = values_[s] - (s < n ? own_[s] : 0.0);
-        if (std::fabs(amount) <= kCellNoise * scale) continue;
-        // Without re-keying the states keep the key they were built for.
         const CellState& state = states_[s];
+        if (std::fabs(amount) <= kCellNoise * scale) {
+          dropped[state.member] += std::fabs(amount);
+          continue;
+        }
+        // Without re-keying the states keep the key they were built for.
         received.push_back(
             rekeys_ ? Received{state.index1, state.index2, state.member, amount}
                     : Received{cells[first].index1, cells[first].index2, state.member, amount});
@@ -338,10 +343,83 @@ class CellSolver {
   DenseSystem system_;
 };
 
+// What settling a loop gives one member.
+struct Settlement {
+  double value = 0;    // its shares of the members' full costs
+  double cells = 0;    // the size of what its cube entries receive, all told
+  double dropped = 0;  // the size of what the cell solve took for rounding
+  int32_t entries = 0;
+};
+
+std::vector<Settlement> Settlements(const Loop& loop, const std::vector<Received>& received,
+                                    const std::vector<double>& dropped) {
+  std::vector<Settlement> settlements(loop.members.size());
+  for (const InnerShare& share : loop.shares) {
+    if (share.kept) settlements[share.to].value += share.propn * loop.full[share.from];
+  }
+  for (const Received& cell : received) {
+    settlements[cell.member].cells += std::fabs(cell.amount);
+    ++settlements[cell.member].entries;
+  }
+  for (size_t m = 0; m < loop.members.size(); ++m) settlements[m].dropped = dropped[m];
+  return settlements;
+}
+
+// Whether every member's figures stay finite once the loop is settled.
+bool SettlesFinitely(const ModelTables& model, const Loop& loop,
+                     const std::vector<Settlement>& settlements) {
+  for (size_t m = 0; m < loop.members.size(); ++m) {
+    const TmyCP& pool = model.pools[loop.members[m]];
+    const Settlement& settlement = settlements[m];
+    if (!std::isfinite(loop.full[m]) || !std::isfinite(pool.Value + settlement.value) ||
+        !StaysFinite(pool, std::max(std::fabs(settlement.value), settlement.cells))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Full[k * n + i]: member k's full cost per unit of own cost in member i.
+std::vector<double> FullCostPerUnit(Loop& loop) {
+  const size_t n = loop.members.size();
+  std::vector<double> full(n * n, 0.0);
+  for (size_t i = 0; i < n; ++i) {
+    std::vector<double> unit(n, 0.0);
+    unit[i] = 1.0;
+    loop.system.Solve(unit);
+    for (size_t k = 0; k < n; ++k) full[k * n + i] = unit[k];
+  }
+  return full;
+}
+
+// Counts what the settlement may have rounded into each member's bound
+// (rounding_bound.h), from the members' magnitudes and drift before it.
+void CountSettlements(ModelTables& model, const Loop& loop,
+                      const std::vector<Settlement>& settlements,
+                      const std::vector<double>& full) {
+  const size_t n = loop.members.size();
+  std::vector<double> reach(n, 0.0);
+  std::vector<double> inherited(n, 0.0);
+  for (size_t i = 0; i < n; ++i) {
+    for (size_t j = 0; j < n; ++j) {
+      const TmyCP& source = model.pools[loop.members[j]];
+      const double per_unit = std::fabs(full[i * n + j]);
+      reach[i] += per_unit * source.SummedMagnitude;
+      if (j != i) inherited[i] += per_unit * RoundingSoFar(source);
+    }
+  }
+  for (size_t m = 0; m < n; ++m) {
+    const Settlement& settlement = settlements[m];
+    CountLoopSettlement(model.pools[loop.members[m]], settlement.value, settlement.cells,
+                        settlement.dropped, settlement.entries, n, reach[m], inherited[m]);
+  }
+}
+
 // Puts the solution in place: each member's cube entries receive their
 // shares, its value becomes its full cost, and the loop is kept for the
 // contribution reports.
-void Settle(Engine& engine, Loop& loop, const std::vector<Received>& received) {
+void Settle(Engine& engine, Loop& loop, const std::vector<Received>& received,
+            const std::vector<Settlement>& settlements) {
   ModelTables& model = engine.model;
   ValueCube& cube = engine.cube;
   for (const Received& cell : received) {
@@ -351,13 +429,8 @@ void Settle(Engine& engine, Loop& loop, const std::vector<Received>& received) {
     cube.vcAdd(cell.amount);
   }
   const size_t n = loop.members.size();
-  SolvedLoop solved{loop.members, loop.own, std::vector<double>(n * n, 0.0)};
-  for (size_t i = 0; i < n; ++i) {
-    std::vector<double> unit(n, 0.0);
-    unit[i] = 1.0;
-    loop.system.Solve(unit);
-    for (size_t k = 0; k < n; ++k) solved.Full[k * n + i] = unit[k];
-  }
+  SolvedLoop solved{loop.members, loop.own, FullCostPerUnit(loop)};
+  CountSettlements(model, loop, settlements, solved.Full);
   model.solved_loops.push_back(std::move(solved));
   const int32_t number = static_cast<int32_t>(model.solved_loops.size());
 
@@ -394,9 +467,25 @@ LoopState TrySolve(Engine& engine, Loop& loop) {
   if (state != LoopState::kSolved) return state;
   if (!OutsideInputsFinal(model, loop)) return LoopState::kWaiting;
   std::vector<Received> received;
-  if (!CellSolver(engine, loop).Solve(received)) return LoopState::kCostNeverLeaves;
-  Settle(engine, loop, received);
+  std::vector<double> dropped;
+  if (!CellSolver(engine, loop).Solve(received, dropped)) return LoopState::kCostNeverLeaves;
+  const std::vector<Settlement> settlements = Settlements(loop, received, dropped);
+  // A loop whose figures would not be finite keeps its members' costs, as
+  // one that cannot be solved does.
+  if (!SettlesFinitely(model, loop, settlements)) return LoopState::kNotFinite;
+  Settle(engine, loop, received, settlements);
   return LoopState::kSolved;
+}
+
+const char* UnsolvedReason(LoopState state) {
+  switch (state) {
+    case LoopState::kCostNeverLeaves:
+      return "cost never leaves the loop";
+    case LoopState::kNotFinite:
+      return "full costs not finite";
+    default:
+      return "base line not resolved";
+  }
 }
 
 }  // namespace
@@ -420,9 +509,7 @@ bool SolveLoops(Engine& engine) {
   for (const auto& [state, members] : unsolved) {
     if (state == LoopState::kWaiting) continue;
     engine.LogLine(std::string("e308 Alloc; Reciprocal allocation not possible, ") +
-                   (state == LoopState::kCostNeverLeaves ? "cost never leaves the loop"
-                                                         : "base line not resolved") +
-                   "; CP=" + MemberCodes(engine.model, members));
+                   UnsolvedReason(state) + "; CP=" + MemberCodes(engine.model, members));
   }
   return false;
 }

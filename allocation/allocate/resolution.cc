@@ -1,17 +1,55 @@
 #include "allocation/allocate/resolution.h"
 
+#include <cmath>
 #include <string>
 
 #include "common/numbers.h"
 
 namespace korav {
+namespace {
+
+// Sets the measure from `sum`. A figure that is not finite is not kept: the
+// measure is logged and set aside, and the bases that use it never resolve.
+bool SetMeasure(Engine& engine, TmyIM& measure, double sum) {
+  const double figure = sum / measure.Divisor;
+  if (std::isfinite(figure)) {
+    measure.Measure = figure;
+    return true;
+  }
+  measure.Measure = 0;
+  measure.Resolved = false;
+  measure.NotFinite = true;
+  engine.LogLine("e309 Alloc; IM Measure not finite, not used; IM=" + measure.Code);
+  return false;
+}
+
+// The first line of the base whose measure, or the running total of the
+// measures or unit budgets up to it, or whose proportion of the total is not
+// finite; nullptr when all are.
+const TmyABL* FirstNotFiniteLine(const ModelTables& model, const TmyAB& base) {
+  double total = 0;
+  double unit_budgets = 0;
+  for (const int32_t index : base.Lines) {
+    const TmyABL& line = model.base_lines[index];
+    total += line.Value;
+    unit_budgets += line.UnitBudget;
+    if (!std::isfinite(total) || !std::isfinite(unit_budgets)) return &line;
+  }
+  for (const int32_t index : base.Lines) {
+    const TmyABL& line = model.base_lines[index];
+    if (total != 0 && !std::isfinite(line.Value / total)) return &line;
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 bool ResolveInputMeasures(Engine& engine) {
   ModelTables& model = engine.model;
   bool progress = false;
   for (int32_t row = 1; row <= model.input_measures.count(); ++row) {
     TmyIM& measure = model.input_measures[row];
-    if (measure.Resolved) continue;
+    if (measure.Resolved || measure.NotFinite) continue;
     measure.Resolved = true;
     double sum = 0;
     for (const int32_t selection : measure.Selections) {
@@ -30,17 +68,17 @@ bool ResolveInputMeasures(Engine& engine) {
     }
     // An unresolved measure keeps the partial figure, which the measures
     // report shows.
-    measure.Measure = sum / measure.Divisor;
-    if (!measure.Resolved) continue;
-    progress = true;
-    engine.LogLine("tIM Resolved Measure IM=" + measure.Code);
+    const bool resolved = measure.Resolved;
+    if (!SetMeasure(engine, measure, sum) || !resolved) continue;
     sum = 0;
     for (const int32_t selection : measure.Selections) {
       TmySEL& rows = model.selections[selection];
       rows.Value = rows.Code2Row == 0 ? 0 : engine.cube.vcSumSelected(model, rows.Code2Row, rows);
       sum += rows.Value;
     }
-    measure.Measure = sum / measure.Divisor;
+    if (!SetMeasure(engine, measure, sum)) continue;
+    progress = true;
+    engine.LogLine("tIM Resolved Measure IM=" + measure.Code);
   }
   return progress;
 }
@@ -50,7 +88,7 @@ bool ResolveAllocationBases(Engine& engine) {
   bool progress = false;
   for (int32_t row = 1; row <= model.bases.count(); ++row) {
     TmyAB& base = model.bases[row];
-    if (base.Resolved) continue;
+    if (base.Resolved || base.NotFinite) continue;
     base.Resolved = true;
     base.TotalMeasure = 0;
     base.TotalUnitBudget = 0;
@@ -70,6 +108,14 @@ bool ResolveAllocationBases(Engine& engine) {
       }
     }
     if (!base.Resolved) continue;
+    if (const TmyABL* line = FirstNotFiniteLine(model, base)) {
+      base.Resolved = false;
+      base.NotFinite = true;
+      base.TotalMeasure = 0;
+      engine.LogLine("e310 Alloc; AB Measure not finite, not used; AB=" + base.Code +
+                     " Line=" + line->Description);
+      continue;
+    }
     progress = true;
     engine.LogLine("tAB Resolved Measure AB=" + base.Code);
   }

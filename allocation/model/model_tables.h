@@ -167,6 +167,9 @@ struct TmyCP {
   bool DirectBaseMade = false;
   bool Resolved = false;
   bool Allocated = false;
+  // allocation: a share or variance would have made a figure not finite
+  // (e311), so the pool keeps its cost and is not allocated
+  bool NotFinite = false;
   std::vector<PoolInput> Inputs;
   std::vector<int32_t> PoolSelections;  // "CPS" rows
   int32_t VCCount = 0;                  // value cube tallies of vcTotals
@@ -195,6 +198,9 @@ struct TmyAB {
   double TotalMeasure = 0;  // resolution: sum of the lines' measures
   double TotalUnitBudget = 0;
   bool Resolved = false;
+  // resolution: a measure, the total or a proportion was not finite (e310),
+  // so the base never resolves
+  bool NotFinite = false;
 };
 
 struct TmyABL {
@@ -221,6 +227,8 @@ struct TmyIM {
   double Measure = 0;
   std::vector<int32_t> Selections;  // "IMS" rows
   bool Resolved = false;
+  // resolution: the measure was not finite (e309), so it never resolves
+  bool NotFinite = false;
 };
 
 struct TmyNM {

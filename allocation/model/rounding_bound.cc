@@ -17,6 +17,22 @@ void CountTransfer(TmyCP& receiver, const TmyCP& sender, double amount, double f
                             (entries + 1.0) * kUnitRoundoff * receiver.SummedMagnitude;
 }
 
+double MovedMagnitude(const TmyCP& sender, double amount) {
+  if (sender.Value == 0) return std::fabs(amount);
+  return std::max(std::fabs(amount), std::fabs(amount / sender.Value) * sender.SummedMagnitude);
+}
+
+// The factorisation and the two triangular solves round each figure about
+// `members` times apiece, and the value adds up to `members` shares; each
+// entry, and the value, then takes one addition.
+void CountLoopSettlement(TmyCP& member, double value, double cells, double dropped,
+                         int32_t entries, size_t members, double reach, double inherited) {
+  member.SummedMagnitude += std::max(std::fabs(value), cells);
+  member.RoundingBound += dropped + inherited +
+                          (4.0 * static_cast<double>(members) + entries + 1) * kUnitRoundoff *
+                              (reach + member.SummedMagnitude);
+}
+
 double RoundingSoFar(const TmyCP& pool) {
   return 2 * kUnitRoundoff * pool.TxCount * pool.SummedMagnitude + pool.RoundingBound;
 }

@@ -16,6 +16,7 @@
 #define KORAV_ALLOCATION_MODEL_ROUNDING_BOUND_H_
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "allocation/model/model_tables.h"
@@ -24,6 +25,14 @@ namespace korav {
 
 // The largest relative rounding error of one operation on doubles.
 inline constexpr double kUnitRoundoff = 0x1p-53;
+
+// Whether the pool can take more amounts of `magnitude` in all without any
+// figure of it overflowing. No partial sum of its value or of one of its
+// cells exceeds its summed magnitude in size, so all of them stay finite as
+// long as that sum does, and so does its rounding bound.
+inline bool StaysFinite(const TmyCP& pool, double magnitude) {
+  return std::isfinite(pool.SummedMagnitude + magnitude);
+}
 
 // A transaction's `amount` was added once to the pool's value and once to
 // one of its cells, and TxCount counted it. Transactions are many, so this
@@ -43,11 +52,27 @@ inline void CountAmount(TmyCP& pool, double amount) {
 // may have done.
 double RoundingSoFar(const TmyCP& pool);
 
+// How much the receiver's summed magnitude grows when `amount` of the
+// sender's value moves to it: the amount, or when the sender has a value to
+// scale its cells by, what those cells bring if that is more.
+double MovedMagnitude(const TmyCP& sender, double amount);
+
 // `amount` was added to the receiver's value while each of the sender's
 // `entries` cube entries, times `factor`, was added to the receiver's cells.
 // The receiver may be the sender.
 void CountTransfer(TmyCP& receiver, const TmyCP& sender, double amount, double factor,
                    int32_t entries);
+
+// A solved loop of `members` pools added `value` to the member's value and
+// amounts of `cells` in size all told to `entries` of its cube entries, and
+// left out `dropped` in size that its cell by cell solve took for rounding.
+// Both sides were worked out by solving equations over the members, whose
+// rounding grows with what the member's full cost draws on: `reach`, the
+// sum over members j of |M_ij| x j's summed magnitude, M the full cost of
+// each member per unit of each member's own cost. `inherited`, the same sum
+// over the rounding so far of the other members, is the drift they pass on.
+void CountLoopSettlement(TmyCP& member, double value, double cells, double dropped,
+                         int32_t entries, size_t members, double reach, double inherited);
 
 // The difference between the pool's value and its cube total (VCTotal, summed
 // over VCCount entries) above which they do not match: 0.01, the tolerance of

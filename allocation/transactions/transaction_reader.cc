@@ -22,6 +22,7 @@
 // messages, tallies and the cube. Only the last touches a tally, and the
 // cache misses of many lines overlap instead of following one another.
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -84,6 +85,8 @@ class TransactionReader {
   void CountCodes(const CodeNumbers& codes);
   void ApplyAccepted(const CodeNumbers& codes, const LineClass& line_class, TupleIndex::Slot& cell,
                      double amount, std::string_view line);
+  bool TotalsStayFinite(const CodeNumbers& codes, const LineClass& line_class,
+                        double amount) const;
   void StoreInCube(const CodeNumbers& codes, const LineClass& line_class, TupleIndex::Slot& cell,
                    double amount);
   void LogFor(std::string_view line, std::string_view text);
@@ -355,6 +358,12 @@ void TransactionReader::ApplyAccepted(const CodeNumbers& codes, const LineClass&
                                       std::string_view line) {
   ModelTables& model = engine_.model;
   if (line_class.negate) amount = -amount;
+  if (!TotalsStayFinite(codes, line_class, amount)) {
+    LogFor(line, "e206 TX; Value too large, a total would not be finite; CP=" +
+                     model.pools[line_class.pool].Code + " Value=" +
+                     FormatGeneral(line_class.negate ? -amount : amount));
+    return;
+  }
   TmyCPG& group = model.groups[line_class.group];
   ++group.TxCount;
   for (int k = 1; k <= dimensions_; ++k) {
@@ -383,6 +392,30 @@ void TransactionReader::ApplyAccepted(const CodeNumbers& codes, const LineClass&
     engine_.dump_line.assign(pool.Code).append(",").append(line);
     engine_.report_output.WriteLine(engine_.dump_line);
   }
+}
+
+// The pool's value, its cells and its selection row stay finite with its
+// summed magnitude (rounding_bound.h); the others gather lines of several
+// pools, so each is tried.
+bool TransactionReader::TotalsStayFinite(const CodeNumbers& codes, const LineClass& line_class,
+                                         double amount) const {
+  const ModelTables& model = engine_.model;
+  if (!StaysFinite(model.pools[line_class.pool], std::fabs(amount)) ||
+      !std::isfinite(model.groups[line_class.group].Value + amount) ||
+      !std::isfinite(model.selections[line_class.group_row].Value + amount)) {
+    return false;
+  }
+  for (int k = 1; k <= dimensions_; ++k) {
+    const int32_t code = codes[static_cast<size_t>(k)];
+    if (code != 0 &&
+        !std::isfinite(model.dimensions[static_cast<size_t>(k)].Values[code].TxValue + amount)) {
+      return false;
+    }
+  }
+  for (const int32_t row : classes_.MeasureRows(line_class)) {
+    if (!std::isfinite(model.selections[row].Value + amount)) return false;
+  }
+  return true;
 }
 
 // The first nonzero amount finds or creates the cell as vcAdd does; later
