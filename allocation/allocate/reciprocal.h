@@ -19,8 +19,9 @@ namespace korav {
 // outside are final and whose members' bases are resolved: its members get
 // their full costs as values and become resolved, and the loop goes on.
 // Returns true when a loop was solved. Otherwise the loops that can never be
-// solved are reported (e308: a member's base line has no proportion, or the
-// members keep all the cost among themselves) and false is returned.
+// solved are reported (e308: a member's base line has no proportion, the
+// members keep all the cost among themselves, or their full costs would not
+// be finite) and false is returned.
 bool SolveLoops(Engine& engine);
 
 }  // namespace korav
