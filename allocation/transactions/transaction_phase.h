@@ -6,7 +6,9 @@
 // and the line's codes. A line whose amount is not a number (e202) or that
 // names an unknown code (e204, one line per code) is reported and skipped; so
 // is a line that no group, or no pool of its group, selects (e205), so that
-// every stored amount belongs to a cost pool.
+// every stored amount belongs to a cost pool, and one whose amount would take
+// a total it adds to past the largest number (e206), so that every total
+// stays finite.
 #ifndef KORAV_ALLOCATION_TRANSACTIONS_TRANSACTION_PHASE_H_
 #define KORAV_ALLOCATION_TRANSACTIONS_TRANSACTION_PHASE_H_
 
