@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/numbers.h"
+
 namespace korav {
 namespace {
 
@@ -103,12 +105,14 @@ std::string OutputFile::TryCreate(OutputPlace& place, Mode mode) {
   temporary_ = std::move(temporary);
   identity_ = IdentityOf(file_);
   error_ = 0;
+  not_finite_lines_ = 0;
   return {};
 }
 
 void OutputFile::WriteLine(std::string_view line) {
   if (file_ == nullptr || error_ != 0) return;
   if (stop_ != nullptr && stop_->Requested()) throw RunInterrupted();
+  if (line.find(kNotFiniteText) != std::string_view::npos) ++not_finite_lines_;
   if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() ||
       std::fwrite("\r\n", 1, 2, file_) != 2) {
     error_ = errno != 0 ? errno : EIO;

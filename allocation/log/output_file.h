@@ -11,6 +11,7 @@
 #ifndef KORAV_ALLOCATION_LOG_OUTPUT_FILE_H_
 #define KORAV_ALLOCATION_LOG_OUTPUT_FILE_H_
 
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -71,6 +72,9 @@ class OutputFile {
   void Discard();
 
   bool IsOpen() const { return file_ != nullptr; }
+  // The lines written since Create that carry a figure that is not finite
+  // (kNotFiniteText), which a report's closing reports as an error.
+  int64_t not_finite_lines() const { return not_finite_lines_; }
   // True once a write failed; FailureText() then says what and why.
   bool Failed() const { return error_ != 0; }
   std::string FailureText() const;
@@ -94,6 +98,7 @@ class OutputFile {
   std::string path_;
   std::optional<FileIdentity> identity_;
   int error_ = 0;  // errno of the first write that failed
+  int64_t not_finite_lines_ = 0;
   const StopRequest* stop_ = nullptr;
 };
 

@@ -73,6 +73,12 @@ bool OpenReportOutput(Engine& engine) {
 void CloseReportOutput(Engine& engine) {
   engine.state.report_output_open = false;
   const std::optional<FileIdentity> report = engine.report_output.identity();
+  // A sum that only the report forms (a stage's total of huge pools, say)
+  // can still go past the largest number.
+  if (const int64_t lines = engine.report_output.not_finite_lines(); lines > 0) {
+    engine.LogLine("e408 REP; Figure not finite, written as " + std::string(kNotFiniteText) +
+                   "; File=" + engine.report_output.path() + " Lines=" + std::to_string(lines));
+  }
   engine.report_output.Close();
   if (report) engine.files.AddWritten(*report);
 }

@@ -31,7 +31,8 @@ std::string ReportOutputName(const Engine& engine);
 // open, and the report is skipped.
 bool OpenReportOutput(Engine& engine);
 // Closes it, which puts the whole report in place under its name, and
-// clears engine.state.report_output_open. The report becomes a file that the
+// clears engine.state.report_output_open. Lines that had to show a figure
+// that is not finite are reported (e408). The report becomes a file that the
 // run never reads.
 // Closes it and clears engine.state.report_output_open.
 void CloseReportOutput(Engine& engine);

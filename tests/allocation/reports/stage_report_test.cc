@@ -131,6 +131,24 @@ TEST_F(StageReportTest, OutputFileNamesStayInTheOutputFolder) {
   EXPECT_EQ(refusal("REP,12," + std::string(251, 'n')), "");
 }
 
+// Two pools of finite values whose stage total is not: the report shows the
+// marker, never "inf", and the run counts it as an error.
+TEST_F(StageReportTest, ATotalThatIsNotFiniteIsAnError) {
+  for (const char* code : {"V", "U"}) {
+    engine_.model.pools[engine_.model.pools.CodeIndex.Find(code)].Value = 1e308;
+  }
+  engine_.csv.SplitCsv("REP,12");
+  ASSERT_TRUE(OpenReportOutput(engine_));
+  WriteStageReport(engine_);
+  CloseReportOutput(engine_);
+  const std::string report = folder_.Read("12.csv");
+  EXPECT_NE(report.find("STG,S1,\"Resources\",3,#NUM!"), std::string::npos) << report;
+  EXPECT_EQ(report.find("inf"), std::string::npos);
+  const Lines log = Messages();
+  EXPECT_EQ(log.back(), "  >>>>,,  408 REP; Figure not finite, written as #NUM!; File=" +
+                            folder_.dir() + "12.csv Lines=4 ");
+}
+
 TEST_F(StageReportTest, ReportRangesFilterPools) {
   const auto in_range = [&](std::string_view record, const char* code) {
     engine_.csv.SplitCsv(record);
