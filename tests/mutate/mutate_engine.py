@@ -338,10 +338,11 @@ def edge_model(rng):
     return files, summary
 
 
-def plant_victims(out, outside, model):
+def plant_victims(out, outside, model, inputs):
     """Files, links and folders in and beside the output folder that no
-    report may write through or over. Returns the report names that reach
-    them and the paths whose contents must survive."""
+    report may write through or over, `inputs` being the names of the run's
+    files in the model folder. Returns the report names that reach them and
+    the paths whose contents must survive."""
     os.makedirs(os.path.join(outside, "folder"), exist_ok=True)
     for name in ("victim.csv", "hard.csv", "victim.html"):
         with open(os.path.join(outside, name), "w") as f:
@@ -370,7 +371,6 @@ def plant_victims(out, outside, model):
     os.link(os.path.join(out, "hardin.csv"), os.path.join(out, "hardin2.csv"))
     os.link(os.path.join(model, "transactions.csv"), os.path.join(out, "inhard.csv"))
     os.mkfifo(os.path.join(out, "fifo.csv"))
-    inputs = ["run.csv", "model.csv", "reports.csv", "accounts.csv", "transactions.csv"]
     relative_inputs = [os.path.relpath(os.path.join(model, n), out) for n in inputs]
     names = list(links) + [
         "hard.csv", "hardin.csv", "inhard.csv", "fifo.csv", "folder.csv", "existing.csv",
@@ -380,7 +380,7 @@ def plant_victims(out, outside, model):
         "sub/", ".", "..", "/", os.path.join(outside, "victim.csv"), os.path.join(out, "abs.csv"),
         "a\0b.csv", "\0", "x.csv\0../../victim", ".Job.csv", ".JobandTrace.csv", ".Job", "35.csv",
         "35", "A" * 300, "sub/" + "B" * 256 + ".csv", "run", "model", "reports", "transactions",
-        "accounts.csv", "./model.csv", "sub/../model.csv", '"q,uote.csv"', '"link.csv"',
+        "accounts.csv", "./model.csv", "sub/../model.csv", "later", '"q,uote.csv"', '"link.csv"',
     ] + relative_inputs
     protected = [os.path.join(model, n) for n in inputs] + [os.path.join(out, "inner.csv")]
     return names, protected
@@ -440,10 +440,10 @@ def inside(path, folder):
     return path.startswith(folder.rstrip("/") + "/")
 
 
-def tree_problems(before, after, out, protected):
+def tree_problems(before, after, out, protected, killed):
     """Changes the run must not make: to anything outside the output folder,
     to planted links, folders, hard links and protected files inside it, and
-    temporary files left behind."""
+    temporary files left behind (unless the run was killed)."""
     problems = []
     for path, entry in sorted(before.items()):
         replaceable = (inside(path, out) and entry[0][0] == "file" and entry[2] == 1 and
@@ -453,9 +453,11 @@ def tree_problems(before, after, out, protected):
         elif after[path] != entry and not replaceable:
             problems.append("changed " + path)
     for path in sorted(after.keys() - before.keys()):
-        if not inside(path, out):
+        if path in protected:
+            problems.append("created an input of the run: " + path)
+        elif not inside(path, out):
             problems.append("created outside the output folder: " + path)
-        elif TEMPORARY.match(os.path.basename(path)):
+        elif TEMPORARY.match(os.path.basename(path)) and not killed:
             problems.append("left a temporary file: " + path)
     return problems
 
@@ -502,10 +504,17 @@ def run_edge_case(korava, rng, work, timeout):
     for name, text in files.items():
         with open(os.path.join(model, name), "w") as f:
             f.write(text)
+    inputs = ["run.csv", "model.csv", "accounts.csv", "transactions.csv", "reports.csv"]
+    run_file = ["$ODIR,,%s" % odir, "$IDIR,,.", "$FILE,MODEL,model.csv", "$FILE,DIM1,accounts.csv",
+                "$FILE,TX,transactions.csv", "$FILE,MODEL,reports.csv"]
+    # Now and then a transaction file that the run file names after the
+    # reports and that does not exist: no report may create it.
+    if rng.random() < 0.3:
+        inputs.append("later.csv")
+        run_file.append("$FILE,TX,later.csv")
     with open(os.path.join(model, "run.csv"), "w") as f:
-        f.write("$ODIR,,%s\n$IDIR,,.\n$FILE,MODEL,model.csv\n$FILE,DIM1,accounts.csv\n"
-                "$FILE,TX,transactions.csv\n$FILE,MODEL,reports.csv\n" % odir)
-    names, protected = plant_victims(out, outside, model)
+        f.write("\n".join(run_file) + "\n")
+    names, protected = plant_victims(out, outside, model, inputs)
     with open(os.path.join(model, "reports.csv"), "w", newline="") as f:
         f.write("\n".join(edge_reports(rng, names)) + "\n")
     logs_taken = plant_log_victims(rng, out, outside)
@@ -532,11 +541,13 @@ def run_edge_case(korava, rng, work, timeout):
         if process.poll() is None:
             process.send_signal(stop)
             summary += ", " + signal.Signals(stop).name
+    hung = False
     try:
         _, stderr = process.communicate(timeout=timeout)
     except subprocess.TimeoutExpired:
         process.kill()
         _, stderr = process.communicate()
+        hung = True
         problems.append("hang (killed after %d s)" % timeout)
     code = process.returncode
     if code in (128 + signal.SIGINT, 128 + signal.SIGTERM) and stop is not None:
@@ -550,13 +561,14 @@ def run_edge_case(korava, rng, work, timeout):
         if marker in stderr:
             problems.append("sanitizer: " + marker.decode())
     after = snapshot(work)
-    problems += tree_problems(before, after, out, protected)
+    problems += tree_problems(before, after, out, protected, hung)
     for path, entry in sorted(after.items()):
         if inside(path, out) and entry[0][0] == "file" and before.get(path) != entry:
             problems += output_problems(path)
     with open(os.path.join(work, "stderr.txt"), "wb") as f:
         f.write(stderr)
     return code, problems, summary
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
