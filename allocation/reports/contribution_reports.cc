@@ -18,6 +18,11 @@ namespace {
 constexpr int32_t kInputStage = 1;
 constexpr int32_t kFinalStage = 3;
 
+// The most pools one backward walk credits: far beyond any tree of real
+// stages, reached only where dozens of pools feed each other along more
+// routes than could ever be listed.
+constexpr int64_t kMaxWalkSteps = 1000000;
+
 double ShareOf(double part, double whole) { return whole != 0 ? part / whole : 0.0; }
 
 // The scratch state of one walk over the allocation graph, one slot per pool.
@@ -56,15 +61,27 @@ class ContributionWalk {
   // allocation that arrives, `factor` being the share of `pool`'s own
   // allocation that reaches the walk's start. Every route counts. A source
   // already on the route being walked closes a cycle of pools allocating to
-  // each other; that branch is cut and credits nothing, so the walk ends.
+  // each other; that branch is cut and credits nothing, so the walk ends. A
+  // source that did not allocate sent nothing on, so neither it nor its own
+  // sources contributed along that route. Routes multiply where many pools
+  // feed each other, so a walk ends after kMaxWalkSteps pools credited, and
+  // Cut() says so.
   void WalkBackward(int32_t pool, double factor) {
     Visited[Slot(pool)] = true;
     for (const PoolInput& input : model_.pools[pool].Inputs) {
-      if (input.Line == 0 || Visited[Slot(input.Source)] || SameLoop(pool, input.Source)) continue;
+      if (input.Line == 0 || Visited[Slot(input.Source)] || SameLoop(pool, input.Source) ||
+          !model_.pools[input.Source].Allocated) {
+        continue;
+      }
+      if (++steps_ > kMaxWalkSteps) break;
       CreditSource(input.Source, factor * model_.base_lines[input.Line].Propn);
     }
     Visited[Slot(pool)] = false;
   }
+
+  // True when the backward walk ended at its step limit: the contributions
+  // it found are then only part of the whole.
+  bool Cut() const { return steps_ > kMaxWalkSteps; }
 
   // Credits `pool`, of whose allocation the share `share` reaches the walk's
   // start, and walks on to its sources. For a member of a solved loop, what
@@ -143,6 +160,7 @@ class ContributionWalk {
   const ModelTables& model_;
   std::vector<bool> Visited;
   std::vector<double> Contribution;
+  int64_t steps_ = 0;
 };
 
 std::string PoolRow(const TmyCP& pool, double value) {
@@ -187,6 +205,12 @@ void WriteContributionReport(Engine& engine, const ContributionReport& report) {
       if (whole == 0) whole = start.Value;
     }
     engine.report_output.WriteLine(PoolRow(start, report.forward ? start.AllocValue : start.Value));
+    if (walk.Cut()) {
+      engine.report_output.WriteLine("Walk cut; by step limit of " + std::to_string(kMaxWalkSteps) +
+                                     "; the contributions below are only part of the whole");
+      engine.LogLine("w REP; Contribution walk cut by its step limit, figures incomplete; CP=" +
+                     start.Code);
+    }
     for (int32_t listed_row = 1; listed_row <= model.pools.count(); ++listed_row) {
       const TmyCP& listed = model.pools[listed_row];
       const double c = walk.ContributionOf(listed_row);

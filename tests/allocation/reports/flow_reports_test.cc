@@ -44,6 +44,7 @@ class FlowReportsTest : public ModelTest {
   void SetPool(int32_t row, double value, double alloc_value) {
     engine_.model.pools[row].Value = value;
     engine_.model.pools[row].AllocValue = alloc_value;
+    engine_.model.pools[row].Allocated = alloc_value != 0;
   }
 };
 
