@@ -5,6 +5,7 @@
 
 #include "allocation/reports/report_output.h"
 #include "allocation/reports/report_table.h"
+#include "allocation/transactions/transaction_phase.h"
 #include "common/line_reader.h"
 #include "common/paths.h"
 
@@ -14,7 +15,7 @@ namespace korav {
 // read; without it there is nothing to extract.
 void WriteTransactionExtract(Engine& engine) {
   SetReportRanges(engine);
-  const std::string dump = engine.paths.output_directory + "35.csv";
+  const std::string dump = engine.paths.output_directory + kDumpName;
   // A dump line is a pool code, a comma and a transaction line, each of
   // which may be as long as the reader of their own file takes.
   LineReader reader(2 * LineReader::kMaxLineBytes + 1);
