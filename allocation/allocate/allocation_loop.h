@@ -7,13 +7,10 @@
 #ifndef KORAV_ALLOCATION_ALLOCATE_ALLOCATION_LOOP_H_
 #define KORAV_ALLOCATION_ALLOCATE_ALLOCATION_LOOP_H_
 
+#include "allocation/model/share_threshold.h"
 #include "allocation/state/engine.h"
 
 namespace korav {
-
-// A share of this amount or less is not allocated: it stays with its pool,
-// whether the pool allocates alone or in a solved loop.
-inline constexpr double kShareThreshold = 0.01;
 
 // The line's share of its base's total measure; 0 when the total is 0.
 inline double Proportion(const TmyAB& base, const TmyABL& line) {

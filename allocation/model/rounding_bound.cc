@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "allocation/model/share_threshold.h"
+
 namespace korav {
 
 // The cube side receives factor x each sender entry: the sender's own drift
@@ -38,9 +40,8 @@ double RoundingSoFar(const TmyCP& pool) {
 }
 
 double CubeTotalTolerance(const TmyCP& pool) {
-  constexpr double kAllocationTolerance = 0.01;
   const double summing_cells = pool.VCCount * kUnitRoundoff * pool.SummedMagnitude;
-  return kAllocationTolerance + 2 * (RoundingSoFar(pool) + summing_cells);
+  return kShareThreshold + 2 * (RoundingSoFar(pool) + summing_cells);
 }
 
 }  // namespace korav

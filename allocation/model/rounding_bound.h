@@ -75,8 +75,8 @@ void CountLoopSettlement(TmyCP& member, double value, double cells, double dropp
                          int32_t entries, size_t members, double reach, double inherited);
 
 // The difference between the pool's value and its cube total (VCTotal, summed
-// over VCCount entries) above which they do not match: 0.01, the tolerance of
-// the allocation, plus twice the rounding bound, which covers the
+// over VCCount entries) above which they do not match: kShareThreshold, what
+// the allocation leaves with a pool, plus twice the rounding bound, which covers the
 // higher-order terms the first-order bound leaves out.
 double CubeTotalTolerance(const TmyCP& pool);
 

@@ -6,7 +6,7 @@
 #include <tuple>
 #include <utility>
 
-#include "allocation/allocate/allocation_loop.h"
+#include "allocation/model/share_threshold.h"
 #include "allocation/reports/report_output.h"
 #include "common/numbers.h"
 #include "common/text_encoding.h"
