@@ -9,9 +9,6 @@
 #include "common/excerpt.h"
 
 namespace korav {
-namespace {
-constexpr int32_t kReportStageType = 4;
-}
 
 void CopyCostPool(Engine& engine) {
   const std::string from(engine.csv[2]);
@@ -24,7 +21,7 @@ void CopyCostPool(Engine& engine) {
   if (target < 0) engine.LogLine("e128 CPY; CPCode To not found; CP=" + Excerpt(to));
   if (source < 0 || target < 0) return;
   TmyCP& copy = model.pools[target];
-  if (copy.STGType < kReportStageType) {
+  if (copy.STGType != StageType::kReport) {
     engine.LogLine("e129 CPY; CPCode To; is part of model; copy skipped CP=" + Excerpt(to));
     return;
   }

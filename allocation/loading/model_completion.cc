@@ -120,9 +120,10 @@ void LinkPools(Engine& engine) {
       const int32_t base = model.bases.CodeIndex.Find(pool.BaseCode);
       if (base < 0) {
         engine.LogLine("e133 CP; AB Code not found; CP=" + pool.Code + " AB=" + pool.BaseCode);
-      } else if (pool.STGType == 3 || pool.STGType == 4) {
-        engine.LogLine("e134 CP; CP has Allocations but STG Type is Final(3) or REP(4); CP=" +
-                       pool.Code + " STGType=" + std::to_string(pool.STGType));
+      } else if (pool.STGType == StageType::kFinal || pool.STGType == StageType::kReport) {
+        engine.LogLine(
+            "e134 CP; CP has Allocations but STG Type is Final(3) or REP(4); CP=" + pool.Code +
+            " STGType=" + std::to_string(static_cast<int32_t>(pool.STGType)));
       } else {
         pool.Base = base;
       }

@@ -134,7 +134,7 @@ void ParseStage(Engine& engine, const FieldTable& fields) {
   stages.CodeIndex.Add(stage.Code, row);
   const std::string_view type = fields[4];
   if (type == "1" || type == "2" || type == "3" || type == "4") {
-    stage.STGType = type[0] - '0';
+    stage.STGType = static_cast<StageType>(type[0] - '0');
   } else {
     engine.LogLine("e118 STG; STGType Not Valid; STG=" + Text(fields[2]) + " Type=" + Text(type));
   }

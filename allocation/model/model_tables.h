@@ -110,10 +110,23 @@ struct TmySEL {
   double Value = 0;
 };
 
+// A stage's type, column 4 of its record, in the order cost flows through
+// the stages: pools of input and intermediate stages allocate their cost on,
+// final pools keep it, and the pools of a reporting stage only receive
+// copies (report 0). A stage whose type is not valid has kNone, which
+// orders before the others.
+enum class StageType : int32_t {
+  kNone = 0,
+  kInput = 1,
+  kIntermediate = 2,
+  kFinal = 3,
+  kReport = 4
+};
+
 struct TmySTG {
   std::string Code;
   std::string Description;
-  int32_t STGType = 0;  // 1, 2, 3 (final) or 4 (report); 0 when invalid
+  StageType STGType = StageType::kNone;
   double Value = 0;
 };
 
@@ -127,7 +140,7 @@ struct TmyCPG {
   int32_t TxCount = 0;
   double Value = 0;
   int32_t Stage = 0;
-  int32_t STGType = 0;
+  StageType STGType = StageType::kNone;
   std::vector<int32_t> GroupSelections;  // "CPGS" rows
   std::vector<int32_t> PoolSelections;   // "CPS" rows of its pools, ranked
   int32_t DimCopyRow = 0;
@@ -152,7 +165,7 @@ struct TmyCP {
   double EnteredUnits = 0;
   int32_t Row = 0;
   int32_t Group = 0;
-  int32_t STGType = 0;
+  StageType STGType = StageType::kNone;
   int32_t Base = 0;
   int32_t VariancePool = 0;
   int32_t DimCopyRow = 0;

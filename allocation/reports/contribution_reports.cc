@@ -15,9 +15,6 @@
 namespace korav {
 namespace {
 
-constexpr int32_t kInputStage = 1;
-constexpr int32_t kFinalStage = 3;
-
 // The most pools one backward walk credits: far beyond any tree of real
 // stages, reached only where dozens of pools feed each other along more
 // routes than could ever be listed.
@@ -179,8 +176,8 @@ std::string ContributionRow(const TmyCP& pool, double contribution, double share
 struct ContributionReport {
   std::string_view title;
   std::string_view header;
-  int32_t start_stage;
-  int32_t listed_stage;
+  StageType start_stage;
+  StageType listed_stage;
   bool forward;
 };
 
@@ -225,17 +222,17 @@ void WriteContributionReport(Engine& engine, const ContributionReport& report) {
 }  // namespace
 
 void WriteInputContributionReport(Engine& engine) {
-  WriteContributionReport(
-      engine, {"Cost Pool Input Contribution Report; ",
-               ",Code,Description,Value,,Propn of Initial,Destn Value,Propn of Final", kInputStage,
-               kFinalStage, true});
+  WriteContributionReport(engine,
+                          {"Cost Pool Input Contribution Report; ",
+                           ",Code,Description,Value,,Propn of Initial,Destn Value,Propn of Final",
+                           StageType::kInput, StageType::kFinal, true});
 }
 
 void WriteFinalContributionReport(Engine& engine) {
   WriteContributionReport(engine,
                           {"Cost Pool Final Contribution Report; ",
                            ",Code,Description,Value,,Propn of Final,Value Initial,Propn of Initial",
-                           kFinalStage, kInputStage, false});
+                           StageType::kFinal, StageType::kInput, false});
 }
 
 }  // namespace korav

@@ -458,7 +458,7 @@ class FlowChartBuilder {
     std::vector<double> stays(chart_.bars.size(), 0.0);
     for (const int32_t pool : selected_) {
       const TmyCP& cp = model_.pools[pool];
-      if (cp.STGType > 2) continue;
+      if (cp.STGType > StageType::kIntermediate) continue;
       const size_t slot = static_cast<size_t>(pool);
       if (bar_of_pool_[slot] == kOutside) continue;
       stays[bar_of_pool_[slot]] += cp.Value - moved_out_[slot] - variance_out_[slot];
@@ -782,7 +782,7 @@ class FlowChartBuilder {
       ChartTable table;
       table.code = ShownText(model_.stages[stage].Code);
       table.description = ShownText(model_.stages[stage].Description);
-      table.passes_on = model_.stages[stage].STGType < 4;
+      table.passes_on = model_.stages[stage].STGType != StageType::kReport;
       for (const int32_t group : GroupsOf(stage)) {
         ChartTableGroup rows;
         rows.code = ShownText(model_.groups[group].Code);

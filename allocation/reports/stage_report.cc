@@ -12,8 +12,6 @@
 namespace korav {
 namespace {
 
-constexpr int kReportStageType = 4;
-
 // Stage counts and values, and group values, from the pools' values.
 std::vector<int32_t> RecomputeTallies(ModelTables& model) {
   std::vector<int32_t> pool_counts(static_cast<size_t>(model.stages.count()) + 1, 0);
@@ -85,7 +83,7 @@ void WriteStageReport(Engine& engine) {
                                    FormatFixed2(stage.Value));
     StageSums sums;
     if (engine.csv[7] != "-") WriteGroups(engine, stage, sums);
-    if (stage.STGType >= kReportStageType) continue;
+    if (stage.STGType == StageType::kReport) continue;
     engine.report_output.WriteLine(
         ",Total,,,,," + FormatFixed2(sums.actual) + "," + FormatFixed2(sums.unallocated) + "," +
         FormatFixed2(sums.allocated) + "," + FormatFixed2(sums.allocation_variance) + "," +

@@ -133,8 +133,8 @@ TEST_F(ParserTest, StagesMeasuresAndTheirFaults) {
   Parse("NM,N2,Unknown,twelve");
   Parse("NMV,N1,x");
   const ModelTables& model = engine_.model;
-  EXPECT_EQ(model.stages[1].STGType, 1);
-  EXPECT_EQ(model.stages[2].STGType, 0);
+  EXPECT_EQ(model.stages[1].STGType, StageType::kInput);
+  EXPECT_EQ(model.stages[2].STGType, StageType::kNone);
   EXPECT_EQ(model.input_measures[1].IMType, 'T');
   EXPECT_DOUBLE_EQ(model.input_measures[1].Divisor, 8);
   EXPECT_DOUBLE_EQ(model.input_measures[2].Divisor, 1);
