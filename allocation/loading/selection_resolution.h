@@ -5,8 +5,6 @@
 #ifndef KORAV_ALLOCATION_LOADING_SELECTION_RESOLUTION_H_
 #define KORAV_ALLOCATION_LOADING_SELECTION_RESOLUTION_H_
 
-#include <string>
-
 #include "allocation/state/engine.h"
 
 namespace korav {
@@ -19,17 +17,6 @@ void ResolveSelections(Engine& engine);
 // group's higher-ranked dimensions first, catch-all rows last, ties by pool
 // code.
 void RankPoolSelections(ModelTables& model);
-
-// True when `selection` admits the code numbers `codes` (1..dimension count;
-// 0 for no value): a dimension the row leaves open admits everything, else
-// the code must be the row's value or lie below it in the hierarchy
-// (`IsWithin`); a value of level 0 admits only itself.
-bool SelectionMatches(const ModelTables& model, const TmySEL& selection,
-                      const std::array<int32_t, kMaxDimensions + 1>& codes);
-
-// For selection row `row`: "," and the code of its value for each dimension
-// (",*" where it selects all). For row 0: "," and each dimension's name.
-std::string SelectionText(const ModelTables& model, int32_t row);
 
 }  // namespace korav
 

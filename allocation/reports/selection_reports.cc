@@ -4,7 +4,7 @@
 // users.
 #include <string>
 
-#include "allocation/loading/selection_resolution.h"
+#include "allocation/model/selection_queries.h"
 #include "allocation/reports/report_output.h"
 #include "allocation/reports/report_table.h"
 #include "common/numbers.h"

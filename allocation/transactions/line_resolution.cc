@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "allocation/loading/selection_resolution.h"
+#include "allocation/model/selection_queries.h"
 #include "common/excerpt.h"
 
 namespace korav {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "allocation/loading/selection_resolution.h"
+#include "allocation/model/selection_queries.h"
 #include "tests/allocation/loading/model_fixture.h"
 
 namespace korav {
