@@ -431,8 +431,8 @@ void Settle(Engine& engine, Loop& loop, const std::vector<Received>& received,
   const size_t n = loop.members.size();
   SolvedLoop solved{loop.members, loop.own, FullCostPerUnit(loop)};
   CountSettlements(model, loop, settlements, solved.Full);
-  model.solved_loops.push_back(std::move(solved));
-  const int32_t number = static_cast<int32_t>(model.solved_loops.size());
+  engine.solved_loops.push_back(std::move(solved));
+  const int32_t number = static_cast<int32_t>(engine.solved_loops.size());
 
   const std::string codes = MemberCodes(model, loop.members);
   engine.LogLine("i Reciprocal Allocation; CP=" + codes + ", Solved");

@@ -190,7 +190,7 @@ struct TmyCP {
   double AllocValue = 0;  // allocation: what the pool sends through its base
   double Units = 0;
   double EffectiveUnitBudget = 0;
-  int32_t Loop = 0;  // allocation: its solved loop, 1-based in solved_loops; 0 for none
+  int32_t Loop = 0;  // allocation: its solved loop, 1-based in Engine::solved_loops; 0 for none
 };
 
 struct TmyCPB {
@@ -281,19 +281,6 @@ struct RunOptions {
 
 using TmyDIMHArr = std::array<TmyDIMH, kMaxDimensions + 1>;  // 1..8
 
-// Pools whose bases allocate into each other, allocated together: each
-// member's full cost is its own cost plus its shares of the other members'
-// full costs.
-struct SolvedLoop {
-  std::vector<int32_t> Members;  // pool rows, in code order
-  std::vector<double> Own;       // each member's cost before the loop was solved
-  // Full[k * n + i], n members: how much of member k's full cost stems from
-  // one unit of cost arriving in member i from outside the loop.
-  std::vector<double> Full;
-
-  double FullShare(size_t k, size_t i) const { return Full[k * Members.size() + i]; }
-};
-
 struct ModelTables {
   TmyDIMHArr dimensions;
   // The highest dimension number in use, from "DIMH" records and options 2
@@ -312,8 +299,6 @@ struct ModelTables {
   // The groups in the order in which transactions try them: keyed by
   // priority (at least two characters, blank-padded) and code.
   stTsortObj group_priority{stTsortObj::Growth::kSizedOnce};
-  // The loops that reciprocal allocation solved, in the order solved.
-  std::vector<SolvedLoop> solved_loops;
 };
 
 }  // namespace korav

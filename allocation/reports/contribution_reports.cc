@@ -31,8 +31,9 @@ double ShareOf(double part, double whole) { return whole != 0 ? part / whole : 0
 // not walked, as their shares are within those full costs.
 class ContributionWalk {
  public:
-  explicit ContributionWalk(const ModelTables& model)
+  ContributionWalk(const ModelTables& model, const std::vector<SolvedLoop>& solved_loops)
       : model_(model),
+        solved_loops_(solved_loops),
         Visited(static_cast<size_t>(model.pools.count()) + 1, false),
         Contribution(static_cast<size_t>(model.pools.count()) + 1, 0.0) {}
 
@@ -115,7 +116,7 @@ class ContributionWalk {
     return model_.pools[a].Loop != 0 && model_.pools[a].Loop == model_.pools[b].Loop;
   }
   const SolvedLoop& LoopOf(const TmyCP& pool) const {
-    return model_.solved_loops[static_cast<size_t>(pool.Loop - 1)];
+    return solved_loops_[static_cast<size_t>(pool.Loop - 1)];
   }
   static size_t MemberIndex(const SolvedLoop& loop, int32_t pool) {
     return static_cast<size_t>(std::find(loop.Members.begin(), loop.Members.end(), pool) -
@@ -155,6 +156,7 @@ class ContributionWalk {
   }
 
   const ModelTables& model_;
+  const std::vector<SolvedLoop>& solved_loops_;
   std::vector<bool> Visited;
   std::vector<double> Contribution;
   int64_t steps_ = 0;
@@ -191,7 +193,7 @@ void WriteContributionReport(Engine& engine, const ContributionReport& report) {
     const int32_t row = codes.Item(position).Number;
     const TmyCP& start = model.pools[row];
     if (start.STGType != report.start_stage || !InReportRange(engine, start)) continue;
-    ContributionWalk walk(model);
+    ContributionWalk walk(model, engine.solved_loops);
     double whole = start.AllocValue;
     if (report.forward) {
       walk.WalkForward(row, start.AllocValue);

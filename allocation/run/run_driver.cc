@@ -27,6 +27,7 @@ void ResetRunState(Engine& engine) {
   engine.counts = PassCounts{};
   engine.options = RunOptions{};
   engine.model = ModelTables{};
+  engine.solved_loops.clear();
   engine.paths.output_directory.clear();
   engine.paths.input_directory.clear();
 }

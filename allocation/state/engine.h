@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "allocation/cube/value_cube.h"
 #include "allocation/log/job_log.h"
@@ -20,6 +21,7 @@
 #include "allocation/log/run_host.h"
 #include "allocation/model/model_tables.h"
 #include "allocation/model/record_kind.h"
+#include "allocation/state/solved_loop.h"
 #include "allocation/state/where_used_lists.h"
 #include "common/excerpt.h"
 #include "common/field_table.h"
@@ -137,6 +139,9 @@ struct Engine {
   RunOptions options;
   ModelTables model;
   ValueCube cube;
+  // The loops that reciprocal allocation solved in this run, in the order
+  // solved; a member pool's Loop numbers its loop from 1.
+  std::vector<SolvedLoop> solved_loops;
   // Transaction lines read since the program started, over all runs.
   int32_t transaction_count = 0;
   // The one output file of the report phase; the transaction dump uses it
