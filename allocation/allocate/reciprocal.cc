@@ -9,6 +9,7 @@
 #include "allocation/allocate/allocation_loop.h"
 #include "allocation/allocate/dense_system.h"
 #include "allocation/model/rounding_bound.h"
+#include "allocation/model/strong_components.h"
 #include "common/numbers.h"
 
 namespace korav {
@@ -64,58 +65,25 @@ void ForEachUnresolvedOutput(const ModelTables& model, int32_t pool, Visit visit
 // allocates into itself. Members in code order, loops by their first code.
 std::vector<std::vector<int32_t>> FindLoops(const ModelTables& model) {
   const size_t slots = static_cast<size_t>(model.pools.count()) + 1;
-  std::vector<int32_t> order(slots, 0);
-  std::vector<int32_t> low(slots, 0);
-  std::vector<bool> on_stack(slots, false);
-  std::vector<int32_t> stack;
-  std::vector<std::pair<int32_t, std::vector<int32_t>>> frames;  // pool, outputs left
+  std::vector<std::vector<size_t>> next(slots);  // by pool row; row 0 is no pool
+  for (int32_t pool = 1; pool <= model.pools.count(); ++pool) {
+    if (model.pools[pool].Resolved) continue;
+    ForEachUnresolvedOutput(model, pool, [&](int32_t output) {
+      next[static_cast<size_t>(pool)].push_back(static_cast<size_t>(output));
+    });
+  }
+  const std::vector<size_t> component = StrongComponents(next);
+  std::vector<std::vector<int32_t>> members(slots);  // by component
+  for (int32_t pool = 1; pool <= model.pools.count(); ++pool) {
+    if (!model.pools[pool].Resolved) members[component[static_cast<size_t>(pool)]].push_back(pool);
+  }
   std::vector<std::vector<int32_t>> loops;
-  int32_t counter = 0;
-  const auto enter = [&](int32_t pool) {
-    const size_t p = static_cast<size_t>(pool);
-    order[p] = low[p] = ++counter;
-    stack.push_back(pool);
-    on_stack[p] = true;
-    std::vector<int32_t> outputs;
-    ForEachUnresolvedOutput(model, pool, [&](int32_t output) { outputs.push_back(output); });
-    frames.emplace_back(pool, std::move(outputs));
-  };
-  for (int32_t root = 1; root <= model.pools.count(); ++root) {
-    if (model.pools[root].Resolved || order[static_cast<size_t>(root)] != 0) continue;
-    enter(root);
-    while (!frames.empty()) {
-      const int32_t pool = frames.back().first;
-      const size_t p = static_cast<size_t>(pool);
-      std::vector<int32_t>& outputs = frames.back().second;
-      if (!outputs.empty()) {
-        const int32_t next = outputs.back();
-        outputs.pop_back();
-        const size_t n = static_cast<size_t>(next);
-        if (order[n] == 0) {
-          enter(next);
-        } else if (on_stack[n]) {
-          low[p] = std::min(low[p], order[n]);
-        }
-        continue;
-      }
-      frames.pop_back();
-      if (!frames.empty()) {
-        const size_t parent = static_cast<size_t>(frames.back().first);
-        low[parent] = std::min(low[parent], low[p]);
-      }
-      if (low[p] != order[p]) continue;
-      std::vector<int32_t> component;
-      int32_t member = 0;
-      do {
-        member = stack.back();
-        stack.pop_back();
-        on_stack[static_cast<size_t>(member)] = false;
-        component.push_back(member);
-      } while (member != pool);
-      bool cycle = component.size() > 1;
-      ForEachUnresolvedOutput(model, pool, [&](int32_t output) { cycle |= output == pool; });
-      if (cycle) loops.push_back(std::move(component));
-    }
+  for (std::vector<int32_t>& loop : members) {
+    if (loop.empty()) continue;
+    const size_t first = static_cast<size_t>(loop.front());
+    const bool into_itself =
+        std::find(next[first].begin(), next[first].end(), first) != next[first].end();
+    if (loop.size() > 1 || into_itself) loops.push_back(std::move(loop));
   }
   const auto by_code = [&model](int32_t a, int32_t b) {
     return model.pools[a].Code < model.pools[b].Code;

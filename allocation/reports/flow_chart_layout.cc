@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "allocation/model/share_threshold.h"
+#include "allocation/model/strong_components.h"
 #include "allocation/reports/report_output.h"
 #include "common/numbers.h"
 #include "common/text_encoding.h"
@@ -84,59 +85,6 @@ double LinesWidth(const std::vector<std::string>& lines) {
   size_t longest = 0;
   for (const std::string& line : lines) longest = std::max(longest, Utf8Length(line));
   return static_cast<double>(longest) * kCharWidth;
-}
-
-// The strongly connected components of the graph whose edges from node i go
-// to next[i]: the loops, each numbered so that an edge between two of them
-// always runs from a higher number to a lower one (the order in which
-// Tarjan's walk completes them). Walked without recursion, so that a long
-// chain cannot exhaust the stack.
-std::vector<size_t> LoopsOf(const std::vector<std::vector<size_t>>& next) {
-  constexpr size_t kUnseen = static_cast<size_t>(-1);
-  const size_t n = next.size();
-  std::vector<size_t> index(n, kUnseen);
-  std::vector<size_t> low(n, 0);
-  std::vector<size_t> component(n, kUnseen);
-  std::vector<bool> on_stack(n, false);
-  std::vector<size_t> stack;
-  std::vector<std::pair<size_t, size_t>> walk;  // node, its next edge
-  size_t visited = 0;
-  size_t components = 0;
-  for (size_t root = 0; root < n; ++root) {
-    if (index[root] != kUnseen) continue;
-    index[root] = low[root] = visited++;
-    stack.push_back(root);
-    on_stack[root] = true;
-    walk.emplace_back(root, 0);
-    while (!walk.empty()) {
-      const size_t node = walk.back().first;
-      const size_t edge = walk.back().second++;
-      if (edge < next[node].size()) {
-        const size_t to = next[node][edge];
-        if (index[to] == kUnseen) {
-          index[to] = low[to] = visited++;
-          stack.push_back(to);
-          on_stack[to] = true;
-          walk.emplace_back(to, 0);
-        } else if (on_stack[to]) {
-          low[node] = std::min(low[node], index[to]);
-        }
-        continue;
-      }
-      walk.pop_back();
-      if (!walk.empty()) low[walk.back().first] = std::min(low[walk.back().first], low[node]);
-      if (low[node] != index[node]) continue;
-      size_t member = kUnseen;
-      do {
-        member = stack.back();
-        stack.pop_back();
-        on_stack[member] = false;
-        component[member] = components;
-      } while (member != node);
-      ++components;
-    }
-  }
-  return component;
 }
 
 bool Overlap(const ChartLabel& a, const ChartLabel& b) {
@@ -432,7 +380,7 @@ class FlowChartBuilder {
         if (target != local.end() && target->second != i) next[i].push_back(target->second);
       }
     }
-    const std::vector<size_t> component = LoopsOf(next);
+    const std::vector<size_t> component = StrongComponents(next);
     // Components come numbered so that every band between two of them runs
     // from a higher number to a lower one.
     std::vector<size_t> order(bars.size());
