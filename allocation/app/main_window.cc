@@ -147,10 +147,9 @@ QGroupBox* MainWindow::BuildReportArea() {
 
   combo_box1_ = new QComboBox;
   combo_box1_->setObjectName("ComboBox1");
-  for (const std::string_view row : kReportListRows) {
-    combo_box1_->addItem(QString::fromLatin1(row.data(), qsizetype(row.size())));
-  }
-  combo_box1_->setMaxVisibleItems(int(kReportListRows.size()));
+  const std::vector<std::string> rows = ReportListRows();
+  for (const std::string& row : rows) combo_box1_->addItem(QString::fromStdString(row));
+  combo_box1_->setMaxVisibleItems(int(rows.size()));
   edit2_ = NamedEdit(2);
   run_reportbtn1_ = NamedButton("RunReportbtn1", "Run Report");
   open_chartbtn_ = NamedButton("OpenChartbtn", "Open Chart");

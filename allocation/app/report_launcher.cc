@@ -23,6 +23,16 @@ void AppendColumns(std::string& record, const std::array<std::string, N>& column
 
 }  // namespace
 
+std::vector<std::string> ReportListRows() {
+  std::vector<std::string> rows{""};
+  for (const ReportEntry& report : kReportTable) {
+    const std::string number = std::to_string(report.number);
+    rows.push_back(std::string(2 - number.size(), '0') + number + " - " +
+                   std::string(report.title));
+  }
+  return rows;
+}
+
 ReportForm ReportFormFor(std::string_view row) {
   const std::string code = ReportCode(row);
   ReportForm form;

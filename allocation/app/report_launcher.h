@@ -8,32 +8,14 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korav {
 
-// The report list's rows in order, the first one empty. A row's first two
+// The report list's rows in the report table's order, after an empty one: a
+// report's number in two digits, " - " and its title. A row's first two
 // characters are its report number.
-inline constexpr std::array<std::string_view, 19> kReportListRows = {
-    "",
-    "00 - Copy",
-    "11 - Dimension Report",
-    "12 - Stage Report",
-    "13 - Cost Pool Resolution Report",
-    "14 - Measures Report",
-    "15 - Cost Pool Report",
-    "16 - Allocation Base",
-    "21 - Cost Pool Input Contribution Report",
-    "22 - Cost Pool Final Contribution Report",
-    "23 - Trace Forward Report",
-    "24 - Trace Back Report",
-    "25 - Cost Pool Variance Report",
-    "26 - Rollup Report",
-    "31 - Cost Pool Value Cube Analysis Report",
-    "32 - Extract Selected Transactions",
-    "33 - Extract Value Cubes",
-    "34 - Extract Dimensions",
-    "41 - Cost Flow Chart",
-};
+std::vector<std::string> ReportListRows();
 
 // How the form looks for a chosen report.
 struct ReportForm {

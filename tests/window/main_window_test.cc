@@ -20,6 +20,7 @@
 #include <memory>
 #include <sstream>
 
+#include "allocation/reports/report_table.h"
 #include "fake_message_boxes.h"
 #include "test_files.h"
 
@@ -157,30 +158,20 @@ void MainWindowTest::creationLeavesTheWindowReady() {
   QVERIFY(Find<QPushButton>("Run1btn")->isEnabled());
   QVERIFY(Find<QGroupBox>("GroupBox1")->isHidden());
 
-  const QStringList rows = {"",
-                            "00 - Copy",
-                            "11 - Dimension Report",
-                            "12 - Stage Report",
-                            "13 - Cost Pool Resolution Report",
-                            "14 - Measures Report",
-                            "15 - Cost Pool Report",
-                            "16 - Allocation Base",
-                            "21 - Cost Pool Input Contribution Report",
-                            "22 - Cost Pool Final Contribution Report",
-                            "23 - Trace Forward Report",
-                            "24 - Trace Back Report",
-                            "25 - Cost Pool Variance Report",
-                            "26 - Rollup Report",
-                            "31 - Cost Pool Value Cube Analysis Report",
-                            "32 - Extract Selected Transactions",
-                            "33 - Extract Value Cubes",
-                            "34 - Extract Dimensions",
-                            "41 - Cost Flow Chart"};
   auto* list = Find<QComboBox>("ComboBox1");
   QStringList shown;
   for (int i = 0; i < list->count(); ++i) shown << list->itemText(i);
+  QStringList rows;
+  for (const std::string& row : ReportListRows()) rows << QString::fromStdString(row);
   QCOMPARE(shown, rows);
-  QCOMPARE(list->maxVisibleItems(), 19);
+  QCOMPARE(list->maxVisibleItems(), rows.size());
+  // Every report of the table is offered once, under its number in two
+  // digits, after the empty row.
+  QCOMPARE(rows.size(), qsizetype(kReportTable.size() + 1));
+  QVERIFY(rows.front().isEmpty());
+  QCOMPARE(rows.at(1), "00 - Copy");
+  QCOMPARE(rows.at(2), "11 - Dimension Report");
+  QCOMPARE(rows.back(), "41 - Cost Flow Chart");
   QCOMPARE(list->currentIndex(), 0);
 
   for (const char* caption :
