@@ -8,6 +8,10 @@
 // makes them: no control characters, direction controls balanced; in labels
 // and tooltips a text of the model with letters beyond ASCII stands in a
 // direction isolate of its own, and a label cut short leaves none open.
+//
+// The layout comes in three pieces, each taking what the one before decided:
+// flow_chart_graph.h (what is drawn), flow_chart_geometry.h (where) and
+// flow_chart_labels.h (the texts that fit there).
 #ifndef KORAV_ALLOCATION_REPORTS_FLOW_CHART_LAYOUT_H_
 #define KORAV_ALLOCATION_REPORTS_FLOW_CHART_LAYOUT_H_
 
@@ -27,10 +31,15 @@ enum class ChartLevel { kPools, kGroups };
 // Above this many selected pools a chart without a chosen level shows groups.
 inline constexpr int32_t kMostPoolsDrawn = 60;
 
-// Sizes in pixels that the writer shares.
+// Sizes in pixels that the layout's pieces and the page writer share.
 inline constexpr double kBarWidth = 18;
 inline constexpr double kStubLength = 26;
 inline constexpr double kOutsideBandLength = 40;
+inline constexpr double kColumnGap = 250;    // between one column's bars and the next's
+inline constexpr double kRightMargin = 230;  // room for the last column's labels
+inline constexpr double kTop = 44;           // below the column headings
+inline constexpr double kLabelGap = 4;
+// The labels' font size; a line's baseline lies this far below its top.
 inline constexpr double kFontSize = 11;
 inline constexpr double kLineHeight = 13;
 
@@ -81,6 +90,12 @@ struct ChartBand {
   double bulge = 0;
   std::string tooltip;
 };
+
+// How far a band that turns back swings out beside the bars, from the side it
+// leaves or enters to its outer edge. Its centre line runs there as a cubic
+// Bezier curve whose two control points both stand `bulge` out, level with
+// the curve's ends; such a curve reaches three quarters of that.
+inline double TurnReach(const ChartBand& band) { return 0.75 * band.bulge + band.width / 2; }
 
 // The cost that stayed in a bar of a stage of type 1 or 2.
 struct ChartStub {

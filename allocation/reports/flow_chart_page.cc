@@ -22,12 +22,16 @@ constexpr std::string_view kVarianceColour = "#e15759";
 constexpr std::string_view kOutsideColour = "#9a9a9a";
 constexpr std::string_view kNotAllocatedColour = "#555555";
 
-constexpr std::string_view kStyle =
+// The page's style, around the labels' font size (kFontSize), which the
+// layout measures them by.
+constexpr std::string_view kStyleBeforeFontSize =
     "body{font-family:\"DejaVu Sans\",Verdana,Arial,sans-serif;color:#222;margin:16px}"
     "h1{font-size:20px;margin:0 0 4px}h2{font-size:15px;margin:20px 0 4px}"
     ".about{margin:0 0 2px;font-size:13px;color:#444}"
     "svg{display:block;margin:10px 0}"
-    "svg text{font-size:11px;fill:#222;paint-order:stroke;stroke:#fff;stroke-width:3px;"
+    "svg text{font-size:";
+constexpr std::string_view kStyleAfterFontSize =
+    "px;fill:#222;paint-order:stroke;stroke:#fff;stroke-width:3px;"
     "stroke-linejoin:round}"
     "svg .heading{font-weight:bold}"
     ".band{fill:none;stroke-opacity:.45}.band:hover,.band.none{stroke-opacity:.8}"
@@ -82,7 +86,9 @@ class ChartPage {
     Line("<head>");
     Line("<meta charset=\"utf-8\">");
     Line("<title>Cost Flow Chart</title>");
-    Line("<style>" + std::string(kStyle) + "</style>");
+    Line("<style>" + std::string(kStyleBeforeFontSize) +
+         std::to_string(static_cast<int>(kFontSize)) + std::string(kStyleAfterFontSize) +
+         "</style>");
     Line("</head>");
     Line("<body>");
     WriteHeading();
