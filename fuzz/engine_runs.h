@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "allocation/log/run_host.h"
+#include "allocation/host/run_host.h"
 #include "fuzz/sandbox.h"
 
 namespace korav::fuzz {

@@ -4,7 +4,7 @@
 #ifndef KORAV_ALLOCATION_APP_COMMAND_LINE_HOST_H_
 #define KORAV_ALLOCATION_APP_COMMAND_LINE_HOST_H_
 
-#include "allocation/log/run_host.h"
+#include "allocation/host/run_host.h"
 
 namespace korav {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <utility>
 
-#include "allocation/log/run_host.h"
+#include "allocation/host/run_host.h"
 #include "common/window/message_boxes.h"
 
 namespace korav {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "allocation/host/run_host.h"
 #include "allocation/log/job_log.h"
-#include "allocation/log/run_host.h"
 #include "allocation/model/hierarchy.h"
 #include "common/numbers.h"
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "allocation/host/run_host.h"
 #include "allocation/log/output_file.h"
-#include "allocation/log/run_host.h"
 
 namespace korav {
 

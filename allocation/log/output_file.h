@@ -17,8 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "allocation/host/run_host.h"
 #include "allocation/log/output_folder.h"
-#include "allocation/log/run_host.h"
 #include "common/paths.h"
 
 namespace korav {

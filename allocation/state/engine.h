@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "allocation/cube/value_cube.h"
+#include "allocation/host/run_host.h"
 #include "allocation/log/job_log.h"
 #include "allocation/log/output_file.h"
 #include "allocation/log/output_folder.h"
 #include "allocation/log/run_files.h"
-#include "allocation/log/run_host.h"
 #include "allocation/model/model_tables.h"
 #include "allocation/model/record_kind.h"
 #include "allocation/state/solved_loop.h"

@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "allocation/host/run_host.h"
 #include "allocation/log/job_log.h"
 #include "allocation/log/output_folder.h"
-#include "allocation/log/run_host.h"
 
 namespace korav {
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "allocation/host/run_host.h"
 #include "allocation/log/job_log.h"
-#include "allocation/log/run_host.h"
 #include "allocation/model/hierarchy.h"
 #include "common/numbers.h"
 #include "tests/allocation/test_support.h"

@@ -2,8 +2,8 @@
 // cannot be created, the clock and the heap figure, and someone to tell of the
 // run's progress. The window and the command line each provide one; tests
 // provide a fixed clock.
-#ifndef KORAV_ALLOCATION_LOG_RUN_HOST_H_
-#define KORAV_ALLOCATION_LOG_RUN_HOST_H_
+#ifndef KORAV_ALLOCATION_HOST_RUN_HOST_H_
+#define KORAV_ALLOCATION_HOST_RUN_HOST_H_
 
 #include <atomic>
 #include <cstdint>
@@ -75,4 +75,4 @@ class RunInterrupted : public RunAborted {
 
 }  // namespace korav
 
-#endif  // KORAV_ALLOCATION_LOG_RUN_HOST_H_
+#endif  // KORAV_ALLOCATION_HOST_RUN_HOST_H_

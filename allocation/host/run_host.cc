@@ -1,4 +1,4 @@
-#include "allocation/log/run_host.h"
+#include "allocation/host/run_host.h"
 
 #include <csignal>
 
