@@ -15,8 +15,10 @@
 
 namespace korav {
 
-// Memory for `bytes` bytes aligned for huge pages, advised to use them;
-// nullptr when there is none. Release it with FreeLarge.
+// Memory for `bytes` bytes; nullptr when there is none. From 2 MiB (one
+// huge page) up it is aligned for huge pages, its size rounded up to whole
+// ones, and advised to use them; a smaller array is ordinary memory, aligned
+// as malloc aligns. Release it with FreeLarge.
 void* AllocateLarge(size_t bytes);
 void FreeLarge(void* memory);
 

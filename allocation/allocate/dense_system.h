@@ -19,8 +19,6 @@ class DenseSystem {
   // have succeeded for a matrix of values.size() rows.
   void Solve(std::vector<double>& values) const;
 
-  size_t size() const { return n_; }
-
  private:
   size_t n_ = 0;
   std::vector<double> lu_;      // the factors, row by row
