@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -20,13 +21,20 @@ LineReader::~LineReader() { Close(); }
 
 bool LineReader::Open(const std::string& path) {
   Close();
+  error_ = 0;
   // Only a regular file is read: a FIFO or a device could block or never
   // end. O_NONBLOCK keeps the open itself from waiting on a FIFO.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    error_ = errno;
+    return false;
+  }
   struct stat status {};
+  errno = 0;
   if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
       ::fcntl(fd, F_SETFL, O_RDONLY) != 0 || (file_ = ::fdopen(fd, "rb")) == nullptr) {
+    // A folder or device opens without an error but is no file to read.
+    error_ = errno != 0 ? errno : EINVAL;
     ::close(fd);
     return false;
   }
@@ -42,6 +50,10 @@ bool LineReader::Open(const std::string& path) {
   at_eof_ = failed_ = too_long_ = skip_line_feed_ = false;
   line_number_ = 0;
   return true;
+}
+
+std::string LineReader::FailureReason() const {
+  return error_ == 0 ? std::string() : std::generic_category().message(error_);
 }
 
 void LineReader::Close() {
@@ -64,6 +76,7 @@ bool LineReader::Fill() {
   if (got == 0) {
     at_eof_ = true;
     failed_ = std::ferror(file_) != 0;
+    if (failed_) error_ = errno;
     return false;
   }
   return true;

@@ -57,6 +57,9 @@ class LineReader {
   // included; 0 before the first.
   int64_t LineNumber() const { return line_number_; }
   bool Failed() const { return failed_; }
+  // Why the last Open or read failed, in the system's words (as strerror
+  // gives them); empty when neither did.
+  std::string FailureReason() const;
   // The identity of the open file, or none.
   std::optional<FileIdentity> Identity() const { return IdentityOf(file_); }
 
@@ -91,6 +94,7 @@ class LineReader {
   uint64_t size_ = 0;
   bool at_eof_ = false;
   bool failed_ = false;
+  int error_ = 0;  // the errno of the last failed Open or read, else 0
   bool too_long_ = false;
   bool skip_line_feed_ = false;  // the last line ended with CR
   int64_t line_number_ = 0;

@@ -75,10 +75,14 @@ void SetInputDirectory(Engine& engine, const RunFileRecord& record) {
 // and the current data line cleared.
 void CloseDataFile(Engine& engine, std::string_view name) {
   const bool failed = engine.data_file.Failed();
+  const std::string reason = engine.data_file.FailureReason();
   engine.data_file.Close();
   engine.state.data_line.clear();
   engine.state.current_dimension = 0;
-  if (failed) engine.LogLine("e003 File could not be read to its end; File=" + std::string(name));
+  if (failed) {
+    engine.LogLine("e003 File could not be read to its end; File=" + std::string(name) +
+                   " Reason=" + reason);
+  }
 }
 
 // Pass 1 for one record of `kind`; returns false when the rest of the file
@@ -227,7 +231,8 @@ bool OpenDataFile(Engine& engine, std::string_view name) {
     return false;
   }
   if (!engine.data_file.Open(path)) {
-    engine.LogLine("e003 File cannot be read; File=" + path);
+    engine.LogLine("e003 File cannot be read; File=" + path +
+                   " Reason=" + engine.data_file.FailureReason());
     return false;
   }
   return !RefuseOwnOutput(engine);

@@ -120,10 +120,13 @@ struct Engine {
   void LogOwnOutput(std::string_view path) {
     LogLine("e004 RunF; File is an output of this run and is not read; File=" + std::string(path));
   }
-  // Reports line `line_number` of file `path` as too long to be read (e005).
+  // Reports line `line_number` of file `path` as too long to be read (e005),
+  // with the limit and what to do about it.
   void LogTooLong(std::string_view path, int64_t line_number) {
     LogLine("e005 RunF; Line too long, not read; File=" + std::string(path) +
-            " Line=" + std::to_string(line_number));
+            " Line=" + std::to_string(line_number) + "; limit " +
+            std::to_string(LineReader::kMaxLineBytes) +
+            " bytes; shorten the line or split its record into several");
   }
 
   RunHost& host;

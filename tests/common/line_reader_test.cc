@@ -83,11 +83,14 @@ TEST(LineReaderTest, LinesBeyondTheLimitAreMarkedAndReadPast) {
   for (const auto& c : cases) EXPECT_EQ(ReadAll(c.content, 8), c.expected) << c.content;
 }
 
-TEST(LineReaderTest, MissingFileDoesNotOpen) {
+TEST(LineReaderTest, FilesThatDoNotOpenSayWhy) {
   LineReader reader;
   EXPECT_FALSE(reader.Open("/nonexistent/korav/file.csv"));
   std::string_view line;
   EXPECT_FALSE(reader.Next(line));
+  EXPECT_EQ(reader.FailureReason(), "No such file or directory");
+  EXPECT_FALSE(reader.Open(std::filesystem::temp_directory_path().string()));
+  EXPECT_EQ(reader.FailureReason(), "Invalid argument") << "a folder is no file to read";
 }
 
 TEST(LineReaderTest, PositionCountsTheBytesOfTheLinesGiven) {

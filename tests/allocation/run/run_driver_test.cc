@@ -139,10 +139,12 @@ TEST_F(RunDriverTest, LongLinesOfTheRunFileAndModelFilesAreReportedInEachPass) {
   const std::string huge(LineReader::kMaxLineBytes + 1, 'y');
   folder_.Write("STG.csv", "STG,S1,One,1\n" + huge + "\nSTG,S2,Two,2\n");
   Run("$ODIR,,./out\n$IDIR,,.\n$FILE,MOD," + huge + "\n$FILE,MOD,STG.csv\n");
-  const std::string run_line =
-      "  >>>>,,  005 RunF; Line too long, not read; File=" + folder_.path("run.csv") + " Line=3 ";
-  const std::string model_line =
-      "  >>>>,,  005 RunF; Line too long, not read; File=" + folder_.dir() + "./STG.csv Line=2 ";
+  const std::string limit =
+      "; limit 1048576 bytes; shorten the line or split its record into several ";
+  const std::string run_line = "  >>>>,,  005 RunF; Line too long, not read; File=" +
+                               folder_.path("run.csv") + " Line=3" + limit;
+  const std::string model_line = "  >>>>,,  005 RunF; Line too long, not read; File=" +
+                                 folder_.dir() + "./STG.csv Line=2" + limit;
   const std::string start = std::string(256, 'y') + "...";
   EXPECT_EQ(Count(run_line), 2);
   EXPECT_EQ(Count(model_line + "recnr(0)," + start), 1) << "pass 1";

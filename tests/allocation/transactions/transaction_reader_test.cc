@@ -103,7 +103,8 @@ TEST_F(TransactionTest, LongLinesAreReportedNotHeldAndMessagesQuoteTheirStart) {
   const std::string start_of_wide = wide.substr(0, 256) + "...";
   EXPECT_EQ(ErrorLines(Messages()),
             (Lines{"  >>>>,,  005 RunF; Line too long, not read; File=" + folder_.path("tx.csv") +
-                       " Line=2 recnr(2)," + start_of_huge,
+                       " Line=2; limit 1048576 bytes; shorten the line or split its record "
+                       "into several recnr(2)," + start_of_huge,
                    "  >>>>,,  202 TX; Value not numeric; Value=" + start_of_wide + " recnr(3)," +
                        start_of_wide}));
   EXPECT_EQ(engine_.transaction_count, 4) << "the long line counts as a line of the file";
