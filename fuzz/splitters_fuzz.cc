@@ -3,12 +3,16 @@
 // Each line of the input is split at commas into the allocation program's and
 // the editor's tables, and every field again at slashes. Besides crashes, it
 // checks what every reader of the tables relies on: no field keeps a trailing
-// blank, and a line without quotes splits exactly at its commas.
+// blank, and a line without quotes splits exactly at its commas. The
+// transaction reader's splitter of lines without quotes must give the same
+// amount and code columns as the general one, for every dimension count.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "allocation/transactions/line_batches.h"
+#include "common/byte_scan.h"
 #include "common/field_table.h"
 #include "fuzz/sandbox.h"
 
@@ -53,6 +57,32 @@ void SplitBoth(FieldTable& csv, FieldTable& slash, std::string_view line) {
   }
 }
 
+// `csv` holds the split of `line`.
+void CheckPlainSplit(const FieldTable& csv, std::string_view line) {
+  // What follows a line in a batch is the next one: commas and quotes.
+  std::string buffer(line);
+  buffer.append(korav::kScanPadding, ',').append(1, '"');
+  const std::string_view padded = std::string_view(buffer).substr(0, line.size());
+  for (int dimensions = 1; dimensions <= korav::kMaxDimensions; ++dimensions) {
+    std::string_view amount;
+    std::string_view key;
+    korav::CodeTexts texts;
+    if (!korav::SplitPlainLine(padded, dimensions, amount, key, &texts)) {
+      if (line.find('"') == std::string_view::npos) {
+        korav::fuzz::Finding("a line without quotes is refused by the plain splitter");
+      }
+      continue;
+    }
+    if (amount != csv[1]) korav::fuzz::Finding("the plain splitter's amount differs");
+    for (int k = 1; k <= dimensions; ++k) {
+      if (texts[static_cast<size_t>(k)] != csv[k + 1]) {
+        korav::fuzz::Finding("the plain splitter's code column " + std::to_string(k + 1) +
+                             " differs");
+      }
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -66,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (end == std::string_view::npos) end = input.size();
     const std::string_view line = input.substr(begin, end - begin);
     SplitBoth(allocation_csv, allocation_slash, line);
+    CheckPlainSplit(allocation_csv, line);
     SplitBoth(editor_csv, editor_slash, line);
     begin = end + 1;
   }

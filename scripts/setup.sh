@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12 packages, when missing) and builds
-# KORAV into build/ (Release) or, with "sanitize", into build-sanitize/
-# (Debug with address and undefined-behaviour sanitizers).
+# KORAV into build/ (Release), with "sanitize" into build-sanitize/ (Debug
+# with address and undefined-behaviour sanitizers), or with "tsan" the unit
+# tests alone into build-tsan/ (optimised, with the thread sanitizer).
 #
-#   scripts/setup.sh [release|sanitize]
+#   scripts/setup.sh [release|sanitize|tsan]
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 variant=${1:-release}
 # qt6-base-dev brings the windows; fonts-dejavu-core gives them (and the
 # window tests on the offscreen platform) a font to draw with.
-packages=(g++ cmake ninja-build libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core)
+packages=(g++ cmake ninja-build libgtest-dev libxxhash-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core)
 # chromium draws the Cost Flow Chart's page in its test and for the README's
 # picture. Where it cannot be installed the build goes on and that test says
 # it was skipped. locales gives the test that numbers keep their "." under a
@@ -60,8 +61,15 @@ case "$variant" in
       -DKORAV_SANITIZE=ON >/dev/null
     cmake --build "$root/build-sanitize"
     ;;
+  tsan)
+    # The threads are the transaction reader's; its tests and the run
+    # driver's are all that this build is for.
+    cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DKORAV_TSAN=ON -DKORAV_BENCH=OFF >/dev/null
+    cmake --build "$root/build-tsan" --target korav_unit_tests
+    ;;
   *)
-    echo "usage: scripts/setup.sh [release|sanitize]" >&2
+    echo "usage: scripts/setup.sh [release|sanitize|tsan]" >&2
     exit 2
     ;;
 esac

@@ -3,11 +3,6 @@
 #include <bit>
 
 namespace korav {
-namespace {
-
-constexpr int kFirstSlotBits = 12;
-
-}  // namespace
 
 TuplePacking::TuplePacking(const ModelTables& model) : dimensions_(model.dimension_count) {
   int bits = 0;
@@ -35,47 +30,6 @@ void TuplePacking::Unpack(uint64_t tuple, CodeNumbers& codes) const {
     const size_t i = static_cast<size_t>(k);
     codes[i] = static_cast<int32_t>((tuple >> shift_[i]) & mask_[i]);
   }
-}
-
-TupleIndex::TupleIndex() { Clear(); }
-
-void TupleIndex::Clear() {
-  slot_count_ = size_t{1} << kFirstSlotBits;
-  slots_ = MakeLargeArray(slot_count_, Slot{});
-  shift_ = 64 - kFirstSlotBits;
-  count_ = 0;
-}
-
-TupleIndex::Slot* TupleIndex::Find(uint64_t tuple, uint64_t hash) {
-  for (size_t slot = SlotOf(hash);; slot = (slot + 1) & (slot_count_ - 1)) {
-    Slot& candidate = slots_[slot];
-    if (candidate.line_class == kEmpty) return nullptr;
-    if (candidate.tuple == tuple) return &candidate;
-  }
-}
-
-void TupleIndex::Grow() {
-  LargeArray<Slot> old = MakeLargeArray(slot_count_ * 2, Slot{});
-  old.swap(slots_);
-  const size_t old_count = slot_count_;
-  slot_count_ *= 2;
-  --shift_;
-  for (size_t i = 0; i < old_count; ++i) {
-    const Slot& moved = old[i];
-    if (moved.line_class == kEmpty) continue;
-    size_t slot = SlotOf(HashOf(moved.tuple));
-    while (slots_[slot].line_class != kEmpty) slot = (slot + 1) & (slot_count_ - 1);
-    slots_[slot] = moved;
-  }
-}
-
-TupleIndex::Slot& TupleIndex::Add(uint64_t tuple, uint64_t hash, int32_t line_class) {
-  if ((count_ + 1) * 2 > slot_count_) Grow();
-  size_t slot = SlotOf(hash);
-  while (slots_[slot].line_class != kEmpty) slot = (slot + 1) & (slot_count_ - 1);
-  ++count_;
-  slots_[slot] = Slot{tuple, line_class, -1, 0};
-  return slots_[slot];
 }
 
 }  // namespace korav

@@ -14,10 +14,13 @@
 
 #include "allocation/model/model_tables.h"
 #include "allocation/transactions/code_lookup.h"
-#include "common/large_array.h"
+#include "common/hash.h"
+#include "common/probe_table.h"
 
 namespace korav {
 
+// Immutable after construction: the parsing thread packs tuples with it
+// while the applying thread unpacks them.
 class TuplePacking {
  public:
   explicit TuplePacking(const ModelTables& model);
@@ -35,14 +38,15 @@ class TuplePacking {
   std::array<uint64_t, kMaxDimensions + 1> mask_{};
 };
 
+// The index of the tuples met; the applying thread's only. Its user starts
+// it afresh past its most tuples, so that its memory never follows the size
+// of the file (at the reader's default of 2^21 tuples: 2^22 slots of 24
+// bytes, 96 MiB).
 class TupleIndex {
  public:
   // A tuple's class marks lines that are not accepted; they take the
   // reader's general path, which gives them their messages.
   static constexpr int32_t kNotAccepted = -1;
-  // Past this many tuples the index starts afresh, so that its memory (at
-  // most 96 MiB) never follows the size of the file.
-  static constexpr size_t kMostTuples = size_t{1} << 21;
 
   struct Slot {
     uint64_t tuple = 0;
@@ -52,35 +56,37 @@ class TupleIndex {
     double value = 0;
   };
 
-  TupleIndex();
+  explicit TupleIndex(size_t most_tuples) : most_tuples_(most_tuples), slots_(size_t{1} << 12) {}
 
-  static uint64_t HashOf(uint64_t tuple) { return tuple * 0x9E3779B97F4A7C15u; }
-  void Prefetch(uint64_t hash) const { __builtin_prefetch(&slots_[SlotOf(hash)]); }
+  static uint64_t HashOf(uint64_t tuple) { return HashWord(tuple); }
+  void Prefetch(uint64_t hash) const { slots_.Prefetch(hash); }
   // The slot of `tuple`, or nullptr when it was not met. Valid until Add.
-  Slot* Find(uint64_t tuple, uint64_t hash);
+  Slot* Find(uint64_t tuple, uint64_t hash) {
+    return slots_.Find(hash, [tuple](const Slot& slot) { return slot.tuple == tuple; });
+  }
   // Adds `tuple`, not in the index, with its class. Valid until Add.
-  Slot& Add(uint64_t tuple, uint64_t hash, int32_t line_class);
+  Slot& Add(uint64_t tuple, uint64_t hash, int32_t line_class) {
+    return slots_.Insert(hash) = Slot{tuple, line_class, -1, 0};
+  }
 
   // Calls visit(slot) for every tuple in the index.
   template <typename Visit>
   void ForEachTuple(Visit visit) {
-    for (size_t i = 0; i < slot_count_; ++i) {
-      if (slots_[i].line_class != kEmpty) visit(slots_[i]);
-    }
+    slots_.ForEach(visit);
   }
 
-  bool Full() const { return count_ >= kMostTuples; }
-  void Clear();
+  bool Full() const { return slots_.count() >= most_tuples_; }
+  void Clear() { slots_.Clear(); }
 
  private:
   static constexpr int32_t kEmpty = -2;
-  size_t SlotOf(uint64_t hash) const { return static_cast<size_t>(hash >> shift_); }
-  void Grow();
+  struct Traits {
+    static bool Empty(const Slot& slot) { return slot.line_class == kEmpty; }
+    static uint64_t HashOf(const Slot& slot) { return HashWord(slot.tuple); }
+  };
 
-  LargeArray<Slot> slots_;  // open addressing, at most half full
-  size_t slot_count_ = 0;
-  int shift_ = 0;  // 64 - log2(slot count)
-  size_t count_ = 0;
+  const size_t most_tuples_;
+  ProbeTable<Slot, Traits> slots_;
 };
 
 }  // namespace korav

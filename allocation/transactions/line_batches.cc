@@ -86,6 +86,22 @@ void BatchParser::Fill(LineBatch& batch) {
   }
 }
 
+void BatchParser::FillRing(BatchRing& ring) {
+  for (bool more = true; more;) {
+    LineBatch* batch = ring.Acquire();
+    if (batch == nullptr) return;
+    batch->failure = nullptr;
+    try {
+      Fill(*batch);
+    } catch (...) {
+      batch->failure = std::current_exception();
+      batch->last = true;
+    }
+    more = !batch->last;
+    ring.Publish();
+  }
+}
+
 LineBatch* BatchRing::Acquire() {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [this] { return stopped_ || filled_ < kBatches; });

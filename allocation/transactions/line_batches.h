@@ -77,7 +77,11 @@ struct LineBatch {
 bool SplitPlainLine(std::string_view line, int dimensions, std::string_view& amount,
                     std::string_view& key, CodeTexts* texts = nullptr);
 
-// Fills batches from a transaction file.
+class BatchRing;
+
+// Fills batches from a transaction file: all that the parsing thread holds.
+// It reads `file` alone while it runs and `codes` and `packing`, which no
+// one changes, beside the applying thread.
 class BatchParser {
  public:
   BatchParser(LineReader& file, const CodeLookup& codes, const TuplePacking& packing,
@@ -86,6 +90,10 @@ class BatchParser {
 
   // Reads the next lines of the file into `batch`, which it empties first.
   void Fill(LineBatch& batch);
+  // The parsing thread's work: fills and publishes the batches of `ring`
+  // until the file ends, a batch carries a failure to read it, or the
+  // applying side stops the ring.
+  void FillRing(BatchRing& ring);
 
  private:
   void Parse(const LineBatch& batch, BatchLine& line) const;
@@ -97,7 +105,9 @@ class BatchParser {
 };
 
 // A few batches passed round between the parsing thread and the applying
-// one, which takes them in the order they were filled.
+// one, which takes them in the order they were filled. A batch belongs to
+// the side that acquired it until it publishes or releases it; the counts
+// are shared and guarded by the mutex.
 class BatchRing {
  public:
   // The parsing side: a batch to fill, or nullptr once the applying side

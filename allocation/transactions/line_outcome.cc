@@ -1,25 +1,26 @@
 #include "allocation/transactions/line_outcome.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "common/hash.h"
 
 namespace korav {
 namespace {
 
-uint64_t HashOf(const LineOutcome& outcome) {
-  uint64_t h = outcome.negate ? 1 : 0;
-  const auto add = [&h](int32_t value) {
-    h = (h ^ static_cast<uint32_t>(value)) * 0x9E3779B97F4A7C15u;
-    h ^= h >> 29;
-  };
-  add(outcome.group);
-  add(outcome.group_row);
-  add(outcome.pool);
-  add(outcome.pool_row);
-  for (const int32_t row : outcome.measure_rows) add(row);
-  return h;
-}
+constexpr uint64_t kHighHalf = 0xFFFFFFFF00000000u;
 
-size_t SlotOf(uint64_t hash, size_t slots) { return static_cast<size_t>(hash >> 32) & (slots - 1); }
+// The fixed fields of a class, then its measure rows.
+uint64_t HashOf(const LineOutcome& outcome) {
+  const std::array<int32_t, 5> fields{outcome.negate ? 1 : 0, outcome.group, outcome.group_row,
+                                      outcome.pool, outcome.pool_row};
+  const uint64_t seed = HashBytes(
+      std::string_view(reinterpret_cast<const char*>(fields.data()), sizeof fields));
+  return HashBytes(std::string_view(reinterpret_cast<const char*>(outcome.measure_rows.data()),
+                                    outcome.measure_rows.size() * sizeof(int32_t)),
+                   seed);
+}
 
 }  // namespace
 
@@ -32,12 +33,10 @@ void LineOutcome::Clear() {
   messages.clear();
 }
 
-LineClasses::LineClasses() { Clear(); }
-
 void LineClasses::Clear() {
   classes_.clear();
   measure_rows_.clear();
-  slots_.assign(64, 0);
+  slots_.Clear();
 }
 
 bool LineClasses::Matches(const LineClass& line_class, const LineOutcome& outcome) const {
@@ -49,26 +48,14 @@ bool LineClasses::Matches(const LineClass& line_class, const LineOutcome& outcom
                     outcome.measure_rows.end());
 }
 
-void LineClasses::Grow() {
-  std::vector<uint64_t> old(slots_.size() * 2, 0);
-  old.swap(slots_);
-  for (const uint64_t value : old) {
-    if (value == 0) continue;
-    size_t slot = SlotOf(value, slots_.size());
-    while (slots_[slot] != 0) slot = (slot + 1) & (slots_.size() - 1);
-    slots_[slot] = value;
-  }
-}
-
 int32_t LineClasses::Intern(const LineOutcome& outcome, bool owns_cell) {
   const uint64_t hash = HashOf(outcome);
-  const uint64_t tag = hash & 0xFFFFFFFF00000000u;
-  size_t slot = SlotOf(hash, slots_.size());
-  for (; slots_[slot] != 0; slot = (slot + 1) & (slots_.size() - 1)) {
-    if ((slots_[slot] & 0xFFFFFFFF00000000u) != tag) continue;
-    const int32_t number = static_cast<int32_t>((slots_[slot] & 0xFFFFFFFFu) - 1);
-    if (Matches((*this)[number], outcome)) return number;
-  }
+  const uint64_t tag = hash & kHighHalf;
+  const uint64_t* found = slots_.Find(hash, [&](uint64_t slot) {
+    return (slot & kHighHalf) == tag &&
+           Matches((*this)[static_cast<int32_t>((slot & ~kHighHalf) - 1)], outcome);
+  });
+  if (found != nullptr) return static_cast<int32_t>((*found & ~kHighHalf) - 1);
   const int32_t number = static_cast<int32_t>(classes_.size());
   classes_.push_back(LineClass{outcome.negate, owns_cell, outcome.group, outcome.group_row,
                                outcome.pool, outcome.pool_row,
@@ -76,8 +63,7 @@ int32_t LineClasses::Intern(const LineOutcome& outcome, bool owns_cell) {
                                static_cast<int32_t>(outcome.measure_rows.size())});
   measure_rows_.insert(measure_rows_.end(), outcome.measure_rows.begin(),
                        outcome.measure_rows.end());
-  slots_[slot] = tag | (static_cast<uint64_t>(number) + 1);
-  if (classes_.size() * 2 > slots_.size()) Grow();
+  slots_.Insert(hash) = tag | (static_cast<uint64_t>(number) + 1);
   return number;
 }
 

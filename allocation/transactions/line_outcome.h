@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "allocation/transactions/code_lookup.h"
+#include "common/probe_table.h"
 
 namespace korav {
 
@@ -57,16 +58,15 @@ struct LineClass {
   int32_t measure_row_count = 0;
 };
 
+// The classes of the accepted lines met; the applying thread's only. Its
+// user starts it afresh past its most classes, so that its memory stays
+// bounded whatever the file holds.
 class LineClasses {
  public:
-  // Past this many classes the reader starts its tables afresh, so that
-  // their memory stays bounded whatever the file holds.
-  static constexpr size_t kMostClasses = size_t{1} << 20;
-
-  LineClasses();
+  explicit LineClasses(size_t most_classes) : most_classes_(most_classes), slots_(64) {}
 
   void Clear();
-  bool Full() const { return classes_.size() >= kMostClasses; }
+  bool Full() const { return classes_.size() >= most_classes_; }
 
   // The number of the class of accepted `outcome`, from 0, added when new
   // with `owns_cell`.
@@ -81,14 +81,18 @@ class LineClasses {
   }
 
  private:
+  // A slot: the high half of the class's hash and its number + 1; 0 when
+  // empty.
+  struct Traits {
+    static bool Empty(uint64_t slot) { return slot == 0; }
+    static uint64_t HashOf(uint64_t slot) { return slot; }
+  };
   bool Matches(const LineClass& line_class, const LineOutcome& outcome) const;
-  void Grow();
 
+  const size_t most_classes_;
   std::vector<LineClass> classes_;
   std::vector<int32_t> measure_rows_;
-  // Open addressing, at most half full: the class number + 1 and the high
-  // half of its hash; 0 when empty.
-  std::vector<uint64_t> slots_;
+  ProbeTable<uint64_t, Traits> slots_;
 };
 
 }  // namespace korav

@@ -8,10 +8,6 @@
 namespace korav {
 namespace {
 
-// Past this many remembered placements the memo starts afresh, so that its
-// memory stays bounded whatever the file holds.
-constexpr size_t kMaxPlacements = size_t{1} << 20;
-
 using Codes = CodeNumbers;
 
 // The first selection row of `rows` that admits `codes`, or 0.
@@ -35,8 +31,9 @@ void NoteRestrictedDimensions(const ModelTables& model, const std::vector<int32_
 
 }  // namespace
 
-LineResolver::LineResolver(const Engine& engine, const CodeLookup& codes)
-    : engine_(engine), codes_(codes) {
+LineResolver::LineResolver(const Engine& engine, const CodeLookup& codes,
+                           size_t most_placements)
+    : engine_(engine), codes_(codes), most_placements_(most_placements), placement_slots_(1024) {
   const ModelTables& model = engine.model;
   std::array<bool, kMaxDimensions + 1> restricted{};
   for (int32_t group = 1; group <= model.groups.count(); ++group) {
@@ -91,7 +88,7 @@ void LineResolver::Place(const Codes& codes, Placement& placement) {
 }
 
 void LineResolver::ForgetPlacements() {
-  placement_slots_.assign(size_t{1} << 10, {0, 0});
+  placement_slots_.Clear();
   placements_.clear();
   measure_rows_.clear();
 }
@@ -108,31 +105,13 @@ const LineResolver::Placement& LineResolver::PlacementOf(const Codes& codes) {
     key = key * (static_cast<uint64_t>(engine_.model.dimensions[i].Values.count()) + 1) +
           static_cast<uint64_t>(codes[i]);
   }
-  const auto slot_of = [this](uint64_t packed) {
-    return static_cast<size_t>((packed * 0x9E3779B97F4A7C15u) >> 20) &
-           (placement_slots_.size() - 1);
-  };
-  size_t slot = slot_of(key);
-  for (; placement_slots_[slot].second != 0; slot = (slot + 1) & (placement_slots_.size() - 1)) {
-    if (placement_slots_[slot].first == key) {
-      return placements_[static_cast<size_t>(placement_slots_[slot].second - 1)];
-    }
+  const uint64_t hash = HashWord(key);
+  if (const Slot* slot = placement_slots_.Find(hash, [key](const Slot& s) { return s.key == key; })) {
+    return placements_[static_cast<size_t>(slot->number - 1)];
   }
-  if (placements_.size() == kMaxPlacements) ForgetPlacements();
-  if ((placements_.size() + 1) * 2 > placement_slots_.size()) {
-    std::vector<std::pair<uint64_t, int32_t>> old(placement_slots_.size() * 2, {0, 0});
-    old.swap(placement_slots_);
-    for (const auto& [packed, number] : old) {
-      if (number == 0) continue;
-      size_t free = slot_of(packed);
-      while (placement_slots_[free].second != 0) free = (free + 1) & (placement_slots_.size() - 1);
-      placement_slots_[free] = {packed, number};
-    }
-  }
-  slot = slot_of(key);
-  while (placement_slots_[slot].second != 0) slot = (slot + 1) & (placement_slots_.size() - 1);
+  if (placements_.size() == most_placements_) ForgetPlacements();
   placements_.emplace_back();
-  placement_slots_[slot] = {key, static_cast<int32_t>(placements_.size())};
+  placement_slots_.Insert(hash) = Slot{key, static_cast<int32_t>(placements_.size())};
   Place(codes, placements_.back());
   return placements_.back();
 }

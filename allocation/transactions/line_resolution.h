@@ -12,20 +12,24 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "allocation/state/engine.h"
 #include "allocation/transactions/code_lookup.h"
 #include "allocation/transactions/line_outcome.h"
+#include "common/hash.h"
+#include "common/probe_table.h"
 
 namespace korav {
 
+// The applying thread's only.
 class LineResolver {
  public:
-  // Prepares the placements for `engine`'s model, which must stay unchanged
-  // while the resolver is used, as must `codes`.
-  LineResolver(const Engine& engine, const CodeLookup& codes);
+  // Prepares the placements for `engine`'s model, whose selections must stay
+  // unchanged while the resolver is used, as must `codes`. Past
+  // `most_placements` remembered placements it starts afresh, so that its
+  // memory stays bounded whatever the file holds.
+  LineResolver(const Engine& engine, const CodeLookup& codes, size_t most_placements);
 
   // Sets `outcome` to what a line whose code columns read `texts` decides.
   void Resolve(CodeTexts texts, LineOutcome& outcome);
@@ -52,9 +56,17 @@ class LineResolver {
   // one 64-bit number (else every line is placed anew).
   std::vector<int> placement_dimensions_;
   bool memo_placements_ = true;
-  // Placement numbers by packed codes: open addressing, at most half full;
-  // a slot holds the key and the number + 1, 0 when empty.
-  std::vector<std::pair<uint64_t, int32_t>> placement_slots_;
+  // Placement numbers by packed codes.
+  struct Slot {
+    uint64_t key = 0;
+    int32_t number = 0;  // the placement's number + 1; 0 when empty
+  };
+  struct Traits {
+    static bool Empty(const Slot& slot) { return slot.number == 0; }
+    static uint64_t HashOf(const Slot& slot) { return HashWord(slot.key); }
+  };
+  const size_t most_placements_;
+  ProbeTable<Slot, Traits> placement_slots_;
   std::vector<Placement> placements_;
   std::vector<int32_t> measure_rows_;
   Placement scratch_;

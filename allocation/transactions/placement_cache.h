@@ -9,8 +9,10 @@
 // the cube entry of the combination's cell once the cell exists, so that
 // later lines add to it directly.
 //
-// The cache holds about 64 MiB at most: past that its user makes it start
-// afresh, so that its memory never follows the size of the file.
+// The cache is full past a number of bytes given when it is made (records
+// and the texts of their messages); its user then makes it start afresh,
+// so that its memory never follows the size of the file. It belongs to the
+// applying thread only.
 #ifndef KORAV_ALLOCATION_TRANSACTIONS_PLACEMENT_CACHE_H_
 #define KORAV_ALLOCATION_TRANSACTIONS_PLACEMENT_CACHE_H_
 
@@ -20,13 +22,15 @@
 #include <vector>
 
 #include "allocation/transactions/line_outcome.h"
+#include "common/probe_table.h"
 
 namespace korav {
 
 class PlacementCache {
  public:
-  // `dimensions` is the model's dimension count.
-  explicit PlacementCache(int dimensions);
+  // `dimensions` is the model's dimension count; the cache is full past
+  // `most_bytes` of records and messages.
+  PlacementCache(int dimensions, size_t most_bytes);
 
   // A cached combination: its outcome as the reader applies it.
   class Record {
@@ -51,10 +55,9 @@ class PlacementCache {
       kMessageCount,
       kCodes,
     };
-    Record(int32_t* words, int dimensions) : words_(words), dimensions_(dimensions) {}
+    explicit Record(int32_t* words) : words_(words) {}
     int32_t Word(int i) const { return words_[i]; }
     int32_t* words_;
-    int dimensions_;
   };
 
   // The record of the combination whose columns read `key` (hash `hash`),
@@ -70,30 +73,31 @@ class PlacementCache {
 
   // Asks the processor to fetch what Find for `hash` will read first: the
   // slot, and with PrefetchRecord the record the slot names.
-  void PrefetchSlot(uint64_t hash) const { __builtin_prefetch(&slots_[SlotOf(hash)]); }
+  void PrefetchSlot(uint64_t hash) const { slots_.Prefetch(hash); }
   void PrefetchRecord(uint64_t hash) const;
 
-  Record At(int32_t record) { return Record(&words_[static_cast<size_t>(record)], dimensions_); }
+  // Record number `record`; valid until the next Add or Clear, which may
+  // move every record.
+  Record At(int32_t record) { return Record(&words_[static_cast<size_t>(record)]); }
   const std::string& Message(int32_t n) const { return messages_[static_cast<size_t>(n)]; }
 
  private:
-  void Grow();
+  // A slot: the hash's high half, which places it, and the record number
+  // + 1; 0 when empty.
+  struct Traits {
+    static bool Empty(uint64_t slot) { return slot == 0; }
+    static uint64_t HashOf(uint64_t slot) { return slot; }
+  };
   std::string_view KeyOf(int32_t record) const;
-  // The slot of a hash: from its high half, which the slot keeps.
-  size_t SlotOf(uint64_t hash) const {
-    return static_cast<size_t>(hash >> 32) & (slots_.size() - 1);
-  }
 
-  int dimensions_;
+  const int dimensions_;
+  const size_t most_bytes_;
   // Records, one after the other: the fixed words of Record, the codes and
   // the key's bytes, padded to whole words.
   std::vector<int32_t> words_;
-  // Open addressing, probed linearly: the hash's high half and the record
-  // number + 1; 0 for an empty slot. Never more than half full, and never
-  // more than 2^32 slots.
-  std::vector<uint64_t> slots_;
-  size_t records_ = 0;
+  ProbeTable<uint64_t, Traits> slots_;
   std::vector<std::string> messages_;
+  size_t message_bytes_ = 0;  // held by messages_, with their texts
 };
 
 }  // namespace korav

@@ -12,6 +12,8 @@
 #ifndef KORAV_ALLOCATION_TRANSACTIONS_TRANSACTION_PHASE_H_
 #define KORAV_ALLOCATION_TRANSACTIONS_TRANSACTION_PHASE_H_
 
+#include <cstddef>
+
 #include "allocation/state/engine.h"
 
 namespace korav {
@@ -22,8 +24,19 @@ inline constexpr char kDumpName[] = "35.csv";
 // Creates the transaction dump when option 5 asks for it; a dump that cannot
 // be written there is reported (e405) and left out.
 void StartTransactionPhase(Engine& engine);
+// How far the reader's tables grow before they start afresh together, so
+// that their memory never follows the size of the file. What the reader
+// writes is the same whatever the limits (at least 1 each); small ones
+// only make it work combinations out again.
+struct TransactionLimits {
+  size_t tuples = size_t{1} << 21;        // code tuples met
+  size_t classes = size_t{1} << 20;       // line classes
+  size_t cache_bytes = size_t{64} << 20;  // each placement cache's records and messages
+  size_t placements = size_t{1} << 20;    // placements the resolver remembers
+};
+
 // Reads the transaction file open in engine.data_file to its end.
-void ReadTransactions(Engine& engine);
+void ReadTransactions(Engine& engine, const TransactionLimits& limits = {});
 // Closes the transaction dump, which puts it in place under its name; the
 // run neither reads it back nor writes a report over it.
 void EndTransactionPhase(Engine& engine);

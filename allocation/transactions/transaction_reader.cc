@@ -36,6 +36,7 @@
 #include "allocation/transactions/placement_cache.h"
 #include "allocation/transactions/transaction_phase.h"
 #include "common/excerpt.h"
+#include "common/hash.h"
 #include "common/numbers.h"
 
 namespace korav {
@@ -47,14 +48,16 @@ constexpr size_t kChunkLines = 256;
 
 class TransactionReader {
  public:
-  explicit TransactionReader(Engine& engine)
+  TransactionReader(Engine& engine, const TransactionLimits& limits)
       : engine_(engine),
         dimensions_(engine.model.dimension_count),
         codes_(engine),
         packing_(engine.model),
-        resolver_(engine, codes_),
-        plain_(dimensions_),
-        quoted_(dimensions_) {}
+        resolver_(engine, codes_, limits.placements),
+        classes_(limits.classes),
+        tuples_(limits.tuples),
+        plain_(dimensions_, limits.cache_bytes),
+        quoted_(dimensions_, limits.cache_bytes) {}
 
   // Stores the values the reader kept in their cells, however it ends.
   ~TransactionReader() { StoreKeptValues(); }
@@ -63,7 +66,6 @@ class TransactionReader {
   void ReadFile();
 
  private:
-  void ParseFile(BatchRing& ring);
   void ApplyBatch(LineBatch& batch);
   void MakeRoom();
 
@@ -92,10 +94,14 @@ class TransactionReader {
   void LogFor(std::string_view line, std::string_view text);
   void Trace(int32_t pool, std::string_view line);
 
+  // The parsing thread reads engine_.data_file, codes_ and packing_ (through
+  // a BatchParser) and nothing else of the reader; every other member, and
+  // the rest of the engine, belongs to the applying thread.
   Engine& engine_;
-  const int dimensions_;
-  const CodeLookup codes_;
-  const TuplePacking packing_;
+  const int dimensions_;  // immutable after construction
+  const CodeLookup codes_;      // immutable after construction; both threads
+  const TuplePacking packing_;  // immutable after construction; both threads
+  // The rest: applying thread only.
   LineResolver resolver_;
   LineClasses classes_;
   TupleIndex tuples_;
@@ -284,27 +290,12 @@ void TransactionReader::ApplyBatch(LineBatch& batch) {
   }
 }
 
-void TransactionReader::ParseFile(BatchRing& ring) {
-  BatchParser parser(engine_.data_file, codes_, packing_, dimensions_);
-  for (bool more = true; more;) {
-    LineBatch* batch = ring.Acquire();
-    if (batch == nullptr) return;
-    batch->failure = nullptr;
-    try {
-      parser.Fill(*batch);
-    } catch (...) {
-      batch->failure = std::current_exception();
-      batch->last = true;
-    }
-    more = !batch->last;
-    ring.Publish();
-  }
-}
-
 void TransactionReader::ReadFile() {
   engine_.state.data_line.clear();
+  BatchParser parser(engine_.data_file, codes_, packing_, dimensions_);
   BatchRing ring;
-  std::thread parsing([this, &ring] { ParseFile(ring); });
+  // Until the thread is joined, data_file is the parser's alone.
+  std::thread parsing([&parser, &ring] { parser.FillRing(ring); });
   // The parsing thread ends however this one leaves.
   struct Join {
     BatchRing& ring;
@@ -477,8 +468,8 @@ void EndTransactionPhase(Engine& engine) {
   engine.files.AddInput(engine.output_folder.path() + kDumpName);
 }
 
-void ReadTransactions(Engine& engine) {
-  TransactionReader reader(engine);
+void ReadTransactions(Engine& engine, const TransactionLimits& limits) {
+  TransactionReader reader(engine, limits);
   reader.ReadFile();
 }
 

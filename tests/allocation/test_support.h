@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -29,7 +30,12 @@ class FixedHost : public RunHost {
   std::string DateTime() override { return "2026-12-07 10:11:12"; }
   int64_t HeapBytes() override { return heap; }
   void Progress(std::string_view milestone) override { progress.emplace_back(milestone); }
+  void ReadingProgress(int64_t lines, uint64_t /*bytes*/, uint64_t /*file_bytes*/) override {
+    if (on_reading) on_reading(lines);
+  }
 
+  // Called with the lines read so far each time the reader reports them.
+  std::function<void(int64_t)> on_reading;
   int64_t heap = 0;
   std::vector<std::string> progress;
   int retries_left = 0;

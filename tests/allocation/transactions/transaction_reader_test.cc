@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <iterator>
+#include <stdexcept>
 #include <random>
 #include <utility>
 
@@ -20,12 +23,14 @@ namespace {
 // all, and so does Q of F.
 class TransactionTest : public ModelTest {
  protected:
-  void Build(bool with_flagged_group = true, std::initializer_list<const char*> extra = {}) {
+  void Build(bool with_flagged_group = true, std::initializer_list<const char*> extra = {},
+             bool second_department = false) {
     Parse("DIMH,1,Account");
     Parse("DIMH,2,Department");
     Value(1, "A1,One");
     Value(1, "A2,Two");
     Value(2, "B1,Dept");
+    if (second_department) Value(2, "B2,Dept two");
     Parse("STG,S,Stage,2");
     Parse("CPG,G,Group,S,10");
     Parse("CPGS,G,Account one,,,A1,*");
@@ -41,12 +46,12 @@ class TransactionTest : public ModelTest {
     CompleteModel(engine_);
   }
 
-  void Read(const std::string& content) {
+  void Read(const std::string& content, const TransactionLimits& limits = {}) {
     folder_.Write("tx.csv", content);
     engine_.state.data_path = folder_.path("tx.csv");
     ASSERT_TRUE(engine_.data_file.Open(folder_.path("tx.csv")));
     engine_.state.record_number = 0;
-    ReadTransactions(engine_);
+    ReadTransactions(engine_, limits);
     engine_.data_file.Close();
   }
 
@@ -310,6 +315,68 @@ TEST_F(TransactionTest, MessagesFollowTheFileOrderAcrossBatches) {
              "10:11:12  Count 32000 - Memory 0 Chg 0"}));
   EXPECT_DOUBLE_EQ(Pool("P").Value, 39998);
   EXPECT_EQ(Pool("P").TxCount, 39998);
+}
+
+// The reader's tables start afresh when they reach their limits; what it
+// logs and stores stays the same, in every order of addition.
+class LimitsRun : public TransactionTest {
+ public:
+  // Reads `content` with `limits`; returns the log, the pools' values and
+  // the value cube's cells.
+  Lines ReadWith(const std::string& content, const TransactionLimits& limits) {
+    Build(true, {"CPG,H,Open,S,30", "CPGS,H,Any account,,,*,B2", "CP,R,Pool,H",
+                 "CPS,R,All,,,*,*", "CPGIDC,H,No department,,,,%0"},
+          true);
+    Read(content, limits);
+    Lines result = Messages();
+    for (const char* pool : {"P", "Q", "R"}) result.push_back(FormatGeneral(Pool(pool).Value));
+    std::string cell;
+    engine_.cube.vcIterStart(0);
+    while (engine_.cube.vcIterNext(engine_.model, cell) != 0) result.push_back(cell);
+    return result;
+  }
+  void TestBody() override {}
+};
+
+TEST(TransactionLimitsTest, TablesStartingAfreshChangeNothing) {
+  // Tuples, quoted lines, unknown codes, lines no group takes and amounts
+  // whose sums depend on their order, over several batches.
+  std::string content;
+  for (int n = 0; n < 20000; ++n) {
+    const std::string amount = n % 97 == 0 ? "1e16" : n % 89 == 0 ? "-1e16" : std::to_string(n % 7);
+    switch (n % 6) {
+      case 0: content += amount + ",A1,B1\n"; break;
+      case 1: content += amount + ",\"A2\",B1\n"; break;
+      case 2: content += amount + ",A" + std::to_string(n % 5) + ",B2\n"; break;
+      case 3: content += amount + ",X" + std::to_string(n % 1000) + ",B1\n"; break;
+      case 4: content += n % 400 == 4 ? "x,A1,B1\n" : amount + ",A2,\n"; break;
+      default: content += amount + ",A1,\"B2\"\n"; break;
+    }
+  }
+  const Lines usual = LimitsRun().ReadWith(content, {});
+  const Lines tiny = LimitsRun().ReadWith(
+      content, TransactionLimits{.tuples = 1, .classes = 1, .cache_bytes = 1, .placements = 1});
+  EXPECT_GT(usual.size(), 2000u);
+  EXPECT_EQ(tiny, usual);
+}
+
+// A host that fails while the file is read ends the reading: its exception
+// reaches the caller and the parsing thread is gone.
+TEST_F(TransactionTest, AHostThatThrowsEndsTheReadingWithItsException) {
+  Build();
+  const auto threads = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                         std::filesystem::directory_iterator());
+  };
+  const auto before = threads();
+  host_.on_reading = [](int64_t lines) {
+    if (lines > 20000) throw std::runtime_error("host failed");
+  };
+  std::string content;
+  for (int n = 0; n < 100000; ++n) content += "1,A1,B1\n";
+  EXPECT_THROW(Read(content), std::runtime_error);
+  EXPECT_EQ(threads(), before);
+  EXPECT_LT(engine_.transaction_count, 100000);
 }
 
 // A pool's value adds its amounts as they come, its cube cell by cell; over
