@@ -368,6 +368,8 @@ TEST_F(TransactionTest, AHostThatThrowsEndsTheReadingWithItsException) {
     return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
                          std::filesystem::directory_iterator());
   };
+  // A first reading starts whatever threads the runtime keeps (a sanitizer's).
+  Read("1,A1,B1\n");
   const auto before = threads();
   host_.on_reading = [](int64_t lines) {
     if (lines > 20000) throw std::runtime_error("host failed");
@@ -376,7 +378,7 @@ TEST_F(TransactionTest, AHostThatThrowsEndsTheReadingWithItsException) {
   for (int n = 0; n < 100000; ++n) content += "1,A1,B1\n";
   EXPECT_THROW(Read(content), std::runtime_error);
   EXPECT_EQ(threads(), before);
-  EXPECT_LT(engine_.transaction_count, 100000);
+  EXPECT_LT(engine_.transaction_count, 100001);
 }
 
 // A pool's value adds its amounts as they come, its cube cell by cell; over
