@@ -119,14 +119,16 @@ bool CountRecord(Engine& engine, RecordKind kind) {
   return true;
 }
 
-void CountFileRecords(Engine& engine, const RunFileRecord& record) {
+// Calls `count` for each line of the open data file and `handle` with the
+// kind of each record, until `handle` returns false. A line too long to be
+// read is reported and a comment passed over; both are counted.
+template <typename Count, typename Handler>
+void ForEachDataRecord(Engine& engine, Count count, Handler handle) {
   const bool dimension_file = engine.state.current_dimension > 0;
-  int32_t count = 0;
   std::string_view line;
   while (engine.data_file.Next(line)) {
     engine.CheckStop();
-    ++count;
-    ++engine.counts.data_file_records;
+    count();
     if (engine.data_file.TooLong()) {
       engine.LogLongLine(line, engine.data_file.LineNumber());
       continue;
@@ -134,52 +136,53 @@ void CountFileRecords(Engine& engine, const RunFileRecord& record) {
     engine.state.data_line.assign(line);
     engine.csv.SplitCsv(line);
     if (IsComment(engine.csv[1])) continue;
-    const RecordKind kind = dimension_file ? kDimensionValueRecord : RecordKindOf(engine.csv[1]);
-    if (!CountRecord(engine, kind)) break;
+    if (!handle(dimension_file ? kDimensionValueRecord : RecordKindOf(engine.csv[1]))) return;
   }
+}
+
+void CountFileRecords(Engine& engine, const RunFileRecord& record) {
+  int32_t count = 0;
+  ForEachDataRecord(
+      engine,
+      [&] {
+        ++count;
+        ++engine.counts.data_file_records;
+      },
+      [&](RecordKind kind) { return CountRecord(engine, kind); });
   CloseDataFile(engine, record.name);
   engine.LogLine("i   records " + std::to_string(count));
 }
 
 // Pass 2 for the records of one file.
 void ParseFileRecords(Engine& engine, PhaseSteps steps) {
-  const bool dimension_file = engine.state.current_dimension > 0;
-  std::string_view line;
-  while (engine.data_file.Next(line)) {
-    engine.CheckStop();
-    ++engine.state.record_number;
-    if (engine.data_file.TooLong()) {
-      engine.LogLongLine(line, engine.data_file.LineNumber());
-      continue;
-    }
-    engine.state.data_line.assign(line);
-    engine.csv.SplitCsv(line);
-    if (IsComment(engine.csv[1])) continue;
-    const RecordKind kind = dimension_file ? kDimensionValueRecord : RecordKindOf(engine.csv[1]);
-    engine.state.current_kind = kind;
-    switch (kind) {
-      case kTransactionHeaderRecord:
-        return;
-      case kReportRecord:
-        if (steps == PhaseSteps::kRun) StepPhase(engine);
-        break;
-      case kCopyRecord:
-        if (steps == PhaseSteps::kRun) {
-          StepPhase(engine);
-          CopyCostPool(engine);
+  ForEachDataRecord(
+      engine, [&] { ++engine.state.record_number; },
+      [&](RecordKind kind) {
+        engine.state.current_kind = kind;
+        switch (kind) {
+          case kTransactionHeaderRecord:
+            return false;
+          case kReportRecord:
+            if (steps == PhaseSteps::kRun) StepPhase(engine);
+            break;
+          case kCopyRecord:
+            if (steps == PhaseSteps::kRun) {
+              StepPhase(engine);
+              CopyCostPool(engine);
+            }
+            break;
+          case kUnknownRecord:
+          case kCommentRecord:
+          case kOptionRecord:
+          case kDimensionHeaderRecord:
+          case kTransactionRecord:
+            break;
+          default:
+            ParseModelRecord(engine, kind);
+            break;
         }
-        break;
-      case kUnknownRecord:
-      case kCommentRecord:
-      case kOptionRecord:
-      case kDimensionHeaderRecord:
-      case kTransactionRecord:
-        break;
-      default:
-        ParseModelRecord(engine, kind);
-        break;
-    }
-  }
+        return true;
+      });
 }
 
 }  // namespace
