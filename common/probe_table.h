@@ -31,8 +31,7 @@ class ProbeTable {
  public:
   // An empty table of `first_slots` slots, a power of two of at least 2;
   // Clear returns to it.
-  explicit ProbeTable(size_t first_slots = 16)
-      : first_shift_(64 - std::countr_zero(first_slots)) {
+  explicit ProbeTable(size_t first_slots = 16) : first_shift_(64 - std::countr_zero(first_slots)) {
     Clear();
   }
 

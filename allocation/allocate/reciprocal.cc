@@ -363,8 +363,7 @@ std::vector<double> FullCostPerUnit(Loop& loop) {
 // Counts what the settlement may have rounded into each member's bound
 // (rounding_bound.h), from the members' magnitudes and drift before it.
 void CountSettlements(ModelTables& model, const Loop& loop,
-                      const std::vector<Settlement>& settlements,
-                      const std::vector<double>& full) {
+                      const std::vector<Settlement>& settlements, const std::vector<double>& full) {
   const size_t n = loop.members.size();
   std::vector<double> reach(n, 0.0);
   std::vector<double> inherited(n, 0.0);

@@ -61,8 +61,8 @@ std::string OutputFile::TryCreate(OutputPlace& place, Mode mode) {
   if (mode == Mode::kWhenComplete) {
     for (int attempt = 0; fd < 0; ++attempt) {
       temporary = TemporaryName(attempt);
-      fd = ::openat(folder, temporary.c_str(),
-                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+      fd = ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    kFileMode);
       if (fd < 0 && errno != EEXIST) return "it cannot be created (" + SystemReason(errno) + ")";
     }
   } else {
@@ -124,8 +124,7 @@ void OutputFile::Flush() {
 }
 
 std::string OutputFile::FailureText() const {
-  return "Output File " + path_ + " could not be written completely (" + SystemReason(error_) +
-         ")";
+  return "Output File " + path_ + " could not be written completely (" + SystemReason(error_) + ")";
 }
 
 void OutputFile::Close() {

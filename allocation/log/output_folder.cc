@@ -101,8 +101,9 @@ OutputPlace OutputFolder::Place(std::string_view name) const {
     const std::string part(name.substr(start, slash - start));
     if (part.empty() || part == ".") continue;
     struct stat status {};
-    const bool link = ::fstatat(place.folder.get(), part.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-                      S_ISLNK(status.st_mode);
+    const bool link =
+        ::fstatat(place.folder.get(), part.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(status.st_mode);
     // A link is followed only as far as the output folder reaches.
     FileDescriptor next(OpenFolderAt(place.folder.get(), part.c_str(), link));
     if (next.valid() && link && !Contains(next.get())) {
@@ -112,9 +113,9 @@ OutputPlace OutputFolder::Place(std::string_view name) const {
     }
     if (!next.valid()) {
       place.refusal = errno == ENOENT || errno == ELOOP ? "a folder in it does not exist"
-                      : errno == ENOTDIR              ? "a folder in it is not a folder"
-                                                      : "a folder in it cannot be opened (" +
-                                                            std::string(std::strerror(errno)) + ")";
+                      : errno == ENOTDIR                ? "a folder in it is not a folder"
+                                                        : "a folder in it cannot be opened (" +
+                                               std::string(std::strerror(errno)) + ")";
       place.refused_by_name = true;
       return place;
     }
@@ -134,8 +135,9 @@ OutputPlace OutputFolder::Place(std::string_view name) const {
 bool OutputFolder::Holds(const std::string& path, std::string_view leaf) const {
   if (!IsOpen()) return false;
   const size_t slash = path.find_last_of('/');
-  const std::string_view name =
-      slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
+  const std::string_view name = slash == std::string::npos
+                                    ? std::string_view(path)
+                                    : std::string_view(path).substr(slash + 1);
   if (name != leaf) return false;
   return FolderIdentityOf(slash == std::string::npos ? "." : path.substr(0, slash + 1)) ==
          identity_;

@@ -49,8 +49,8 @@ class FileDescriptor {
 
 // Where a name given to OutputFolder::Place lands.
 struct OutputPlace {
-  FileDescriptor folder;            // the folder that holds the file
-  std::string leaf;                 // the file's name within it
+  FileDescriptor folder;                 // the folder that holds the file
+  std::string leaf;                      // the file's name within it
   std::optional<FileIdentity> existing;  // the file already there, if any
   // Why the name cannot be used ("it is a symbolic link", ...), or empty.
   std::string refusal;

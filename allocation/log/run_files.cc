@@ -17,7 +17,8 @@ void RunFiles::AddInput(const std::string& path) {
     if (std::find(inputs_.begin(), inputs_.end(), *file) == inputs_.end()) inputs_.push_back(*file);
   }
   const std::string folder = DirectoryOf(path);
-  const std::optional<FileIdentity> folder_identity = FolderIdentityOf(folder.empty() ? "." : folder);
+  const std::optional<FileIdentity> folder_identity =
+      FolderIdentityOf(folder.empty() ? "." : folder);
   if (!folder_identity) return;
   std::pair<FileIdentity, std::string> name{*folder_identity, path.substr(folder.size())};
   if (std::find(input_names_.begin(), input_names_.end(), name) == input_names_.end()) {

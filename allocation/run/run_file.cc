@@ -227,10 +227,9 @@ bool OpenDataFile(Engine& engine, std::string_view name) {
   }
   engine.files.AddInput(path);
   if (const PathKind kind = KindOf(path); kind != PathKind::kFile) {
-    engine.LogLine(kind == PathKind::kNothing
-                       ? "e001 File does not exist; File=" + path
-                       : "e006 RunF; Not a regular file, not read; File=" + path +
-                             " Kind=" + std::string(KindName(kind)));
+    engine.LogLine(kind == PathKind::kNothing ? "e001 File does not exist; File=" + path
+                                              : "e006 RunF; Not a regular file, not read; File=" +
+                                                    path + " Kind=" + std::string(KindName(kind)));
     return false;
   }
   if (!engine.data_file.Open(path)) {

@@ -123,9 +123,8 @@ struct Engine {
   // Reports line `line_number` of file `path` as too long to be read (e005),
   // with the limit and what to do about it.
   void LogTooLong(std::string_view path, int64_t line_number) {
-    LogLine("e005 RunF; Line too long, not read; File=" + std::string(path) +
-            " Line=" + std::to_string(line_number) + "; limit " +
-            std::to_string(LineReader::kMaxLineBytes) +
+    LogLine("e005 RunF; Line too long, not read; File=" + std::string(path) + " Line=" +
+            std::to_string(line_number) + "; limit " + std::to_string(LineReader::kMaxLineBytes) +
             " bytes; shorten the line or split its record into several");
   }
 

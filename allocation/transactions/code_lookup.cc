@@ -13,7 +13,7 @@ CodeLookup::CodeMap::CodeMap(const stTsortObj& codes) {
     if (item.Key.empty() || Find(item.Key) != -1) continue;
     const uint64_t hash = HashBytes(item.Key);
     slots_.Insert(hash) = Slot{hash, static_cast<uint32_t>(bytes_.size()),
-                static_cast<uint32_t>(item.Key.size()), item.Number};
+                               static_cast<uint32_t>(item.Key.size()), item.Number};
     bytes_.append(item.Key);
   }
 }
@@ -54,7 +54,8 @@ CodeLookup::CodeLookup(const Engine& engine)
       substitution.restricts[i] = selection.DimIndex[i] != 0;
       if (substitution.restricts[i]) substitution.texts[i] = selection.DimSelect[i];
     }
-    substitution_of_row_[static_cast<size_t>(row)] = static_cast<int32_t>(substitutions_.size()) - 1;
+    substitution_of_row_[static_cast<size_t>(row)] =
+        static_cast<int32_t>(substitutions_.size()) - 1;
   }
 }
 

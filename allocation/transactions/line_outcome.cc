@@ -15,8 +15,8 @@ constexpr uint64_t kHighHalf = 0xFFFFFFFF00000000u;
 uint64_t HashOf(const LineOutcome& outcome) {
   const std::array<int32_t, 5> fields{outcome.negate ? 1 : 0, outcome.group, outcome.group_row,
                                       outcome.pool, outcome.pool_row};
-  const uint64_t seed = HashBytes(
-      std::string_view(reinterpret_cast<const char*>(fields.data()), sizeof fields));
+  const uint64_t seed =
+      HashBytes(std::string_view(reinterpret_cast<const char*>(fields.data()), sizeof fields));
   return HashBytes(std::string_view(reinterpret_cast<const char*>(outcome.measure_rows.data()),
                                     outcome.measure_rows.size() * sizeof(int32_t)),
                    seed);

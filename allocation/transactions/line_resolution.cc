@@ -31,8 +31,7 @@ void NoteRestrictedDimensions(const ModelTables& model, const std::vector<int32_
 
 }  // namespace
 
-LineResolver::LineResolver(const Engine& engine, const CodeLookup& codes,
-                           size_t most_placements)
+LineResolver::LineResolver(const Engine& engine, const CodeLookup& codes, size_t most_placements)
     : engine_(engine), codes_(codes), most_placements_(most_placements), placement_slots_(1024) {
   const ModelTables& model = engine.model;
   std::array<bool, kMaxDimensions + 1> restricted{};
@@ -106,7 +105,8 @@ const LineResolver::Placement& LineResolver::PlacementOf(const Codes& codes) {
           static_cast<uint64_t>(codes[i]);
   }
   const uint64_t hash = HashWord(key);
-  if (const Slot* slot = placement_slots_.Find(hash, [key](const Slot& s) { return s.key == key; })) {
+  if (const Slot* slot =
+          placement_slots_.Find(hash, [key](const Slot& s) { return s.key == key; })) {
     return placements_[static_cast<size_t>(slot->number - 1)];
   }
   if (placements_.size() == most_placements_) ForgetPlacements();

@@ -87,8 +87,7 @@ class TransactionReader {
   void CountCodes(const CodeNumbers& codes);
   void ApplyAccepted(const CodeNumbers& codes, const LineClass& line_class, TupleIndex::Slot& cell,
                      double amount, std::string_view line);
-  bool TotalsStayFinite(const CodeNumbers& codes, const LineClass& line_class,
-                        double amount) const;
+  bool TotalsStayFinite(const CodeNumbers& codes, const LineClass& line_class, double amount) const;
   void StoreInCube(const CodeNumbers& codes, const LineClass& line_class, TupleIndex::Slot& cell,
                    double amount);
   void LogFor(std::string_view line, std::string_view text);
@@ -98,7 +97,7 @@ class TransactionReader {
   // a BatchParser) and nothing else of the reader; every other member, and
   // the rest of the engine, belongs to the applying thread.
   Engine& engine_;
-  const int dimensions_;  // immutable after construction
+  const int dimensions_;        // immutable after construction
   const CodeLookup codes_;      // immutable after construction; both threads
   const TuplePacking packing_;  // immutable after construction; both threads
   // The rest: applying thread only.
@@ -351,8 +350,8 @@ void TransactionReader::ApplyAccepted(const CodeNumbers& codes, const LineClass&
   if (line_class.negate) amount = -amount;
   if (!TotalsStayFinite(codes, line_class, amount)) {
     LogFor(line, "e206 TX; Value too large, a total would not be finite; CP=" +
-                     model.pools[line_class.pool].Code + " Value=" +
-                     FormatGeneral(line_class.negate ? -amount : amount));
+                     model.pools[line_class.pool].Code +
+                     " Value=" + FormatGeneral(line_class.negate ? -amount : amount));
     return;
   }
   TmyCPG& group = model.groups[line_class.group];

@@ -7,8 +7,8 @@
 
 #include <atomic>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <string_view>

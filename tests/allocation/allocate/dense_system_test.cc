@@ -10,9 +10,9 @@ namespace {
 // A zero on the diagonal and small leading coefficients: eliminating
 // without row swaps divides by zero or loses every digit.
 TEST(DenseSystemTest, SolvesASystemThatNeedsPivoting) {
-  const std::vector<double> rows = {0,    2, 1,  //
+  const std::vector<double> rows = {0,     2, 1,  //
                                     1e-12, 1, 1,  //
-                                    3,    1, 0};
+                                    3,     1, 0};
   DenseSystem system;
   ASSERT_TRUE(system.Factor(rows, 3));
   const std::vector<double> solution = {1, -2, 4};

@@ -119,9 +119,9 @@ TEST_F(StageReportTest, OutputFileNamesStayInTheOutputFolder) {
   EXPECT_EQ(name("REP,41,flow"), "flow.html");
   EXPECT_EQ(name("REP,41,flow.htm"), "flow.htm");
   const std::string outside = "it must name a file in the output folder";
-  for (const char* record : {"REP,12,/tmp/x", "REP,12,../x", "REP,12,..\\x.csv",
-                             "REP,12,sub/../../x.csv", "REP,12,dir.d/", "REP,12,sub/.",
-                             "REP,../../12", "REP,12,.."}) {
+  for (const char* record :
+       {"REP,12,/tmp/x", "REP,12,../x", "REP,12,..\\x.csv", "REP,12,sub/../../x.csv",
+        "REP,12,dir.d/", "REP,12,sub/.", "REP,../../12", "REP,12,.."}) {
     EXPECT_EQ(refusal(record), outside) << record;
   }
   EXPECT_EQ(refusal("REP,12,nofolder/x"), "a folder in it does not exist");

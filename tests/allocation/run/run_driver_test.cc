@@ -1,7 +1,6 @@
 #include "allocation/run/run_driver.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -141,10 +140,12 @@ TEST_F(RunDriverTest, LongLinesOfTheRunFileAndModelFilesAreReportedInEachPass) {
   Run("$ODIR,,./out\n$IDIR,,.\n$FILE,MOD," + huge + "\n$FILE,MOD,STG.csv\n");
   const std::string limit =
       "; limit 1048576 bytes; shorten the line or split its record into several ";
-  const std::string run_line = "  >>>>,,  005 RunF; Line too long, not read; File=" +
-                               folder_.path("run.csv") + " Line=3" + limit;
-  const std::string model_line = "  >>>>,,  005 RunF; Line too long, not read; File=" +
-                                 folder_.dir() + "./STG.csv Line=2" + limit;
+  const std::string run_line =
+      "  >>>>,,  005 RunF; Line too long, not read; File=" + folder_.path("run.csv") + " Line=3" +
+      limit;
+  const std::string model_line =
+      "  >>>>,,  005 RunF; Line too long, not read; File=" + folder_.dir() + "./STG.csv Line=2" +
+      limit;
   const std::string start = std::string(256, 'y') + "...";
   EXPECT_EQ(Count(run_line), 2);
   EXPECT_EQ(Count(model_line + "recnr(0)," + start), 1) << "pass 1";
@@ -244,10 +245,14 @@ TEST_F(RunDriverTest, ReportsNeverReplaceAnInputNorWriteThroughLinks) {
     std::string reason;  // "" when the report is written
   } cases[] = {
       {"run.csv", "407 REP; Output file name not valid, it names a log or input file of this run"},
-      {"./STG.csv", "407 REP; Output file name not valid, it names a log or input file of this run"},
-      {"in/../STG.csv", "405 REP; Output file name not valid, it must name a file in the output folder"},
-      {"in/tx.csv", "407 REP; Output file name not valid, it names a log or input file of this run"},
-      {"later.csv", "407 REP; Output file name not valid, it names a log or input file of this run"},
+      {"./STG.csv",
+       "407 REP; Output file name not valid, it names a log or input file of this run"},
+      {"in/../STG.csv",
+       "405 REP; Output file name not valid, it must name a file in the output folder"},
+      {"in/tx.csv",
+       "407 REP; Output file name not valid, it names a log or input file of this run"},
+      {"later.csv",
+       "407 REP; Output file name not valid, it names a log or input file of this run"},
       {"lnk.csv", "405 REP; Output file name not valid, it is a symbolic link"},
       {"dangling.csv", "405 REP; Output file name not valid, it is a symbolic link"},
       {"hard.csv", "405 REP; Output file name not valid, it has more than one hard link"},
@@ -360,8 +365,8 @@ TEST_F(RunDriverTest, MissingInputDirectoryEndsTheRunAndTheLogSaysWhy) {
 struct HugeAmounts {
   const char* name;
   const char* transactions;
-  const char* second_base;  // the two lines of R2's base
-  std::vector<std::string> errors;  // how each error line begins
+  const char* second_base;               // the two lines of R2's base
+  std::vector<std::string> errors;       // how each error line begins
   std::map<std::string, double> values;  // pool values after the run
 };
 
@@ -371,17 +376,16 @@ class HugeAmountsTest : public RunDriverTest, public ::testing::WithParamInterfa
 
 TEST_P(HugeAmountsTest, AreRefusedWhereTheyArise) {
   const HugeAmounts& example = GetParam();
-  folder_.Write("model.csv",
-                std::string("DIMH,1,Account\n") +
-                "STG,RS,Resources,1\nSTG,PS,Products,3\n"
-                "CPG,RES,Resources,RS,10\nCPGS,RES,All,,,*\n"
-                "CPG,PRD,Products,PS,5\nCPGS,PRD,Direct,,,C\n"
-                "CP,R1,Resource one,RES,AB1\nCPS,R1,A,,,A\n"
-                "CP,R2,Resource two,RES,AB2\nCPS,R2,B,,,B\n"
-                "CP,P1,Product one,PRD\nCPS,P1,C,,,C\nCP,P2,Product two,PRD\n"
-                "AB,AB1,One to three\nABL,AB1,one,C,1,P1\nABL,AB1,three,C,3,P2\n"
-                "AB,AB2,Second base\n" +
-                    example.second_base);
+  folder_.Write("model.csv", std::string("DIMH,1,Account\n") +
+                                 "STG,RS,Resources,1\nSTG,PS,Products,3\n"
+                                 "CPG,RES,Resources,RS,10\nCPGS,RES,All,,,*\n"
+                                 "CPG,PRD,Products,PS,5\nCPGS,PRD,Direct,,,C\n"
+                                 "CP,R1,Resource one,RES,AB1\nCPS,R1,A,,,A\n"
+                                 "CP,R2,Resource two,RES,AB2\nCPS,R2,B,,,B\n"
+                                 "CP,P1,Product one,PRD\nCPS,P1,C,,,C\nCP,P2,Product two,PRD\n"
+                                 "AB,AB1,One to three\nABL,AB1,one,C,1,P1\nABL,AB1,three,C,3,P2\n"
+                                 "AB,AB2,Second base\n" +
+                                 example.second_base);
   folder_.Write("reports.csv", "REP,12\nREP,15,,,,,,,,+\nREP,16\nREP,41\n");
   folder_.Write("accounts.csv", "A,Account A\nB,Account B\nC,Account C\n");
   folder_.Write("tx.csv", example.transactions);
@@ -416,13 +420,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The second line would make R1's value 2e308: it is refused, and
         // R1 allocates 1e308 as 0.25e308 and 0.75e308.
-        HugeAmounts{"Transactions", "1e308,A\n1e308,A\n100,B\n", kCanAllocate.c_str(),
+        HugeAmounts{"Transactions",
+                    "1e308,A\n1e308,A\n100,B\n",
+                    kCanAllocate.c_str(),
                     {"  >>>>,,  206 TX; Value too large, a total would not be finite; CP=R1 "
                      "Value=1E+308 recnr(2),1e308,A"},
                     {{"R1", 1e308}, {"P1", 0.25e308 + 25}, {"P2", 0.75e308 + 75}}},
         // 1e308 + 1e308 is no total: R2 keeps its 14, so the products wait
         // for it to the end, and R1's 100 goes to them as 25 and 75.
-        HugeAmounts{"BaseTotal", "100,A\n14,B\n",
+        HugeAmounts{"BaseTotal",
+                    "100,A\n14,B\n",
                     "ABL,AB2,huge one,C,1e308,P1\nABL,AB2,huge two,C,1e308,P2\n",
                     {"  >>>>,,  310 Alloc; AB Measure not finite, not used; AB=AB2 Line=huge two ",
                      "  >>>>,,  304 Alloc; AB could not be used for allocn; not all Measures "
@@ -438,7 +445,9 @@ INSTANTIATE_TEST_SUITE_P(
         // R1's quarter, 0.25e308, would take P1 from 1.7e308 past the
         // largest double: R1 keeps its cost and P2 gets nothing from it
         // either; R2's 8 goes as 2 and 6.
-        HugeAmounts{"Share", "1.7e308,C\n1e308,A\n8,B\n", kCanAllocate.c_str(),
+        HugeAmounts{"Share",
+                    "1.7e308,C\n1e308,A\n8,B\n",
+                    kCanAllocate.c_str(),
                     {"  >>>>,,  311 Alloc; Amount not finite, CP not allocated; CP=R1 AB=AB1 to "
                      "CP=P1 ",
                      "  >>>>,,  306 Alloc; CP Value not allocated; CP=R1 (1",

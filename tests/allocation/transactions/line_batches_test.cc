@@ -58,8 +58,8 @@ TEST(SplitPlainLineTest, AgreesWithTheGeneralSplitter) {
     std::string_view amount;
     std::string_view key;
     CodeTexts texts;
-    ASSERT_EQ(SplitPlainLine(std::string_view(buffer).substr(0, line.size()), c.dimensions,
-                             amount, key, &texts),
+    ASSERT_EQ(SplitPlainLine(std::string_view(buffer).substr(0, line.size()), c.dimensions, amount,
+                             key, &texts),
               c.plain)
         << line;
     if (!c.plain) continue;

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <filesystem>
 #include <iterator>
-#include <stdexcept>
 #include <random>
+#include <stdexcept>
 #include <utility>
 
 #include "allocation/allocate/allocation_loop.h"
@@ -109,7 +109,8 @@ TEST_F(TransactionTest, LongLinesAreReportedNotHeldAndMessagesQuoteTheirStart) {
   EXPECT_EQ(ErrorLines(Messages()),
             (Lines{"  >>>>,,  005 RunF; Line too long, not read; File=" + folder_.path("tx.csv") +
                        " Line=2; limit 1048576 bytes; shorten the line or split its record "
-                       "into several recnr(2)," + start_of_huge,
+                       "into several recnr(2)," +
+                       start_of_huge,
                    "  >>>>,,  202 TX; Value not numeric; Value=" + start_of_wide + " recnr(3)," +
                        start_of_wide}));
   EXPECT_EQ(engine_.transaction_count, 4) << "the long line counts as a line of the file";
@@ -324,8 +325,9 @@ class LimitsRun : public TransactionTest {
   // Reads `content` with `limits`; returns the log, the pools' values and
   // the value cube's cells.
   Lines ReadWith(const std::string& content, const TransactionLimits& limits) {
-    Build(true, {"CPG,H,Open,S,30", "CPGS,H,Any account,,,*,B2", "CP,R,Pool,H",
-                 "CPS,R,All,,,*,*", "CPGIDC,H,No department,,,,%0"},
+    Build(true,
+          {"CPG,H,Open,S,30", "CPGS,H,Any account,,,*,B2", "CP,R,Pool,H", "CPS,R,All,,,*,*",
+           "CPGIDC,H,No department,,,,%0"},
           true);
     Read(content, limits);
     Lines result = Messages();
@@ -345,12 +347,24 @@ TEST(TransactionLimitsTest, TablesStartingAfreshChangeNothing) {
   for (int n = 0; n < 20000; ++n) {
     const std::string amount = n % 97 == 0 ? "1e16" : n % 89 == 0 ? "-1e16" : std::to_string(n % 7);
     switch (n % 6) {
-      case 0: content += amount + ",A1,B1\n"; break;
-      case 1: content += amount + ",\"A2\",B1\n"; break;
-      case 2: content += amount + ",A" + std::to_string(n % 5) + ",B2\n"; break;
-      case 3: content += amount + ",X" + std::to_string(n % 1000) + ",B1\n"; break;
-      case 4: content += n % 400 == 4 ? "x,A1,B1\n" : amount + ",A2,\n"; break;
-      default: content += amount + ",A1,\"B2\"\n"; break;
+      case 0:
+        content += amount + ",A1,B1\n";
+        break;
+      case 1:
+        content += amount + ",\"A2\",B1\n";
+        break;
+      case 2:
+        content += amount + ",A" + std::to_string(n % 5) + ",B2\n";
+        break;
+      case 3:
+        content += amount + ",X" + std::to_string(n % 1000) + ",B1\n";
+        break;
+      case 4:
+        content += n % 400 == 4 ? "x,A1,B1\n" : amount + ",A2,\n";
+        break;
+      default:
+        content += amount + ",A1,\"B2\"\n";
+        break;
     }
   }
   const Lines usual = LimitsRun().ReadWith(content, {});
