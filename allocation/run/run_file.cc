@@ -296,7 +296,8 @@ void ReadPass1(Engine& engine) {
       engine.state.current_dimension = DimensionFileNumber(record.kind);
       if (engine.state.current_dimension == 0) {
         engine.data_file.Close();
-        engine.LogLine("e002 RunF DIM; DIM File Number not valid=" + Excerpt(record.kind));
+        engine.LogLine("e002 RunF DIM; DIM File Number not valid=" + Excerpt(record.kind) +
+                       "; a dimension file's kind is DIM1 to DIM8");
         return true;
       }
     }
