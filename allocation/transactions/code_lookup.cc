@@ -1,5 +1,7 @@
 #include "allocation/transactions/code_lookup.h"
 
+#include <cstring>
+
 #include "common/excerpt.h"
 #include "common/hash.h"
 
@@ -18,11 +20,34 @@ CodeLookup::CodeMap::CodeMap(const stTsortObj& codes) {
   }
 }
 
+namespace {
+
+// True when the `size` bytes at `a` and `b` are the same. Codes are short:
+// one of up to 16 bytes is compared in place, as bytes or as two words that
+// overlap, which spares a call per code looked up.
+bool SameBytes(const char* a, const char* b, size_t size) {
+  if (size > 16) return std::memcmp(a, b, size) == 0;
+  if (size < 8) {
+    for (size_t i = 0; i < size; ++i) {
+      if (a[i] != b[i]) return false;
+    }
+    return true;
+  }
+  uint64_t a_head, b_head, a_tail, b_tail;
+  std::memcpy(&a_head, a, 8);
+  std::memcpy(&b_head, b, 8);
+  std::memcpy(&a_tail, a + size - 8, 8);
+  std::memcpy(&b_tail, b + size - 8, 8);
+  return ((a_head ^ b_head) | (a_tail ^ b_tail)) == 0;
+}
+
+}  // namespace
+
 int32_t CodeLookup::CodeMap::Find(std::string_view code) const {
   const uint64_t hash = HashBytes(code);
   const Slot* slot = slots_.Find(hash, [&](const Slot& candidate) {
-    return candidate.hash == hash &&
-           std::string_view(bytes_).substr(candidate.offset, candidate.length) == code;
+    return candidate.hash == hash && candidate.length == code.size() &&
+           SameBytes(bytes_.data() + candidate.offset, code.data(), code.size());
   });
   return slot == nullptr ? -1 : slot->row;
 }
