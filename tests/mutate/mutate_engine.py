@@ -570,6 +570,17 @@ def run_edge_case(korava, rng, work, timeout):
     return code, problems, summary
 
 
+def copy_for_nobody(korava):
+    """A copy of korava that the unprivileged user can run wherever the build
+    lies (a build under a private home folder is out of its reach)."""
+    folder = tempfile.mkdtemp(prefix="korav-mutate-bin-")
+    os.chmod(folder, 0o755)
+    copy = os.path.join(folder, "korava")
+    shutil.copy2(korava, copy)
+    os.chmod(copy, 0o755)
+    return copy
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("korava")
@@ -583,6 +594,9 @@ def main():
     korava = os.path.abspath(args.korava)
     if args.mode == "models" and (os.geteuid() != 0 or shutil.which("strace") is None):
         sys.exit("mutate_engine: run as root with strace installed (apt-get install strace)")
+    copied = os.geteuid() == 0
+    if copied:
+        korava = copy_for_nobody(korava)
     folders = model_folders()
     codes = {}
     failures = 0
@@ -613,6 +627,8 @@ def main():
     print("%d runs, %d failed; exit codes %s; %.0f s" % (
         len(runs), failures, ", ".join("%d: %d" % item for item in sorted(codes.items())),
         time.monotonic() - started))
+    if copied:
+        shutil.rmtree(os.path.dirname(korava), ignore_errors=True)
     sys.exit(1 if failures else 0)
 
 if __name__ == "__main__":
