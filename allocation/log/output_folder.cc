@@ -19,12 +19,6 @@ FileIdentity IdentityFrom(const struct stat& status) {
   return {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
 }
 
-std::optional<FileIdentity> IdentityOfOpen(int fd) {
-  struct stat status {};
-  if (::fstat(fd, &status) != 0) return std::nullopt;
-  return IdentityFrom(status);
-}
-
 int OpenFolderAt(int at, const char* name, bool follow_link) {
   return ::openat(at, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow_link ? 0 : O_NOFOLLOW));
 }
@@ -133,19 +127,21 @@ OutputPlace OutputFolder::Place(std::string_view name) const {
 }
 
 bool OutputFolder::Holds(const std::string& path, std::string_view leaf) const {
-  if (!IsOpen()) return false;
-  const size_t slash = path.find_last_of('/');
-  const std::string_view name = slash == std::string::npos
-                                    ? std::string_view(path)
-                                    : std::string_view(path).substr(slash + 1);
-  if (name != leaf) return false;
-  return FolderIdentityOf(slash == std::string::npos ? "." : path.substr(0, slash + 1)) ==
-         identity_;
+  const std::optional<FilePlace> place = PlaceOf(path);
+  return IsOpen() && place && place->leaf == leaf && place->folder == identity_;
 }
 
-std::optional<FileIdentity> FolderIdentityOf(const std::string& path) {
+std::optional<FilePlace> PlaceOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   struct stat status {};
-  if (::stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return std::nullopt;
+  if (::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return std::nullopt;
+  return FilePlace{IdentityFrom(status), path.substr(slash == std::string::npos ? 0 : slash + 1)};
+}
+
+std::optional<FileIdentity> IdentityOfOpen(int fd) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) return std::nullopt;
   return IdentityFrom(status);
 }
 

@@ -96,8 +96,20 @@ class OutputFolder {
   FileIdentity identity_;
 };
 
-// The identity of the folder at `path`, following links, or none.
-std::optional<FileIdentity> FolderIdentityOf(const std::string& path);
+// Where a file lies by what the file system says: the folder that holds it
+// and its name there, whether the file exists or not.
+struct FilePlace {
+  FileIdentity folder;
+  std::string leaf;
+  bool operator==(const FilePlace&) const = default;
+};
+
+// The place of the file at `path` (its folder's links followed), or none
+// when its folder does not exist.
+std::optional<FilePlace> PlaceOf(const std::string& path);
+
+// The identity of the open file or folder `fd`, or none.
+std::optional<FileIdentity> IdentityOfOpen(int fd);
 
 }  // namespace korav
 

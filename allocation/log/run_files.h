@@ -8,7 +8,6 @@
 
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "allocation/log/output_folder.h"
@@ -34,7 +33,7 @@ class RunFiles {
 
  private:
   std::vector<FileIdentity> inputs_;
-  std::vector<std::pair<FileIdentity, std::string>> input_names_;  // folder, name
+  std::vector<FilePlace> input_places_;
   std::vector<FileIdentity> written_;
 };
 
