@@ -28,6 +28,8 @@ void ResetRunState(Engine& engine) {
   engine.options = RunOptions{};
   engine.model = ModelTables{};
   engine.solved_loops.clear();
+  engine.transaction_totals = TransactionTotals{};
+  engine.reconciliation = ReconciliationStatus{};
   engine.paths.output_directory.clear();
   engine.paths.input_directory.clear();
 }

@@ -21,7 +21,9 @@
 #include "allocation/log/run_files.h"
 #include "allocation/model/model_tables.h"
 #include "allocation/model/record_kind.h"
+#include "allocation/state/reconciliation_status.h"
 #include "allocation/state/solved_loop.h"
+#include "allocation/state/transaction_totals.h"
 #include "allocation/state/where_used_lists.h"
 #include "common/excerpt.h"
 #include "common/field_table.h"
@@ -144,6 +146,10 @@ struct Engine {
   // The loops that reciprocal allocation solved in this run, in the order
   // solved; a member pool's Loop numbers its loop from 1.
   std::vector<SolvedLoop> solved_loops;
+  // What each transaction file of this run held, by outcome.
+  TransactionTotals transaction_totals;
+  // Set when the allocation phase ends, or found not performed.
+  ReconciliationStatus reconciliation;
   // Transaction lines read since the program started, over all runs.
   int32_t transaction_count = 0;
   // The one output file of the report phase; the transaction dump uses it
