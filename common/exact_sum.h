@@ -10,17 +10,22 @@
 #ifndef KORAV_COMMON_EXACT_SUM_H_
 #define KORAV_COMMON_EXACT_SUM_H_
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace korav {
 
+// A signed 128-bit whole number (a GNU type, which __extension__ admits
+// under -Wpedantic).
+__extension__ typedef __int128 Int128;
+
 // An amount as read: its floating-point value, and when `exact`, the same
 // amount in millionths.
 struct Amount {
   double value = 0;
-  __int128 micros = 0;
+  Int128 micros = 0;
   bool exact = false;
 
   Amount Negated() const { return Amount{-value, -micros, exact}; }
@@ -42,35 +47,52 @@ class ExactSum {
     rest_ += other.rest_;
   }
   void Subtract(const ExactSum& other) {
-    ExactSum negated;
-    negated.micros_ = -other.micros_;
-    negated.rest_ = -other.rest_;
-    Add(negated);
+    Int128 difference;
+    if (__builtin_sub_overflow(micros_, other.micros_, &difference)) {
+      rest_ -= MicrosToDouble(other.micros_);
+    } else {
+      micros_ = difference;
+    }
+    rest_ -= other.rest_;
   }
 
   // The sum, correctly rounded when every term was exact.
-  double Value() const { return rest_ == 0 ? MicrosToDouble(micros_) : MicrosToDouble(micros_) + rest_; }
+  double Value() const {
+    return rest_ == 0 ? MicrosToDouble(micros_) : MicrosToDouble(micros_) + rest_;
+  }
+  // Whether Value() stays finite with `amount` added. Millionths never take
+  // it past the largest double: held below 10^38, they are amounts below
+  // 10^32, far below half the spacing of doubles there; only an amount added
+  // as a double can.
+  bool StaysFinite(const Amount& amount) const {
+    return amount.exact || std::isfinite(rest_ + amount.value);
+  }
   // True when nothing is held beside the exact part.
   bool IsExact() const { return rest_ == 0; }
-  __int128 micros() const { return micros_; }
+  Int128 micros() const { return micros_; }
 
   // The decimal text of the exact part, with six decimals ("-12.500000").
-  static std::string MicrosText(__int128 micros);
+  static std::string MicrosText(Int128 micros);
   // `micros` millionths, correctly rounded to a double.
-  static double MicrosToDouble(__int128 micros);
+  static double MicrosToDouble(Int128 micros);
 
  private:
   // False, adding nothing, when the exact part would overflow.
-  bool AddMicros(__int128 micros) {
-    __int128 sum;
+  bool AddMicros(Int128 micros) {
+    Int128 sum;
     if (__builtin_add_overflow(micros_, micros, &sum)) return false;
     micros_ = sum;
     return true;
   }
 
-  __int128 micros_ = 0;
+  Int128 micros_ = 0;
   double rest_ = 0;
 };
+
+// `micros` millionths as an amount.
+inline Amount MicrosAmount(Int128 micros) {
+  return Amount{ExactSum::MicrosToDouble(micros), micros, true};
+}
 
 }  // namespace korav
 
