@@ -99,15 +99,8 @@ class ValueCube {
   // cost pool number of the model given to vcCreate (0 is accepted and
   // reported by vcTotals). Throws RunAborted when the cube is full.
   void vcAdd(double amount);
-  // Adds `amount` to entry `n` (0 <= n < EntryCount()), which becomes
-  // CurEntry: what vcAdd does for that entry's key and pool, for callers
-  // that found the entry before.
-  void AddToEntry(int32_t n, double amount) {
-    MutableEntry(n).Value += amount;
-    cur_entry_ = n;
-  }
-  // Sets entry `n`'s value, for a caller that kept the running value of the
-  // entry's additions itself.
+  // Sets entry `n`'s value, for a caller that kept the sum of the entry's
+  // additions itself.
   void SetEntryValue(int32_t n, double value) { MutableEntry(n).Value = value; }
 
   // Adds every entry of pool `source` that exists when the transfer starts,

@@ -85,6 +85,7 @@ void BuildHierarchies(Engine& engine) {
 
 void CreateValueCube(Engine& engine) {
   const double largest = engine.cube.vcCreate(engine.model);
+  engine.cell_sums.Clear();
   engine.LogLine("iMax Size of Cube  " + FormatGeneral(largest));
   engine.cube.vcSplit();
 }
@@ -340,14 +341,21 @@ void ResolveTransactionMeasures(Engine& engine) {
   ModelTables& model = engine.model;
   for (int32_t row = 1; row <= model.input_measures.count(); ++row) {
     TmyIM& measure = model.input_measures[row];
-    measure.Value = 0;
+    // The rows' exact sums, so that the measure is its transactions' decimal
+    // sum rounded once.
+    ExactSum sum;
     if (measure.IMType == 'T') {
       measure.Resolved = true;
       for (const int32_t selection : measure.Selections) {
         const TmySEL& rows = model.selections[selection];
-        measure.Value += rows.Include == "I" ? rows.Value : -rows.Value;
+        if (rows.Include == "I") {
+          sum.Add(rows.TxSum);
+        } else {
+          sum.Subtract(rows.TxSum);
+        }
       }
     }
+    measure.Value = sum.Value();
     measure.Measure = measure.Value / measure.Divisor;
   }
 }

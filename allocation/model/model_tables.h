@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/exact_sum.h"
 #include "common/sorted_list.h"
 
 namespace korav {
@@ -78,6 +79,7 @@ struct TmyDIM {
   int32_t HierarchyPos = 0;
   int32_t TxCount = 0;
   double TxValue = 0;
+  ExactSum TxSum;               // the transactions' amounts, which TxValue is set from
   int32_t TransSelection = 0;   // the "DIMT" selection row of this value
   int32_t SummariseTarget = 0;  // the row the "Y" mapping gives this value
 };
@@ -108,6 +110,9 @@ struct TmySEL {
   int32_t Code2Row = 0;
   int32_t TxCount = 0;
   double Value = 0;
+  // The amounts of the transactions that a "CPGS", "CPS" or "IMS" row chose,
+  // which Value is set from.
+  ExactSum TxSum;
 };
 
 // A stage's type, column 4 of its record, in the order cost flows through
@@ -139,6 +144,7 @@ struct TmyCPG {
   std::array<int32_t, 7> DimOrder{};  // 1..6: the rank of dimension k
   int32_t TxCount = 0;
   double Value = 0;
+  ExactSum TxSum;  // the transactions' amounts, which Value is set from
   int32_t Stage = 0;
   StageType STGType = StageType::kNone;
   std::vector<int32_t> GroupSelections;  // "CPGS" rows
@@ -173,8 +179,11 @@ struct TmyCP {
   bool IsVarianceTarget = false;
   int32_t TxCount = 0;
   double Value = 0;
+  // The transactions' amounts; Value is set from them once a transaction
+  // file is read, and the allocation adds to Value alone.
+  ExactSum TxSum;
   // What rounding may have done to Value against the cube (rounding_bound.h);
-  // the magnitude beside Value, which every transaction updates with it.
+  // the magnitude beside Value, which the transactions update with it.
   double SummedMagnitude = 0;
   double RoundingBound = 0;
   bool DirectBaseMade = false;

@@ -2,13 +2,15 @@
 // rounding alone, so that the check of one against the other reports only a
 // real difference.
 //
-// Both sides add up the same amounts in different orders: the value adds
-// them as they come, the cube adds each cell's amounts and later the cells.
-// Each floating-point addition is off by at most u = 2^-53 of its result,
-// and no partial sum exceeds the sum of the magnitudes of what was added.
-// So every pool keeps that sum (SummedMagnitude); its TxCount transactions,
-// each added once on either side, may have rounded by 2u x TxCount x that
-// sum, and what else it received keeps a running bound (RoundingBound). An
+// Both sides add up the same amounts in different ways: the value as one
+// sum, the cube cell by cell and later the cells. Transaction amounts held
+// in millionths add up exactly and are rounded once for the value and once
+// for each cell; other amounts are added in floating point in the order
+// they come. Each floating-point operation is off by at most u = 2^-53 of
+// its result, and no partial sum exceeds the sum of the magnitudes of what
+// was added. So every pool keeps that sum (SummedMagnitude); its TxCount
+// transactions may have rounded by 2u x TxCount x that sum, and what else
+// it received keeps a running bound (RoundingBound). An
 // allocation passes the sender's bound on in proportion to what it moves.
 // The bound grows with the number and size of the amounts, and stays far
 // below any amount that a lost or doubled line would leave.
@@ -34,9 +36,11 @@ inline bool StaysFinite(const TmyCP& pool, double magnitude) {
   return std::isfinite(pool.SummedMagnitude + magnitude);
 }
 
-// A transaction's `amount` was added once to the pool's value and once to
-// one of its cells, and TxCount counted it. Transactions are many, so this
-// is all each one costs; their rounding follows from TxCount.
+// Transactions of `amount` reached the pool's value and one of its cells,
+// and TxCount counted them: one line's amount, or the exact sum of lines of
+// one cell, which is no larger than their magnitudes and all that the
+// rounding of an exact sum depends on. Transactions are many, so this is
+// all they cost; their rounding follows from TxCount.
 inline void CountTransactionAmount(TmyCP& pool, double amount) {
   pool.SummedMagnitude += std::fabs(amount);
 }

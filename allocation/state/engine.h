@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "allocation/cube/cell_sums.h"
 #include "allocation/cube/value_cube.h"
 #include "allocation/host/run_host.h"
 #include "allocation/log/job_log.h"
@@ -143,6 +144,8 @@ struct Engine {
   RunOptions options;
   ModelTables model;
   ValueCube cube;
+  // The exact sums of the cube's transaction amounts, while files are read.
+  CellSums cell_sums;
   // The loops that reciprocal allocation solved in this run, in the order
   // solved; a member pool's Loop numbers its loop from 1.
   std::vector<SolvedLoop> solved_loops;

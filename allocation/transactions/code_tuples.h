@@ -3,8 +3,8 @@
 // The parsing side packs a line's code numbers into one 64-bit tuple, each
 // dimension in bits of its own. The applying side keeps, per tuple met, the
 // class of its lines, the value cube entry of its cell and, for a cell that
-// no other tuple adds to, the cell's running value, so that a line costs one
-// look-up in this index. Tuples are compared whole, so two lines share a
+// no other tuple adds to, the millionths its lines have added since, so
+// that a line costs one look-up in this index. Tuples are compared whole, so two lines share a
 // slot only when their codes are the same.
 #ifndef KORAV_ALLOCATION_TRANSACTIONS_CODE_TUPLES_H_
 #define KORAV_ALLOCATION_TRANSACTIONS_CODE_TUPLES_H_
@@ -52,8 +52,9 @@ class TupleIndex {
     uint64_t tuple = 0;
     int32_t line_class = kEmpty;  // a LineClasses number or kNotAccepted
     int32_t entry = -1;           // the cube entry of the cell, -1 until it exists
-    // The cell's value while the reader keeps it here (LineClass::owns_cell).
-    double value = 0;
+    // The millionths added to the cell since the slot was made, while the
+    // reader keeps them here (LineClass::owns_cell).
+    int64_t micros = 0;
   };
 
   explicit TupleIndex(size_t most_tuples) : most_tuples_(most_tuples), slots_(size_t{1} << 12) {}

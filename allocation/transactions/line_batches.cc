@@ -1,10 +1,10 @@
 #include "allocation/transactions/line_batches.h"
 
 #include <array>
+#include <limits>
 
 #include "common/byte_scan.h"
 #include "common/excerpt.h"
-#include "common/numbers.h"
 
 namespace korav {
 namespace {
@@ -15,6 +15,19 @@ std::string_view TrimTrailingBlanks(const char* begin, const char* end) {
 }
 
 }  // namespace
+
+void BatchLine::SetAmount(const Amount& parsed) {
+  amount = parsed.value;
+  micros = static_cast<int64_t>(parsed.micros);
+  if (!parsed.exact) {
+    precision = Precision::kDouble;
+  } else if (parsed.micros >= std::numeric_limits<int64_t>::min() &&
+             parsed.micros <= std::numeric_limits<int64_t>::max()) {
+    precision = Precision::kMicros;
+  } else {
+    precision = Precision::kWide;
+  }
+}
 
 bool SplitPlainLine(std::string_view line, int dimensions, std::string_view& amount,
                     std::string_view& key, CodeTexts* texts) {
@@ -49,7 +62,10 @@ void BatchParser::Parse(const LineBatch& batch, BatchLine& line) const {
     line.quoted = true;
     return;
   }
-  if (!ParseDouble(amount_text, line.amount) || !packing_.Usable()) return;
+  Amount amount;
+  if (!ParseAmount(amount_text, amount)) return;
+  line.SetAmount(amount);
+  if (!packing_.Usable()) return;
   CodeNumbers codes;
   if (!codes_.Resolve(texts, codes, nullptr)) return;
   line.kind = BatchLine::Kind::kTuple;

@@ -22,6 +22,7 @@
 
 #include "allocation/transactions/code_lookup.h"
 #include "allocation/transactions/code_tuples.h"
+#include "common/exact_sum.h"
 #include "common/line_reader.h"
 
 namespace korav {
@@ -33,18 +34,29 @@ struct BatchLine {
     kGeneral,  // quotes, an unknown code or an amount that is no number
     kTooLong,  // only the start of the line was kept
   };
+  // How much of the amount the line holds.
+  enum class Precision : uint8_t {
+    kDouble,  // `amount` alone
+    kMicros,  // `amount`, and `micros` millionths exactly
+    kWide,    // exact in millionths beyond 64 bits: read again when applied
+  };
   uint32_t begin = 0;  // the line's text in LineBatch::text
   uint32_t size = 0;
   Kind kind = Kind::kGeneral;
   bool quoted = false;   // the general path: the line holds quotes
   bool numeric = false;  // the general path: the amount was a number
+  Precision precision = Precision::kDouble;
   double amount = 0;
+  int64_t micros = 0;
   uint64_t tuple = 0;
   uint64_t hash = 0;  // of the tuple, or on the general path of the key
   // The general path's key in LineBatch::text, and its record.
   uint32_t key_begin = 0;
   uint32_t key_size = 0;
   int32_t record = 0;
+
+  // Keeps `parsed` as the line's amount.
+  void SetAmount(const Amount& parsed);
 };
 
 struct LineBatch {

@@ -8,16 +8,20 @@
 // and kept in a PlacementCache; an accepted one then adds to the cell of
 // its tuple like the others.
 //
-// A cell that only its own tuple's lines reach keeps its running value in
-// the tuple's slot while the file is read, and the value is stored in the
-// cube when the reader ends or its index starts afresh: the additions are
-// the same, in the same order, and the cube's entry is not fetched once per
-// line.
+// Every amount adds to exact sums (transaction_sums.h), from which the
+// figures are set once the file is read. Sums in millionths come out the
+// same in any order, so they are gathered where that costs least: a class
+// keeps the sum of its lines for its group, selection rows and pool, and a
+// cell that only its own tuple's lines reach keeps the sum of its lines in
+// the tuple's slot for the cell and the values of its codes. Both reach
+// their totals when the reader ends or its tables start afresh, so that a
+// line touches its slot and its class, not a dozen totals and the cube.
+// Amounts not held in millionths add to every total line by line.
 //
 // Each batch is applied in chunks of a few hundred lines, in sweeps: the
 // first prepares the lines of the general path and asks the processor for
 // the index slots of the others, the second finds the slots and asks for the
-// cube entries they name, the third finds or works out the general path's
+// cell sums they name, the third finds or works out the general path's
 // records, and the last applies the lines one by one in file order: counts,
 // messages, tallies and the cube. Only the last touches a tally, and the
 // cache misses of many lines overlap instead of following one another.
@@ -26,6 +30,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "allocation/model/rounding_bound.h"
 #include "allocation/transactions/code_lookup.h"
@@ -35,6 +40,8 @@
 #include "allocation/transactions/line_resolution.h"
 #include "allocation/transactions/placement_cache.h"
 #include "allocation/transactions/transaction_phase.h"
+#include "allocation/transactions/transaction_sums.h"
+#include "common/exact_sum.h"
 #include "common/excerpt.h"
 #include "common/hash.h"
 #include "common/numbers.h"
@@ -57,10 +64,18 @@ class TransactionReader {
         classes_(limits.classes),
         tuples_(limits.tuples),
         plain_(dimensions_, limits.cache_bytes),
-        quoted_(dimensions_, limits.cache_bytes) {}
+        quoted_(dimensions_, limits.cache_bytes),
+        cells_(engine.cell_sums),
+        traced_(engine.options.slots[kTraceTransactionsOption].IsSet) {
+    if (cells_.Released()) ResumeTransactionSums(engine);
+  }
 
-  // Stores the values the reader kept in their cells, however it ends.
-  ~TransactionReader() { StoreKeptValues(); }
+  // Sets the figures from their sums and keeps the file's totals, however
+  // it ends.
+  ~TransactionReader() {
+    StoreKept();
+    StoreTransactionSums(engine_);
+  }
 
   // Reads the open transaction file to its end.
   void ReadFile();
@@ -72,30 +87,53 @@ class TransactionReader {
   // The general path.
   void Prepare(LineBatch& batch, BatchLine& line);
   void Place(LineBatch& batch, BatchLine& line);
-  void Finish(const LineBatch& batch, const BatchLine& line);
+  void Finish(const LineBatch& batch, const BatchLine& line, const Amount& amount);
   PlacementCache& CacheOf(const BatchLine& line) { return line.quoted ? quoted_ : plain_; }
-  void ApplyRecord(PlacementCache& cache, int32_t record, double amount, std::string_view line);
+  void ApplyRecord(PlacementCache& cache, int32_t record, const Amount& amount,
+                   std::string_view line);
 
   // The tuple path.
-  void PrefetchEntry(const BatchLine& line);
+  // Asks for the sum of the line's cell when its slot does not keep it.
+  void PrefetchCell(const BatchLine& line);
   // False when the tuple's lines take the general path.
-  bool ApplyTuple(const BatchLine& line, std::string_view text);
+  bool ApplyTuple(const BatchLine& line, const Amount& amount, std::string_view text);
+
+  // The line's amount as written; zero for one that is no number.
+  Amount AmountOf(const LineBatch& batch, const BatchLine& line);
+  // The text of the line's amount column.
+  std::string_view AmountText(std::string_view line);
 
   int32_t ClassOf(const LineOutcome& outcome);
-  void StoreKeptValues();
+  // Adds what the slots and the classes kept to the totals.
+  void StoreKept();
   void CountLine();
   void CountCodes(const CodeNumbers& codes);
-  void ApplyAccepted(const CodeNumbers& codes, const LineClass& line_class, TupleIndex::Slot& cell,
-                     double amount, std::string_view line);
-  bool TotalsStayFinite(const CodeNumbers& codes, const LineClass& line_class, double amount) const;
-  void StoreInCube(const CodeNumbers& codes, const LineClass& line_class, TupleIndex::Slot& cell,
-                   double amount);
+  // `written` is the amount as the line gives it, before the class negates it.
+  void ApplyAccepted(const CodeNumbers& codes, int32_t class_number, TupleIndex::Slot& cell,
+                     const Amount& written, std::string_view line);
+  // For an amount not held in millionths; one that is cannot take a total
+  // past the largest double (ExactSum::StaysFinite).
+  bool TotalsStayFinite(const CodeNumbers& codes, const LineClass& line_class,
+                        const Amount& amount) const;
+  void CreateCell(const CodeNumbers& codes, const LineClass& line_class, TupleIndex::Slot& cell,
+                  double amount);
+  // Adds the amount to the millionths the cell's slot keeps; false when it
+  // is not held in millionths or they would overflow.
+  static bool KeepInSlot(TupleIndex::Slot& cell, const Amount& amount);
+  // Adds accepted lines, their amounts as the class applies them, to its
+  // group, selection rows and pool.
+  void AddToClass(const LineClass& line_class, const AmountTally& applied);
+  // Adds an amount of the class's lines to the values of `codes` and to the
+  // cell, cube entry `entry` (-1 while it has none).
+  void AddToCell(const CodeNumbers& codes, const LineClass& line_class, int32_t entry,
+                 const Amount& amount);
   void LogFor(std::string_view line, std::string_view text);
   void Trace(int32_t pool, std::string_view line);
 
-  // The parsing thread reads engine_.data_file, codes_ and packing_ (through
-  // a BatchParser) and nothing else of the reader; every other member, and
-  // the rest of the engine, belongs to the applying thread.
+  // The parsing thread reads engine_.data_file, dimensions_, codes_ and
+  // packing_ (through the BatchParser it makes) and nothing else of the
+  // reader; every other member, and the rest of the engine, belongs to the
+  // applying thread.
   Engine& engine_;
   const int dimensions_;        // immutable after construction
   const CodeLookup codes_;      // immutable after construction; both threads
@@ -109,6 +147,13 @@ class TransactionReader {
   PlacementCache plain_;
   PlacementCache quoted_;
   LineOutcome outcome_;
+  CellSums& cells_;
+  // Lines traced list their pool's cells, whose figures are then kept up to
+  // date line by line.
+  const bool traced_;
+  // By class number: the class's lines whose amounts are held in millionths,
+  // added to its totals when the classes start afresh or the reader ends.
+  std::vector<AmountTally> class_tallies_;
   int32_t progress_ = 0;
 };
 
@@ -138,8 +183,10 @@ void TransactionReader::Prepare(LineBatch& batch, BatchLine& line) {
         key.empty() ? line.begin : static_cast<uint32_t>(key.data() - batch.text.data());
     line.key_size = static_cast<uint32_t>(key.size());
   }
-  line.numeric = ParseDouble(amount_text, line.amount);
+  Amount amount;
+  line.numeric = ParseAmount(amount_text, amount);
   if (!line.numeric) return;
+  line.SetAmount(amount);
   line.hash = HashBytes(batch.KeyOf(line));
   CacheOf(line).PrefetchSlot(line.hash);
 }
@@ -163,49 +210,82 @@ void TransactionReader::Place(LineBatch& batch, BatchLine& line) {
   }
 }
 
-void TransactionReader::Finish(const LineBatch& batch, const BatchLine& line) {
+void TransactionReader::Finish(const LineBatch& batch, const BatchLine& line,
+                               const Amount& amount) {
   const std::string_view text = batch.LineOf(line);
   if (line.numeric) {
-    ApplyRecord(CacheOf(line), line.record, line.amount, text);
+    ApplyRecord(CacheOf(line), line.record, amount, text);
     return;
   }
   if (line.kind == BatchLine::Kind::kTooLong) {
     engine_.LogLongLine(text, engine_.state.record_number);
     return;
   }
-  std::string_view amount_text;
-  std::string_view key;
-  if (!SplitPlainLine(text, dimensions_, amount_text, key)) {
-    engine_.csv.SplitCsv(text);
-    amount_text = engine_.csv[1];
-  }
-  LogFor(text, "e202 TX; Value not numeric; Value=" + Excerpt(amount_text));
+  LogFor(text, "e202 TX; Value not numeric; Value=" + Excerpt(AmountText(text)));
 }
 
-void TransactionReader::PrefetchEntry(const BatchLine& line) {
+std::string_view TransactionReader::AmountText(std::string_view line) {
+  std::string_view amount_text;
+  std::string_view key;
+  if (SplitPlainLine(line, dimensions_, amount_text, key)) return amount_text;
+  engine_.csv.SplitCsv(line);
+  return engine_.csv[1];
+}
+
+Amount TransactionReader::AmountOf(const LineBatch& batch, const BatchLine& line) {
+  if (line.kind != BatchLine::Kind::kTuple && !line.numeric) return Amount{};
+  switch (line.precision) {
+    case BatchLine::Precision::kMicros:
+      return Amount{line.amount, line.micros, true};
+    case BatchLine::Precision::kDouble:
+      return Amount{line.amount, 0, false};
+    case BatchLine::Precision::kWide:
+      break;
+  }
+  Amount amount;
+  ParseAmount(AmountText(batch.LineOf(line)), amount);
+  return amount;
+}
+
+void TransactionReader::PrefetchCell(const BatchLine& line) {
   const TupleIndex::Slot* slot = tuples_.Find(line.tuple, line.hash);
   if (slot == nullptr || slot->entry < 0 || classes_[slot->line_class].owns_cell) return;
-  engine_.cube.PrefetchEntry(slot->entry);
+  cells_.Prefetch(slot->entry);
 }
 
 int32_t TransactionReader::ClassOf(const LineOutcome& outcome) {
   // Lines traced list the cube after each line, so it must be up to date.
-  const bool owns_cell = packing_.Usable() &&
-                         !engine_.options.slots[kTraceTransactionsOption].IsSet &&
+  const bool owns_cell = packing_.Usable() && !traced_ &&
                          engine_.model.groups[outcome.group].DimCopyRow == 0 &&
                          engine_.model.pools[outcome.pool].DimCopyRow == 0;
-  return classes_.Intern(outcome, owns_cell);
+  const int32_t number =
+      classes_.Intern(outcome, owns_cell);
+  if (static_cast<size_t>(number) >= class_tallies_.size()) {
+    class_tallies_.resize(static_cast<size_t>(number) + 1);
+  }
+  return number;
 }
 
-void TransactionReader::StoreKeptValues() {
-  tuples_.ForEachTuple([this](const TupleIndex::Slot& slot) {
-    if (slot.line_class >= 0 && slot.entry >= 0 && classes_[slot.line_class].owns_cell) {
-      engine_.cube.SetEntryValue(slot.entry, slot.value);
-    }
+// Only a slot whose class owns its cell keeps millionths.
+void TransactionReader::StoreKept() {
+  cells_.Cover(engine_.cube.EntryCount());
+  tuples_.ForEachTuple([this](TupleIndex::Slot& slot) {
+    if (slot.micros == 0) return;
+    CodeNumbers codes;
+    packing_.Unpack(slot.tuple, codes);
+    AddToCell(codes, classes_[slot.line_class], slot.entry, MicrosAmount(slot.micros));
+    slot.micros = 0;
   });
+  for (size_t number = 0; number < class_tallies_.size(); ++number) {
+    AmountTally& tally = class_tallies_[number];
+    if (tally.lines == 0) continue;
+    AddToClass(classes_[static_cast<int32_t>(number)], tally);
+    tally = AmountTally{};
+  }
 }
 
-bool TransactionReader::ApplyTuple(const BatchLine& line, std::string_view text) {
+bool TransactionReader::ApplyTuple(const BatchLine& line, const Amount& amount,
+                                   std::string_view text) {
   TupleIndex::Slot* slot = tuples_.Find(line.tuple, line.hash);
   if (slot == nullptr) {
     outcome_.Clear();
@@ -218,7 +298,7 @@ bool TransactionReader::ApplyTuple(const BatchLine& line, std::string_view text)
   CodeNumbers codes;
   packing_.Unpack(line.tuple, codes);
   CountCodes(codes);
-  ApplyAccepted(codes, classes_[slot->line_class], *slot, line.amount, text);
+  ApplyAccepted(codes, slot->line_class, *slot, amount, text);
   return true;
 }
 
@@ -243,11 +323,12 @@ void TransactionReader::CountCodes(const CodeNumbers& codes) {
 // together, since the caches keep class numbers.
 void TransactionReader::MakeRoom() {
   if (!plain_.Full() && !quoted_.Full() && !tuples_.Full() && !classes_.Full()) return;
-  StoreKeptValues();
+  StoreKept();
   plain_.Clear();
   quoted_.Clear();
   tuples_.Clear();
   classes_.Clear();
+  class_tallies_.clear();
 }
 
 void TransactionReader::ApplyBatch(LineBatch& batch) {
@@ -265,7 +346,7 @@ void TransactionReader::ApplyBatch(LineBatch& batch) {
     for (size_t i = first; i < last; ++i) {
       BatchLine& line = batch.lines[i];
       if (line.kind == BatchLine::Kind::kTuple) {
-        PrefetchEntry(line);
+        PrefetchCell(line);
       } else if (line.numeric) {
         CacheOf(line).PrefetchRecord(line.hash);
       }
@@ -277,24 +358,29 @@ void TransactionReader::ApplyBatch(LineBatch& batch) {
     for (size_t i = first; i < last; ++i) {
       BatchLine& line = batch.lines[i];
       CountLine();
+      const Amount amount = AmountOf(batch, line);
       if (line.kind == BatchLine::Kind::kTuple) {
-        if (ApplyTuple(line, batch.LineOf(line))) continue;
+        if (ApplyTuple(line, amount, batch.LineOf(line))) continue;
         // A tuple that no pool takes: the general path gives its messages.
         line.kind = BatchLine::Kind::kGeneral;
         Prepare(batch, line);
         Place(batch, line);
       }
-      Finish(batch, line);
+      Finish(batch, line, amount);
     }
   }
 }
 
 void TransactionReader::ReadFile() {
   engine_.state.data_line.clear();
-  BatchParser parser(engine_.data_file, codes_, packing_, dimensions_);
   BatchRing ring;
-  // Until the thread is joined, data_file is the parser's alone.
-  std::thread parsing([&parser, &ring] { parser.FillRing(ring); });
+  // Until the thread is joined, data_file is the parser's alone. The parser
+  // lives on the parsing thread's stack, away from what this thread writes
+  // line by line.
+  std::thread parsing([this, &ring] {
+    BatchParser parser(engine_.data_file, codes_, packing_, dimensions_);
+    parser.FillRing(ring);
+  });
   // The parsing thread ends however this one leaves.
   struct Join {
     BatchRing& ring;
@@ -318,8 +404,8 @@ void TransactionReader::ReadFile() {
   engine_.LogLine("IEnd of Transaction File; Nr TX " + std::to_string(engine_.transaction_count));
 }
 
-void TransactionReader::ApplyRecord(PlacementCache& cache, int32_t record_number, double amount,
-                                    std::string_view line) {
+void TransactionReader::ApplyRecord(PlacementCache& cache, int32_t record_number,
+                                    const Amount& amount, std::string_view line) {
   PlacementCache::Record record = cache.At(record_number);
   CodeNumbers codes{};
   for (int k = 1; k <= dimensions_; ++k) codes[static_cast<size_t>(k)] = record.code(k);
@@ -328,10 +414,9 @@ void TransactionReader::ApplyRecord(PlacementCache& cache, int32_t record_number
     LogFor(line, cache.Message(record.first_message() + m));
   }
   if (record.line_class() < 0) return;
-  const LineClass& line_class = classes_[record.line_class()];
   if (!packing_.Usable()) {
     TupleIndex::Slot cell{0, record.line_class(), record.entry(), 0};
-    ApplyAccepted(codes, line_class, cell, amount, line);
+    ApplyAccepted(codes, record.line_class(), cell, amount, line);
     record.entry() = cell.entry;
     return;
   }
@@ -340,97 +425,117 @@ void TransactionReader::ApplyRecord(PlacementCache& cache, int32_t record_number
   const uint64_t hash = TupleIndex::HashOf(tuple);
   TupleIndex::Slot* cell = tuples_.Find(tuple, hash);
   if (cell == nullptr) cell = &tuples_.Add(tuple, hash, record.line_class());
-  ApplyAccepted(codes, line_class, *cell, amount, line);
+  ApplyAccepted(codes, record.line_class(), *cell, amount, line);
 }
 
-void TransactionReader::ApplyAccepted(const CodeNumbers& codes, const LineClass& line_class,
-                                      TupleIndex::Slot& cell, double amount,
+void TransactionReader::ApplyAccepted(const CodeNumbers& codes, int32_t class_number,
+                                      TupleIndex::Slot& cell, const Amount& written,
                                       std::string_view line) {
-  ModelTables& model = engine_.model;
-  if (line_class.negate) amount = -amount;
-  if (!TotalsStayFinite(codes, line_class, amount)) {
+  const LineClass& line_class = classes_[class_number];
+  const Amount amount = line_class.negate ? written.Negated() : written;
+  if (!amount.exact && !TotalsStayFinite(codes, line_class, amount)) {
     LogFor(line, "e206 TX; Value too large, a total would not be finite; CP=" +
-                     model.pools[line_class.pool].Code +
-                     " Value=" + FormatGeneral(line_class.negate ? -amount : amount));
+                     engine_.model.pools[line_class.pool].Code +
+                     " Value=" + FormatGeneral(written.value));
     return;
   }
-  TmyCPG& group = model.groups[line_class.group];
-  ++group.TxCount;
-  for (int k = 1; k <= dimensions_; ++k) {
-    const int32_t code = codes[static_cast<size_t>(k)];
-    if (code != 0) model.dimensions[static_cast<size_t>(k)].Values[code].TxValue += amount;
+  if (amount.value != 0.0 && cell.entry < 0) CreateCell(codes, line_class, cell, amount.value);
+  if (amount.exact) {
+    class_tallies_[static_cast<size_t>(class_number)].Add(amount);
+  } else {
+    AmountTally one;
+    one.Add(amount);
+    AddToClass(line_class, one);
   }
-  group.Value += amount;
-  TmySEL& group_row = model.selections[line_class.group_row];
-  ++group_row.TxCount;
-  group_row.Value += amount;
-  TmyCP& pool = model.pools[line_class.pool];
-  ++pool.TxCount;
-  pool.Value += amount;
-  CountTransactionAmount(pool, amount);
-  TmySEL& pool_row = model.selections[line_class.pool_row];
-  ++pool_row.TxCount;
-  pool_row.Value += amount;
-  for (const int32_t row : classes_.MeasureRows(line_class)) {
-    TmySEL& selection = model.selections[row];
-    ++selection.TxCount;
-    selection.Value += amount;
+  if (!line_class.owns_cell || !KeepInSlot(cell, amount)) {
+    AddToCell(codes, line_class, cell.entry, amount);
   }
-  StoreInCube(codes, line_class, cell, amount);
   Trace(line_class.pool, line);
   if (engine_.options.slots[kDumpOption].IsSet) {
-    engine_.dump_line.assign(pool.Code).append(",").append(line);
+    engine_.dump_line.assign(engine_.model.pools[line_class.pool].Code).append(",").append(line);
     engine_.report_output.WriteLine(engine_.dump_line);
   }
+}
+
+bool TransactionReader::KeepInSlot(TupleIndex::Slot& cell, const Amount& amount) {
+  int64_t micros = 0;
+  if (!amount.exact || amount.micros != static_cast<int64_t>(amount.micros) ||
+      __builtin_add_overflow(cell.micros, static_cast<int64_t>(amount.micros), &micros)) {
+    return false;
+  }
+  cell.micros = micros;
+  return true;
+}
+
+void TransactionReader::AddToClass(const LineClass& line_class, const AmountTally& applied) {
+  ModelTables& model = engine_.model;
+  const auto lines = static_cast<int32_t>(applied.lines);
+  for (const int32_t row : {line_class.group_row, line_class.pool_row}) {
+    model.selections[row].TxCount += lines;
+    model.selections[row].TxSum.Add(applied.amount);
+  }
+  for (const int32_t row : classes_.MeasureRows(line_class)) {
+    model.selections[row].TxCount += lines;
+    model.selections[row].TxSum.Add(applied.amount);
+  }
+  TmyCPG& group = model.groups[line_class.group];
+  group.TxCount += lines;
+  group.TxSum.Add(applied.amount);
+  TmyCP& pool = model.pools[line_class.pool];
+  pool.TxCount += lines;
+  pool.TxSum.Add(applied.amount);
+}
+
+void TransactionReader::AddToCell(const CodeNumbers& codes, const LineClass& line_class,
+                                  int32_t entry, const Amount& amount) {
+  ModelTables& model = engine_.model;
+  for (int k = 1; k <= dimensions_; ++k) {
+    const int32_t code = codes[static_cast<size_t>(k)];
+    if (code != 0) model.dimensions[static_cast<size_t>(k)].Values[code].TxSum.Add(amount);
+  }
+  CountTransactionAmount(model.pools[line_class.pool], amount.value);
+  if (entry < 0 || amount.value == 0.0) return;
+  cells_.Add(entry, amount);
+  if (traced_) engine_.cube.SetEntryValue(entry, cells_.Value(entry));
 }
 
 // The pool's value, its cells and its selection row stay finite with its
 // summed magnitude (rounding_bound.h); the others gather lines of several
 // pools, so each is tried.
 bool TransactionReader::TotalsStayFinite(const CodeNumbers& codes, const LineClass& line_class,
-                                         double amount) const {
+                                         const Amount& amount) const {
   const ModelTables& model = engine_.model;
-  if (!StaysFinite(model.pools[line_class.pool], std::fabs(amount)) ||
-      !std::isfinite(model.groups[line_class.group].Value + amount) ||
-      !std::isfinite(model.selections[line_class.group_row].Value + amount)) {
+  if (!StaysFinite(model.pools[line_class.pool], std::fabs(amount.value)) ||
+      !model.groups[line_class.group].TxSum.StaysFinite(amount) ||
+      !model.selections[line_class.group_row].TxSum.StaysFinite(amount)) {
     return false;
   }
   for (int k = 1; k <= dimensions_; ++k) {
     const int32_t code = codes[static_cast<size_t>(k)];
     if (code != 0 &&
-        !std::isfinite(model.dimensions[static_cast<size_t>(k)].Values[code].TxValue + amount)) {
+        !model.dimensions[static_cast<size_t>(k)].Values[code].TxSum.StaysFinite(amount)) {
       return false;
     }
   }
   for (const int32_t row : classes_.MeasureRows(line_class)) {
-    if (!std::isfinite(model.selections[row].Value + amount)) return false;
+    if (!model.selections[row].TxSum.StaysFinite(amount)) return false;
   }
   return true;
 }
 
-// The first nonzero amount finds or creates the cell as vcAdd does; later
-// ones add to its entry directly, or to the value kept for it.
-void TransactionReader::StoreInCube(const CodeNumbers& codes, const LineClass& line_class,
-                                    TupleIndex::Slot& cell, double amount) {
-  if (amount == 0.0) return;
+// The first nonzero amount finds or creates the cell as vcAdd does.
+void TransactionReader::CreateCell(const CodeNumbers& codes, const LineClass& line_class,
+                                   TupleIndex::Slot& cell, double amount) {
   ValueCube& cube = engine_.cube;
-  if (cell.entry >= 0) {
-    if (line_class.owns_cell) {
-      cell.value += amount;
-    } else {
-      cube.AddToEntry(cell.entry, amount);
-    }
-    return;
-  }
-  for (int k = 1; k <= dimensions_; ++k)
+  for (int k = 1; k <= dimensions_; ++k) {
     cube.Code[static_cast<size_t>(k)] = codes[static_cast<size_t>(k)];
+  }
   cube.vcApplyMapping(engine_.model, engine_.model.groups[line_class.group].DimCopyRow);
   cube.vcApplyMapping(engine_.model, engine_.model.pools[line_class.pool].DimCopyRow);
   cube.vcComposeKey();
   cube.CurCP = line_class.pool;
   cube.vcAdd(amount);
   cell.entry = cube.CurEntry();
-  cell.value = cube.Entry(cell.entry).Value;
 }
 
 void TransactionReader::Trace(int32_t pool_number, std::string_view line) {
@@ -459,6 +564,8 @@ void StartTransactionPhase(Engine& engine) {
 }
 
 void EndTransactionPhase(Engine& engine) {
+  // The figures hold the sums; the allocation adds to the figures alone.
+  engine.cell_sums.Release();
   if (!engine.report_output.IsOpen()) return;
   const std::optional<FileIdentity> dump = engine.report_output.identity();
   engine.report_output.Close();

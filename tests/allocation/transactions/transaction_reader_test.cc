@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <iterator>
@@ -220,6 +221,34 @@ TEST_F(TransactionTest, ExtractsKeepTheLinesOfThePoolsInRange) {
             log.end());
 }
 
+// A transaction file read after the allocation adds to the figures that the
+// allocation left, in the pools and in the cube.
+TEST_F(TransactionTest, AFileAfterTheAllocationKeepsWhatItAllocated) {
+  Parse("DIMH,1,Account");
+  Value(1, "A1,One");
+  Value(1, "A2,Two");
+  for (const char* record : {"STG,S,Stage,2", "CPG,G,Group,S,10", "CPGS,G,All,,,*",
+                             "CP,P,Sender,G,AB", "CPS,P,Account one,,,A1", "CP,Q,Receiver,G",
+                             "CPS,Q,Account two,,,A2", "AB,AB,Base", "ABL,AB,all,C,1,Q"}) {
+    Parse(record);
+  }
+  CompleteModel(engine_);
+  BuildInputs(engine_);
+  Read("100,A1\n");
+  EndTransactionPhase(engine_);
+  RunAllocation(engine_);
+  ASSERT_EQ(Pool("Q").Value, 100);
+  Read("5,A2\n0.25,A1\n");
+  EXPECT_EQ(Pool("P").Value, 100.25);
+  EXPECT_EQ(Pool("Q").Value, 105);
+  Lines cells;
+  std::string cell;
+  engine_.cube.vcIterStart(0);
+  while (engine_.cube.vcIterNext(engine_.model, cell) != 0) cells.push_back(cell);
+  EXPECT_EQ(cells, (Lines{"P,100.25,A1", "Q,100.00,A1", "Q,5.00,A2"}));
+  EXPECT_EQ(ErrorLines(Messages()), Lines{});
+}
+
 // A code combination is worked out once and then found again; each of these
 // files must give what working every line out afresh gives. Group G (pool
 // P) takes account A1, the flagged group F (pool Q) account A2.
@@ -266,9 +295,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "  >>>>,,  204 TX; DIM Code not known; Dim=1 Code=X9 recnr(4),2,X9,B1"}},
         // Other spellings of one cell: a trailing blank, quotes, a column more.
         RepeatCase{"1,A1,B1\n2,A1 ,B1\n4,\"A1\",B1\n8,A1,B1,extra\n", 15, 0, 1, 4, {}},
-        // Quoted and plain lines of one cell, whose sum depends on the order
-        // of the additions: 1E+16 + 1 rounds back to 1E+16.
-        RepeatCase{"1e16,A1,B1\n1,\"A1\",B1\n1,\"A1\",B1\n-1e16,A1,B1\n1,A1,B1\n", 1, 0, 1, 5, {}},
+        // Quoted and plain lines of one cell, whose sum is exact whatever the
+        // order of the additions, where doubles added in file order give 1:
+        // 1E+16 + 1 rounds back to 1E+16.
+        RepeatCase{"1e16,A1,B1\n1,\"A1\",B1\n1,\"A1\",B1\n-1e16,A1,B1\n1,A1,B1\n", 3, 0, 1, 5, {}},
         // The flagged group's line between two of the other group.
         RepeatCase{"1,A1,B1\n2,A2,B1\n4,A1,B1\n", 5, -2, 2, 2, {}},
         // A zero amount first stores nothing; the next amount creates the cell.
@@ -395,13 +425,22 @@ TEST_F(TransactionTest, AHostThatThrowsEndsTheReadingWithItsException) {
   EXPECT_LT(engine_.transaction_count, 100001);
 }
 
-// A pool's value adds its amounts as they come, its cube cell by cell; over
-// a large volume the two round differently. Pool P takes 100,000 amounts of
-// up to 1E+9 over three accounts and allocates a quarter to Q, the rest to R.
+// A decimal text of `units` with `decimals` decimals ("12.34" for 1234, 2).
+std::string DecimalText(int64_t units, int decimals) {
+  std::string fraction = std::to_string(units % 10000000);
+  fraction.insert(0, 7 - fraction.size(), '0');
+  int64_t whole = units;
+  for (int i = 0; i < decimals; ++i) whole /= 10;
+  return std::to_string(whole) + "." + fraction.substr(7 - static_cast<size_t>(decimals));
+}
+
+// Pool P takes 100,000 amounts of up to 1E+9 over three accounts and
+// allocates a quarter to Q, the rest to R.
 class VolumeTest : public TransactionTest {
  protected:
-  // Reads the volume; returns the amount of its first line.
-  double ReadVolume() {
+  // Reads the volume, its amounts with `decimals` decimals (up to 7);
+  // returns the amount of its first line.
+  double ReadVolume(int decimals = 2) {
     Parse("DIMH,1,Account");
     for (const char* value : {"A1,One", "A2,Two", "A3,Three"}) Value(1, value);
     for (const char* record : {"STG,S,Stage,2", "CPG,G,Group,S,10", "CPGS,G,All,,,*",
@@ -412,12 +451,19 @@ class VolumeTest : public TransactionTest {
     CompleteModel(engine_);
     BuildInputs(engine_);
     std::mt19937_64 random(7);
+    int64_t scale = 1;
+    for (int i = 0; i < decimals; ++i) scale *= 10;
     std::string lines;
     double first = 0;
     for (int i = 0; i < 100000; ++i) {
-      const double amount = static_cast<double>(random() % 100000000000) / 100;
+      const auto units = static_cast<int64_t>(random() % static_cast<uint64_t>(1000000000 * scale));
+      const std::string text = DecimalText(units, decimals);
+      double amount = 0;
+      ParseDouble(text, amount);
       if (i == 0) first = amount;
-      lines += FormatFixed2(amount) + ",A" + std::to_string(1 + i % 3) + "\n";
+      in_file_order_ += amount;
+      units_[static_cast<size_t>(i % 3)] += units;
+      lines += text + ",A" + std::to_string(1 + i % 3) + "\n";
     }
     Read(lines);
     return first;
@@ -434,10 +480,37 @@ class VolumeTest : public TransactionTest {
     }
     return found;
   }
+
+  // The amounts added as doubles in file order, and each account's amounts
+  // in units of the last decimal.
+  double in_file_order_ = 0;
+  std::array<int64_t, 3> units_{};
 };
 
-TEST_F(VolumeTest, RoundingIsNoMismatchBeforeOrAfterTheAllocation) {
+// Amounts in cents add up exactly: the pool's value, the group's and each
+// cell are their decimal sums, rounded once, where doubles added in file
+// order drift from them.
+TEST_F(VolumeTest, AmountsInCentsSumToTheirDecimalSum) {
   ReadVolume();
+  const int64_t total = units_[0] + units_[1] + units_[2];
+  // Below 2^53 cents, one division rounds the decimal sum correctly.
+  const double expected = static_cast<double>(total) / 100;
+  ASSERT_NE(in_file_order_, expected);
+  EXPECT_EQ(Pool("P").Value, expected);
+  EXPECT_EQ(engine_.model.groups[1].Value, expected);
+  ASSERT_EQ(engine_.cube.EntryCount(), 3);
+  for (int32_t n = 0; n < 3; ++n) {
+    const auto account = static_cast<int32_t>(engine_.cube.Entry(n).Index1);
+    const double cents = static_cast<double>(units_[static_cast<size_t>(account - 1)]);
+    EXPECT_EQ(engine_.cube.Entry(n).Value, cents / 100) << "A" << account;
+    EXPECT_EQ(engine_.model.dimensions[1].Values[account].TxValue, cents / 100) << "A" << account;
+  }
+}
+
+// Amounts of seven decimals add as doubles: the value in one sum, the cube
+// cell by cell, which round apart by more than the allocation's tolerance.
+TEST_F(VolumeTest, RoundingIsNoMismatchBeforeOrAfterTheAllocation) {
+  ReadVolume(7);
   engine_.cube.vcTotals(engine_.model, engine_.log);
   ASSERT_GT(std::fabs(Pool("P").Value - Pool("P").VCTotal), 0.01)
       << "the two sides of this volume round apart by more than the allocation's tolerance";
