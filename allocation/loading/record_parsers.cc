@@ -167,7 +167,10 @@ void ParseGroup(Engine& engine, const FieldTable& fields) {
   // pools do not select.
   if (group.StageCode == engine.counts.default_stage_code) {
     const std::string code = group.Code;
+    ModelTable<TmyCP>& pools = engine.model.pools;
+    const int32_t last_pool = pools.count();
     ParseGeneratedRecord(engine, "CP,.NOTSEL." + code + ",Not Selected," + code);
+    if (pools.count() > last_pool) pools[pools.count()].NotSelected = true;
     ParseGeneratedRecord(engine,
                          "CPS,.NOTSEL." + code + ",Not Selected,,,*,*,*,*,*,*,*,*,*,*,*,*,*,*,*");
   }

@@ -177,6 +177,8 @@ struct TmyCP {
   int32_t DimCopyRow = 0;
   int32_t BudgetVarianceRow = 0;
   bool IsVarianceTarget = false;
+  // Generated to take what no other pool of its group, or no group, takes.
+  bool NotSelected = false;
   int32_t TxCount = 0;
   double Value = 0;
   // The transactions' amounts; Value is set from them once a transaction

@@ -219,6 +219,7 @@ bool OpenDataFile(Engine& engine, std::string_view name) {
   std::string path = WithNativeSeparators(name);
   if (!IsAbsoluteName(path)) path = engine.paths.input_directory + path;
   engine.state.data_path = path;
+  engine.state.data_name = name;
   // The dump is written during the run, so in pass 1 it may not exist yet
   // or be an older run's: it is known by its place.
   if (engine.options.slots[kDumpOption].IsSet && engine.output_folder.Holds(path, kDumpName)) {

@@ -57,8 +57,10 @@ struct RunState {
   // within its file (pass 1 leaves it 0).
   std::string data_line;
   int32_t record_number = 0;
-  // The path of the data file being read, as OpenDataFile resolved it.
+  // The path of the data file being read, as OpenDataFile resolved it, and
+  // its name as the "$FILE" record gives it.
   std::string data_path;
+  std::string data_name;
   // The dimension (1..8) whose file is being read; 0 in other files.
   int32_t current_dimension = 0;
   int32_t progress_interval = 100000;

@@ -27,6 +27,7 @@ uint64_t HashOf(const LineOutcome& outcome) {
 void LineOutcome::Clear() {
   codes.fill(0);
   accepted = false;
+  rejection = 0;
   negate = false;
   group = group_row = pool = pool_row = 0;
   measure_rows.clear();
@@ -48,7 +49,7 @@ bool LineClasses::Matches(const LineClass& line_class, const LineOutcome& outcom
                     outcome.measure_rows.end());
 }
 
-int32_t LineClasses::Intern(const LineOutcome& outcome, bool owns_cell) {
+int32_t LineClasses::Intern(const LineOutcome& outcome, bool owns_cell, bool not_selected) {
   const uint64_t hash = HashOf(outcome);
   const uint64_t tag = hash & kHighHalf;
   const uint64_t* found = slots_.Find(hash, [&](uint64_t slot) {
@@ -57,8 +58,8 @@ int32_t LineClasses::Intern(const LineOutcome& outcome, bool owns_cell) {
   });
   if (found != nullptr) return static_cast<int32_t>((*found & ~kHighHalf) - 1);
   const int32_t number = static_cast<int32_t>(classes_.size());
-  classes_.push_back(LineClass{outcome.negate, owns_cell, outcome.group, outcome.group_row,
-                               outcome.pool, outcome.pool_row,
+  classes_.push_back(LineClass{outcome.negate, owns_cell, not_selected, outcome.group,
+                               outcome.group_row, outcome.pool, outcome.pool_row,
                                static_cast<int32_t>(measure_rows_.size()),
                                static_cast<int32_t>(outcome.measure_rows.size())});
   measure_rows_.insert(measure_rows_.end(), outcome.measure_rows.begin(),

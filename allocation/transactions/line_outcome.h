@@ -29,6 +29,9 @@ struct LineOutcome {
   // tallies and the cube. Otherwise only the codes count and the messages
   // are logged.
   bool accepted = false;
+  // The message number under which a line not accepted is rejected: 204
+  // for an unknown code (with or without e203), 205 when no pool takes it.
+  int32_t rejection = 0;
   bool negate = false;  // the group's Flag
   int32_t group = 0;
   int32_t group_row = 0;  // the "CPGS" row that chose the group
@@ -50,6 +53,8 @@ struct LineClass {
   // rebuilds their keys), so the reader may keep a cell's running value
   // with the tuple and store it in the cube once at the end.
   bool owns_cell = false;
+  // The pool is one that the model generates for what nothing else takes.
+  bool not_selected = false;
   int32_t group = 0;
   int32_t group_row = 0;
   int32_t pool = 0;
@@ -69,8 +74,8 @@ class LineClasses {
   bool Full() const { return classes_.size() >= most_classes_; }
 
   // The number of the class of accepted `outcome`, from 0, added when new
-  // with `owns_cell`.
-  int32_t Intern(const LineOutcome& outcome, bool owns_cell);
+  // with `owns_cell` and `not_selected`, which follow from the outcome.
+  int32_t Intern(const LineOutcome& outcome, bool owns_cell, bool not_selected);
   const LineClass& operator[](int32_t number) const {
     return classes_[static_cast<size_t>(number)];
   }

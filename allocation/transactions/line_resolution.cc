@@ -127,12 +127,16 @@ std::string LineResolver::CodesText(const CodeTexts& texts) const {
 
 void LineResolver::Resolve(CodeTexts texts, LineOutcome& outcome) {
   outcome.Clear();
-  if (!codes_.Resolve(texts, outcome.codes, &outcome.messages)) return;
+  if (!codes_.Resolve(texts, outcome.codes, &outcome.messages)) {
+    outcome.rejection = 204;
+    return;
+  }
   PlaceCodes(outcome, &texts);
 }
 
 void LineResolver::PlaceCodes(LineOutcome& outcome, const CodeTexts* texts) {
   const Placement& placement = PlacementOf(outcome.codes);
+  if (placement.group == 0 || placement.pool_row == 0) outcome.rejection = 205;
   if (placement.group == 0) {
     if (texts != nullptr) {
       outcome.messages.push_back("e205 TX; No Cost Pool Group selects the transaction; Codes=" +

@@ -62,6 +62,7 @@ int32_t PlacementCache::Add(std::string_view key, uint64_t hash, const LineOutco
   int32_t* words = &words_[static_cast<size_t>(record)];
   words[Record::kKeyLength] = static_cast<int32_t>(key.size());
   words[Record::kClass] = line_class;
+  words[Record::kRejection] = outcome.rejection;
   words[Record::kEntry] = -1;
   words[Record::kFirstMessage] = static_cast<int32_t>(messages_.size());
   words[Record::kMessageCount] = static_cast<int32_t>(outcome.messages.size());

@@ -38,6 +38,9 @@ class PlacementCache {
     // The number of the line class given to Add, or -1 when the line is not
     // accepted.
     int32_t line_class() const { return Word(kClass); }
+    // For a line not accepted, the message number it is rejected under
+    // (LineOutcome::rejection); 0 for an accepted one.
+    int32_t rejection() const { return Word(kRejection); }
     // Code number of dimension k, 1..dimensions.
     int32_t code(int k) const { return Word(kCodes + k - 1); }
     int32_t message_count() const { return Word(kMessageCount); }
@@ -50,6 +53,7 @@ class PlacementCache {
     enum : int {
       kKeyLength,
       kClass,
+      kRejection,
       kEntry,
       kFirstMessage,
       kMessageCount,

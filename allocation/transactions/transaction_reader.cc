@@ -26,10 +26,12 @@
 // messages, tallies and the cube. Only the last touches a tally, and the
 // cache misses of many lines overlap instead of following one another.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "allocation/model/rounding_bound.h"
@@ -53,6 +55,10 @@ namespace {
 // misses to overlap, few enough for what the sweeps fetch to stay cached.
 constexpr size_t kChunkLines = 256;
 
+// The message numbers under which lines are rejected: amount no number,
+// unknown code, no pool, a total not finite, line too long.
+constexpr std::array<int, 5> kRejections{202, 204, 205, 206, 5};
+
 class TransactionReader {
  public:
   TransactionReader(Engine& engine, const TransactionLimits& limits)
@@ -68,6 +74,8 @@ class TransactionReader {
         cells_(engine.cell_sums),
         traced_(engine.options.slots[kTraceTransactionsOption].IsSet) {
     if (cells_.Released()) ResumeTransactionSums(engine);
+    totals_.path = engine.state.data_name;
+    for (size_t i = 0; i < kRejections.size(); ++i) rejected_[i].first = kRejections[i];
   }
 
   // Sets the figures from their sums and keeps the file's totals, however
@@ -75,6 +83,7 @@ class TransactionReader {
   ~TransactionReader() {
     StoreKept();
     StoreTransactionSums(engine_);
+    StoreTotals();
   }
 
   // Reads the open transaction file to its end.
@@ -121,12 +130,15 @@ class TransactionReader {
   // is not held in millionths or they would overflow.
   static bool KeepInSlot(TupleIndex::Slot& cell, const Amount& amount);
   // Adds accepted lines, their amounts as the class applies them, to its
-  // group, selection rows and pool.
+  // group, selection rows and pool, and to the file's totals.
   void AddToClass(const LineClass& line_class, const AmountTally& applied);
   // Adds an amount of the class's lines to the values of `codes` and to the
   // cell, cube entry `entry` (-1 while it has none).
   void AddToCell(const CodeNumbers& codes, const LineClass& line_class, int32_t entry,
                  const Amount& amount);
+  // Tallies a line rejected under message `message` (kRejections).
+  void Reject(int message, const Amount& written);
+  void StoreTotals();
   void LogFor(std::string_view line, std::string_view text);
   void Trace(int32_t pool, std::string_view line);
 
@@ -151,6 +163,10 @@ class TransactionReader {
   // Lines traced list their pool's cells, whose figures are then kept up to
   // date line by line.
   const bool traced_;
+  // The file's tallies; the rejected ones by message number, moved into
+  // totals_ at the end.
+  TransactionFileTotals totals_;
+  std::array<std::pair<int, AmountTally>, kRejections.size()> rejected_;
   // By class number: the class's lines whose amounts are held in millionths,
   // added to its totals when the classes start afresh or the reader ends.
   std::vector<AmountTally> class_tallies_;
@@ -219,9 +235,11 @@ void TransactionReader::Finish(const LineBatch& batch, const BatchLine& line,
   }
   if (line.kind == BatchLine::Kind::kTooLong) {
     engine_.LogLongLine(text, engine_.state.record_number);
+    Reject(5, amount);
     return;
   }
   LogFor(text, "e202 TX; Value not numeric; Value=" + Excerpt(AmountText(text)));
+  Reject(202, amount);
 }
 
 std::string_view TransactionReader::AmountText(std::string_view line) {
@@ -259,7 +277,7 @@ int32_t TransactionReader::ClassOf(const LineOutcome& outcome) {
                          engine_.model.groups[outcome.group].DimCopyRow == 0 &&
                          engine_.model.pools[outcome.pool].DimCopyRow == 0;
   const int32_t number =
-      classes_.Intern(outcome, owns_cell);
+      classes_.Intern(outcome, owns_cell, engine_.model.pools[outcome.pool].NotSelected);
   if (static_cast<size_t>(number) >= class_tallies_.size()) {
     class_tallies_.resize(static_cast<size_t>(number) + 1);
   }
@@ -282,6 +300,19 @@ void TransactionReader::StoreKept() {
     AddToClass(classes_[static_cast<int32_t>(number)], tally);
     tally = AmountTally{};
   }
+}
+
+void TransactionReader::Reject(int message, const Amount& written) {
+  for (auto& [number, tally] : rejected_) {
+    if (number == message) tally.Add(written);
+  }
+}
+
+void TransactionReader::StoreTotals() {
+  for (const auto& [number, tally] : rejected_) {
+    if (tally.lines != 0) totals_.rejected[number] = tally;
+  }
+  engine_.transaction_totals.files.push_back(std::move(totals_));
 }
 
 bool TransactionReader::ApplyTuple(const BatchLine& line, const Amount& amount,
@@ -359,6 +390,7 @@ void TransactionReader::ApplyBatch(LineBatch& batch) {
       BatchLine& line = batch.lines[i];
       CountLine();
       const Amount amount = AmountOf(batch, line);
+      totals_.read.Add(amount);
       if (line.kind == BatchLine::Kind::kTuple) {
         if (ApplyTuple(line, amount, batch.LineOf(line))) continue;
         // A tuple that no pool takes: the general path gives its messages.
@@ -413,7 +445,10 @@ void TransactionReader::ApplyRecord(PlacementCache& cache, int32_t record_number
   for (int32_t m = 0; m < record.message_count(); ++m) {
     LogFor(line, cache.Message(record.first_message() + m));
   }
-  if (record.line_class() < 0) return;
+  if (record.line_class() < 0) {
+    Reject(record.rejection(), amount);
+    return;
+  }
   if (!packing_.Usable()) {
     TupleIndex::Slot cell{0, record.line_class(), record.entry(), 0};
     ApplyAccepted(codes, record.line_class(), cell, amount, line);
@@ -437,6 +472,7 @@ void TransactionReader::ApplyAccepted(const CodeNumbers& codes, int32_t class_nu
     LogFor(line, "e206 TX; Value too large, a total would not be finite; CP=" +
                      engine_.model.pools[line_class.pool].Code +
                      " Value=" + FormatGeneral(written.value));
+    Reject(206, written);
     return;
   }
   if (amount.value != 0.0 && cell.entry < 0) CreateCell(codes, line_class, cell, amount.value);
@@ -484,6 +520,14 @@ void TransactionReader::AddToClass(const LineClass& line_class, const AmountTall
   TmyCP& pool = model.pools[line_class.pool];
   pool.TxCount += lines;
   pool.TxSum.Add(applied.amount);
+  AmountTally written = applied;
+  if (line_class.negate) {
+    written.amount = ExactSum();
+    written.amount.Subtract(applied.amount);
+    totals_.reversed.Add(written);
+  }
+  if (line_class.not_selected) totals_.not_selected.Add(written);
+  totals_.accepted.Add(written);
 }
 
 void TransactionReader::AddToCell(const CodeNumbers& codes, const LineClass& line_class,

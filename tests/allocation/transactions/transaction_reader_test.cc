@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <iterator>
+#include <map>
 #include <random>
 #include <stdexcept>
 #include <utility>
@@ -50,6 +51,7 @@ class TransactionTest : public ModelTest {
   void Read(const std::string& content, const TransactionLimits& limits = {}) {
     folder_.Write("tx.csv", content);
     engine_.state.data_path = folder_.path("tx.csv");
+    engine_.state.data_name = "tx.csv";
     ASSERT_TRUE(engine_.data_file.Open(folder_.path("tx.csv")));
     engine_.state.record_number = 0;
     ReadTransactions(engine_, limits);
@@ -219,6 +221,82 @@ TEST_F(TransactionTest, ExtractsKeepTheLinesOfThePoolsInRange) {
   EXPECT_NE(std::find(log.begin(), log.end(),
                       "         402 REP; Transaction Trace Report; NrTXselected=1 "),
             log.end());
+}
+
+// Every line read is accepted or rejected under one message; the totals
+// keep each amount as written. The groups of stage S, the default one, get
+// a generated not-selected pool each: G takes account A1, its pool P
+// department B1 and .NOTSEL.G the rest; the flagged group F takes A2, its
+// pool Q department B1. H, of another stage, takes A3 and its pool R only
+// B1; A4 no group takes.
+TEST_F(TransactionTest, TotalsTieTheLinesReadToWhereTheyWent) {
+  engine_.counts.default_stage_code = "S";
+  engine_.options.transaction_dimension = 2;
+  Parse("DIMH,1,Account");
+  Parse("DIMH,2,Department");
+  for (const char* value : {"A1,One", "A2,Two", "A3,Three", "A4,Four"}) Value(1, value);
+  for (const char* value : {"B1,One", "B2,Two"}) Value(2, value);
+  for (const char* record :
+       {"STG,S,Stage,1", "STG,T,Other,2", "CPG,G,Group,S,10", "CPGS,G,Account one,,,A1,*",
+        "CP,P,Pool,G", "CPS,P,Department one,,,*,B1", "CPG,F,Flagged,S,20,Y",
+        "CPGS,F,Account two,,,A2,*", "CP,Q,Pool,F", "CPS,Q,Department one,,,*,B1",
+        "CPG,H,Other,T,30", "CPGS,H,Account three,,,A3,*", "CP,R,Pool,H",
+        "CPS,R,Department one,,,*,B1"}) {
+    Parse(record);
+  }
+  CompleteModel(engine_);
+  const std::string too_long(LineReader::kMaxLineBytes + 10, '7');
+  Read(
+      "10.10,A1,B1\n"           // P
+      "2.02,A1,B2\n"            // .NOTSEL.G
+      "3.03,A2,B1\n"            // Q, reversed
+      "x,A1,B1\n"               // 202
+      "4.04,X9,Y9\n"            // 204 twice, one line
+      "5.05,A3,B2\n"            // 205, no pool of H
+      "6.06,A4,B1\n"            // 205, no group
+      "7,A1,B1,extra\n"         // P
+      + too_long + "\n" +       // 5
+      "1.5e308,A3,B1\n"         // R
+      "-1.5e308,A3,B1\n"        // 206: R's amounts would exceed the largest number
+      "8.08,A1,ZZ\n"            // 203 and 204: 204
+      "\"1.25\",\"A2\",B1\n");  // Q, reversed
+  ASSERT_EQ(engine_.transaction_totals.files.size(), 1u);
+  const TransactionFileTotals& file = engine_.transaction_totals.files[0];
+  EXPECT_EQ(file.path, "tx.csv");
+  const auto micros = [](const AmountTally& tally) {
+    return ExactSum::MicrosText(tally.amount.micros());
+  };
+  EXPECT_EQ(file.read.lines, 13);
+  EXPECT_EQ(micros(file.read), "46.630000") << "the two large amounts cancel";
+  EXPECT_EQ(file.read.amount.Value(), 46.63);
+  EXPECT_EQ(file.accepted.lines, 6);
+  EXPECT_EQ(micros(file.accepted), "23.400000");
+  EXPECT_EQ(file.accepted.amount.Value(), 1.5e308);
+  EXPECT_EQ(file.reversed.lines, 2);
+  EXPECT_EQ(micros(file.reversed), "4.280000") << "as written, before the group negates it";
+  EXPECT_EQ(file.not_selected.lines, 1);
+  EXPECT_EQ(micros(file.not_selected), "2.020000");
+  std::map<int, std::pair<int64_t, double>> rejected;
+  for (const auto& [number, tally] : file.rejected) {
+    rejected[number] = {tally.lines, tally.amount.Value()};
+  }
+  EXPECT_EQ(
+      rejected,
+      (std::map<int, std::pair<int64_t, double>>{
+          {5, {1, 0}}, {202, {1, 0}}, {204, {2, 12.12}}, {205, {2, 11.11}}, {206, {1, -1.5e308}}}));
+  AmountTally tied = file.accepted;
+  for (const auto& [number, tally] : file.rejected) tied.Add(tally);
+  EXPECT_EQ(tied.lines, file.read.lines);
+  EXPECT_EQ(tied.amount.micros(), file.read.amount.micros());
+  EXPECT_EQ(tied.amount.Value(), file.read.amount.Value());
+  EXPECT_EQ(Pool("P").Value, 17.1);
+  EXPECT_EQ(Pool("Q").Value, -4.28);
+  EXPECT_EQ(Pool(".NOTSEL.G").Value, 2.02);
+  // A second file adds its own totals.
+  Read("1,A1,B1\n");
+  ASSERT_EQ(engine_.transaction_totals.files.size(), 2u);
+  EXPECT_EQ(engine_.transaction_totals.Sum().read.lines, 14);
+  EXPECT_EQ(Pool("P").Value, 18.1);
 }
 
 // A transaction file read after the allocation adds to the figures that the
