@@ -12,11 +12,12 @@
 namespace korav {
 namespace {
 
-constexpr std::array<std::string_view, 12> kOptionNames{
+constexpr std::array<std::string_view, 13> kOptionNames{
     "Model Description         ", "Allocate Budget           ", "DIMT Dimension Nr         ",
     "Level of Confidence Dim Nr", "Run Allocation            ", "Transaction Dump Required ",
     "Trace Loop Limit          ", "Trace Allocation          ", "Trace Allocn Value Cube   ",
     "Trace TX After            ", "Trace Rollup Rep26        ", "Reciprocal Allocation     ",
+    "Run Label                 ",
 };
 
 // Options 2 and 3 name a dimension. A number outside 0..8 cannot be held by

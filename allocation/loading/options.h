@@ -9,7 +9,7 @@
 namespace korav {
 
 // The 26-character name under which option `number` is logged;
-// "Option not known          " for a number outside 0..11.
+// "Option not known          " for a number outside 0..12.
 std::string_view OptionName(int number);
 
 }  // namespace korav

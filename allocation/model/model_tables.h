@@ -279,6 +279,7 @@ inline constexpr int kTraceCubeOption = 8;
 inline constexpr int kTraceTransactionsOption = 9;
 inline constexpr int kTraceRollupOption = 10;
 inline constexpr int kReciprocalOption = 11;
+inline constexpr int kRunLabelOption = 12;
 
 // Values that the option records feed besides the option table.
 struct RunOptions {

@@ -10,6 +10,7 @@
 #include "allocation/reports/flow_chart_layout.h"
 #include "allocation/reports/report_output.h"
 #include "allocation/reports/report_table.h"
+#include "allocation/state/run_label.h"
 #include "common/numbers.h"
 #include "common/text_encoding.h"
 
@@ -85,7 +86,9 @@ class ChartPage {
     Line("<html lang=\"en\">");
     Line("<head>");
     Line("<meta charset=\"utf-8\">");
-    Line("<title>Cost Flow Chart</title>");
+    // A page title holds text only, so the label stands there without its
+    // isolate.
+    Line("<title>" + Heading(Markup::kText) + "</title>");
     Line("<style>" + std::string(kStyleBeforeFontSize) +
          std::to_string(static_cast<int>(kFontSize)) + std::string(kStyleAfterFontSize) +
          "</style>");
@@ -111,8 +114,19 @@ class ChartPage {
     return kStageColours[chart_.columns[bar.column].stage % kStageColours.size()];
   }
 
+  // "Cost Flow Chart", and after a dash the run's label, when it has one:
+  // isolated among the page's words, as text alone in the page's title.
+  enum class Markup { kIsolated, kText };
+  std::string Heading(Markup markup) const {
+    const std::string_view label = RunLabel(engine_);
+    if (label.empty()) return "Cost Flow Chart";
+    const std::string shown = ShownText(label);
+    return "Cost Flow Chart &#8211; " +
+           (markup == Markup::kIsolated ? Isolated(shown) : EscapedHtml(shown));
+  }
+
   void WriteHeading() {
-    Line("<h1>Cost Flow Chart</h1>");
+    Line("<h1>" + Heading(Markup::kIsolated) + "</h1>");
     const std::string& description = engine_.options.model_description;
     if (!description.empty())
       Line("<p class=\"about\">" + Isolated(ShownText(description)) + "</p>");

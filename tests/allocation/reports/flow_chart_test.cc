@@ -388,6 +388,20 @@ TEST_F(ShippedModelTest, DemoChartFollowsTheFlowAndItsSplits) {
   }
 }
 
+// The run's label (option 12) heads the page after the chart's name: in an
+// isolate of its own among the heading's words, as plain text in the title.
+TEST_F(ShippedModelTest, TheRunLabelHeadsThePage) {
+  Run("examples/demo", "REP.csv", "OO,12,F\xC3\xA9vrier <Actual>\r\nREP,41,flow\r\n");
+  const std::string page = folder_.Read("out/flow.html");
+  EXPECT_NE(page.find("<title>Cost Flow Chart &#8211; F\xC3\xA9vrier &lt;Actual&gt;</title>"),
+            std::string::npos);
+  EXPECT_NE(page.find("<h1>Cost Flow Chart &#8211; <bdi>F\xC3\xA9vrier &lt;Actual&gt;</bdi></h1>"),
+            std::string::npos);
+  // The option's 26-character name, then a blank, then the record.
+  EXPECT_NE(folder_.Read("out/.Job.csv").find("12 Run Label" + std::string(18, ' ') + "OO,12,"),
+            std::string::npos);
+}
+
 // Reciprocal allocation's service departments (see the model's README): IT
 // (1,200) and HR (800) serve each other and facilities (500), which serves
 // them back from the next stage and sends on to assembly in its own stage.
