@@ -19,7 +19,7 @@ LineReader::LineReader(size_t max_line_bytes)
 
 LineReader::~LineReader() { Close(); }
 
-bool LineReader::Open(const std::string& path) {
+bool LineReader::Open(const std::string& path, Sha256* digest) {
   Close();
   error_ = 0;
   // Only a regular file is read: a FIFO or a device could block or never
@@ -49,6 +49,8 @@ bool LineReader::Open(const std::string& path) {
   if (error) size_ = 0;
   at_eof_ = failed_ = too_long_ = skip_line_feed_ = false;
   line_number_ = 0;
+  digest_ = digest;
+  if (digest_ != nullptr) digest_->Reset();
   return true;
 }
 
@@ -59,8 +61,16 @@ std::string LineReader::FailureReason() const {
 void LineReader::Close() {
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
+  digest_ = nullptr;
   begin_ = end_ = 0;
   too_long_ = false;
+}
+
+bool LineReader::ReadToEnd() {
+  std::string_view line;
+  while (Next(line)) {
+  }
+  return !failed_;
 }
 
 bool LineReader::Fill() {
@@ -72,6 +82,7 @@ bool LineReader::Fill() {
     begin_ = 0;
   }
   const size_t got = std::fread(buffer_.data() + end_, 1, Capacity() - end_, file_);
+  if (digest_ != nullptr) digest_->Add(buffer_.data() + end_, got);
   end_ += got;
   if (got == 0) {
     at_eof_ = true;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "common/paths.h"
+#include "common/sha256.h"
 
 namespace korav {
 
@@ -38,8 +39,11 @@ class LineReader {
 
   // Opens the regular file `path` for reading, closing any file opened
   // before. Returns false, with nothing open, when it cannot be opened or is
-  // no regular file (a folder, FIFO or device).
-  bool Open(const std::string& path);
+  // no regular file (a folder, FIFO or device). With `digest`, which is
+  // reset, every byte read from the file until it is closed is added to
+  // it, on the thread that reads: a file read to its end has its digest
+  // without being read twice.
+  bool Open(const std::string& path, Sha256* digest = nullptr);
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
 
@@ -50,6 +54,13 @@ class LineReader {
   // goes on after its end. A read error ends the file like its end does and
   // is reported by Failed().
   bool Next(std::string_view& line);
+
+  // Reads past the lines not given yet, so that LineNumber() counts every
+  // line of the file and the digest holds all of its bytes; false when a
+  // read failed.
+  bool ReadToEnd();
+  // True once Next() found the end of the file, without a read error.
+  bool AtEnd() const { return at_eof_ && begin_ == end_ && !too_long_ && !failed_; }
 
   // True when the line that Next() gave last was longer than the limit.
   bool TooLong() const { return too_long_; }
@@ -87,6 +98,7 @@ class LineReader {
 
   size_t max_line_bytes_;
   std::FILE* file_ = nullptr;
+  Sha256* digest_ = nullptr;  // while set, fed every byte read
   std::vector<char> buffer_;
   size_t begin_ = 0;            // first unread byte
   size_t end_ = 0;              // one past the last buffered byte

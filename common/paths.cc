@@ -101,6 +101,14 @@ bool DirectoryExists(const std::string& path) {
   return !path.empty() && std::filesystem::is_directory(path, error);
 }
 
+std::string AbsolutePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (error) return path;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, error);
+  return error ? absolute.string() : resolved.string();
+}
+
 std::string ProgramPath() {
   std::error_code error;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);

@@ -52,6 +52,10 @@ std::string_view KindName(PathKind kind);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// The absolute path of the file at `path` with its folders' links, "." and
+// ".." resolved, as far as they exist; `path` made absolute when even that
+// cannot be told.
+std::string AbsolutePath(const std::string& path);
 
 // The full path of the running executable, or "" when it cannot be read.
 std::string ProgramPath();

@@ -106,6 +106,8 @@ std::string OutputFile::TryCreate(OutputPlace& place, Mode mode) {
   identity_ = IdentityOf(file_);
   error_ = 0;
   not_finite_lines_ = 0;
+  size_ = 0;
+  digest_.Reset();
   return {};
 }
 
@@ -116,6 +118,12 @@ void OutputFile::WriteLine(std::string_view line) {
   if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() ||
       std::fwrite("\r\n", 1, 2, file_) != 2) {
     error_ = errno != 0 ? errno : EIO;
+    return;
+  }
+  size_ += line.size() + 2;
+  if (mode_ == Mode::kWhenComplete) {
+    digest_.Add(line);
+    digest_.Add("\r\n");
   }
 }
 
@@ -127,8 +135,8 @@ std::string OutputFile::FailureText() const {
   return "Output File " + path_ + " could not be written completely (" + SystemReason(error_) + ")";
 }
 
-void OutputFile::Close() {
-  if (file_ == nullptr) return;
+ClosedFile OutputFile::Close() {
+  if (file_ == nullptr) return {};
   if (error_ == 0 && std::fflush(file_) != 0) error_ = errno;
   if (error_ == 0 && mode_ == Mode::kWhenComplete && ::fdatasync(::fileno(file_)) != 0) {
     error_ = errno;
@@ -146,7 +154,9 @@ void OutputFile::Close() {
     throw RunAborted(failure);
   }
   temporary_.clear();
+  ClosedFile whole{path_, size_, mode_ == Mode::kWhenComplete ? digest_.HexDigest() : ""};
   Reset();
+  return whole;
 }
 
 void OutputFile::Discard() {

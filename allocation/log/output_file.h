@@ -20,8 +20,17 @@
 #include "allocation/host/run_host.h"
 #include "allocation/log/output_folder.h"
 #include "common/paths.h"
+#include "common/sha256.h"
 
 namespace korav {
+
+// A file as it was closed: its path, size and, for a report or the dump, the
+// SHA-256 of the bytes written (empty for a log).
+struct ClosedFile {
+  std::string path;
+  uint64_t size = 0;
+  std::string sha256;
+};
 
 class OutputFile {
  public:
@@ -64,8 +73,9 @@ class OutputFile {
   // Flushes and closes the file; a report is then renamed into place.
   // Throws RunAborted, naming the file and the cause, when what was written
   // could not all be stored; a report's temporary file is then removed, so
-  // that a short file is never taken for a whole one.
-  void Close();
+  // that a short file is never taken for a whole one. Returns what the file
+  // holds; nothing was open when its path is empty.
+  ClosedFile Close();
   // Closes the file without keeping a report that is not complete: its
   // temporary file is removed. A log stays as far as it was written. Never
   // throws.
@@ -99,6 +109,9 @@ class OutputFile {
   std::optional<FileIdentity> identity_;
   int error_ = 0;  // errno of the first write that failed
   int64_t not_finite_lines_ = 0;
+  uint64_t size_ = 0;  // bytes written
+  // Of a report, every byte as written: its digest needs no second reading.
+  Sha256 digest_;
   const StopRequest* stop_ = nullptr;
 };
 
