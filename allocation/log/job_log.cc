@@ -6,6 +6,22 @@
 
 namespace korav {
 
+void MessageCounts::Count(std::string_view text) {
+  const char letter = text.empty() ? ' ' : text.front();
+  const bool is_error = letter == 'e' || letter == 'E' || letter == 'f' || letter == 'F';
+  if (!is_error && letter != 'w' && letter != 'W') return;
+  ++(is_error ? errors : warnings);
+  // Message numbers have three digits; a longer run of digits is no number
+  // of ours, and keeping the key short keeps it off the heap.
+  constexpr size_t kMostDigits = 6;
+  size_t end = 1;
+  while (end < text.size() && end <= kMostDigits &&
+         std::isdigit(static_cast<unsigned char>(text[end])) != 0) {
+    ++end;
+  }
+  ++by_message[std::string(text.substr(0, end))];
+}
+
 std::array<std::string, 2> JobLog::Paths(const std::string& directory, std::string_view suffix) {
   return {directory + ".JobandTrace" + std::string(suffix) + ".csv",
           directory + ".Job" + std::string(suffix) + ".csv"};
@@ -28,6 +44,7 @@ void JobLog::Open(const OutputFolder& folder, std::string_view suffix) {
                        " cannot be written: " + refusal);
     }
   }
+  own_ = MessageCounts{};
 }
 
 void JobLog::Close() {
@@ -75,6 +92,7 @@ void JobLog::Write(std::string_view text, std::string_view data_line, int32_t re
   const std::string& line = FormatLine(text, data_line, record_number);
   if (letter == 'e' || letter == 'E' || letter == 'f' || letter == 'F') ++errors_;
   if (letter == 'w' || letter == 'W') ++warnings_;
+  own_.Count(text);
   trace_.WriteLine(line);
   if (letter != 't' && letter != 'T') job_.WriteLine(line);
   if (letter == 'M' || letter == 'm') {

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,19 @@
 #include "allocation/log/output_file.h"
 
 namespace korav {
+
+// The error and warning lines of one opening of the logs.
+struct MessageCounts {
+  int32_t errors = 0;
+  int32_t warnings = 0;
+  // By message: the class letter and the number that follows it ("e204",
+  // "w301"); a line without a number counts under its letter alone ("w").
+  std::map<std::string, int32_t> by_message;
+
+  // Counts the line `text` when its class letter makes it an error or a
+  // warning.
+  void Count(std::string_view text);
+};
 
 class JobLog {
  public:
@@ -28,7 +42,8 @@ class JobLog {
   // in "/").
   static std::array<std::string, 2> Paths(const std::string& directory, std::string_view suffix);
 
-  // Creates both log files in `folder`, replacing older ones. Throws
+  // Creates both log files in `folder`, replacing older ones, and starts
+  // the counts of their own lines afresh. Throws
   // RunAborted, with neither open, when one cannot be written safely (see
   // OutputFile::Create): nothing is then written.
   void Open(const OutputFolder& folder, std::string_view suffix);
@@ -74,8 +89,11 @@ class JobLog {
     (file == File::kTrace ? trace_ : job_).WriteLine(line);
   }
 
+  // The program's totals.
   int32_t errors() const { return errors_; }
   int32_t warnings() const { return warnings_; }
+  // The lines logged since the logs were last opened.
+  const MessageCounts& own() const { return own_; }
 
  private:
   RunHost& host_;
@@ -83,6 +101,7 @@ class JobLog {
   OutputFile job_;
   int32_t errors_ = 0;
   int32_t warnings_ = 0;
+  MessageCounts own_;
   int64_t last_memory_ = 0;
   std::string line_;  // reused for every line
 };

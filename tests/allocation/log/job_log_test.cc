@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <string>
 
 #include "tests/allocation/test_support.h"
 
@@ -68,6 +70,32 @@ TEST_F(JobLogTest, CountsAndWhichFileEachClassReaches) {
   EXPECT_EQ(job[6], "         9 i ");
   EXPECT_EQ(folder.Read(".JobREP.csv").substr(0, 47),
             "  >>>>,,  1 a \r\n  >>>>,,  2 b \r\n         3 c \r\n");
+}
+
+// Errors and warnings by their class letter and number; a line without a
+// number counts under its letter, and each opening of the logs counts its
+// own lines while the program's totals go on.
+TEST_F(JobLogTest, OwnCountsKeepEachMessageNumber) {
+  ModelFolder folder;
+  log_.Write("e9 before the logs", "", 0);
+  OpenLogIn(log_, folder_, folder.dir(), "");
+  for (const char* text : {"e204 TX; a", "e204 b", "w CP; c", "W7 d", "f", "F1234567 e", "i1 f",
+                           "t2 g", "e005 h", "w,, i"}) {
+    log_.Write(text, "", 0);
+  }
+  const MessageCounts& own = log_.own();
+  EXPECT_EQ(own.errors, 5);
+  EXPECT_EQ(own.warnings, 3);
+  const std::map<std::string, int32_t> expected = {{"e204", 2}, {"w", 2},       {"W7", 1},
+                                                   {"f", 1},    {"F123456", 1}, {"e005", 1}};
+  EXPECT_EQ(own.by_message, expected);
+  EXPECT_EQ(log_.errors(), 6);
+  log_.Close();
+  OpenLogIn(log_, folder_, folder.dir(), "REP");
+  EXPECT_EQ(log_.own().errors, 0);
+  EXPECT_TRUE(log_.own().by_message.empty());
+  EXPECT_EQ(log_.errors(), 6);
+  log_.Close();
 }
 
 TEST_F(JobLogTest, OnlyMilestonesAreReportedAsProgress) {
