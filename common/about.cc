@@ -10,7 +10,7 @@ namespace korav {
 AboutText AboutTextFor(std::string product_line, std::string executable_path) {
   AboutText text;
   text.product_line = std::move(product_line);
-  text.version_line = "Version 0.7";
+  text.version_line = std::string("Version ") + kVersion;
   text.notice_line = "Copyright (C) 2024-2026 The KORAV developers";
   text.rights_line = "All rights reserved";
   text.web_address = "https://korav.example.org";

@@ -8,6 +8,9 @@
 
 namespace korav {
 
+// The version of both programs.
+inline constexpr char kVersion[] = "0.7";
+
 struct AboutText {
   std::string product_line;
   std::string version_line;

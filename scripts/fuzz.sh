@@ -18,7 +18,7 @@ all_targets=(splitters model_file transaction_file run_file editor_parameters ed
 targets=("$@")
 if (($# == 0)); then targets=("${all_targets[@]}"); fi
 
-packages=(clang libclang-rt-14-dev g++ cmake ninja-build libxxhash-dev)
+packages=(clang libclang-rt-14-dev g++ cmake ninja-build libxxhash-dev libssl-dev nlohmann-json3-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

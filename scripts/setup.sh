@@ -9,9 +9,11 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 variant=${1:-release}
-# qt6-base-dev brings the windows; fonts-dejavu-core gives them (and the
-# window tests on the offscreen platform) a font to draw with.
-packages=(g++ cmake ninja-build libgtest-dev libxxhash-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core)
+# libssl-dev gives the SHA-256 of the run manifest, nlohmann-json3-dev its
+# JSON; qt6-base-dev brings the windows; fonts-dejavu-core gives them (and
+# the window tests on the offscreen platform) a font to draw with.
+packages=(g++ cmake ninja-build libgtest-dev libxxhash-dev libssl-dev nlohmann-json3-dev
+  libbenchmark-dev qt6-base-dev fonts-dejavu-core)
 # chromium draws the Cost Flow Chart's page in its test and for the README's
 # picture. Where it cannot be installed the build goes on and that test says
 # it was skipped. locales gives the test that numbers keep their "." under a

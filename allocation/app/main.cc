@@ -1,7 +1,7 @@
 // korava: the allocation engine's program. Given a run file it runs the model
 // without a window and ends with exit code 0 (clean run), 4 (errors were
-// logged) or 2 (the run could not be performed); without one it opens the
-// main window.
+// logged), 2 (the run could not be performed) or 128 + the signal that
+// interrupted it (see run_outcome.h); without one it opens the main window.
 #include <unistd.h>
 
 #include <csignal>
@@ -18,16 +18,14 @@
 #include "allocation/app/window_program.h"
 #include "allocation/run/run_driver.h"
 #include "allocation/run/run_file.h"
+#include "allocation/run/run_outcome.h"
 #include "allocation/state/engine.h"
+#include "common/about.h"
 #include "common/environment.h"
 #include "common/paths.h"
 
 namespace korav {
 namespace {
-
-constexpr int kExitClean = 0;
-constexpr int kExitCouldNotRun = 2;
-constexpr int kExitErrorsLogged = 4;
 
 constexpr std::string_view kUsage =
     "Usage: korava [--timings] [--quiet] [RUNFILE]\n"
@@ -41,7 +39,9 @@ constexpr std::string_view kUsage =
     "lets you run further reports against the model in memory.\n"
     "\n"
     "The logs are .JobandTrace.csv (everything, with traces) and .Job.csv\n"
-    "(everything but traces); their names begin with a dot.\n"
+    "(everything but traces); their names begin with a dot. .Run.json, written\n"
+    "last, records the run for programs: how it ended and its exit code, every\n"
+    "file read and report written with its SHA-256, the options and messages.\n"
     "\n"
     "On a terminal, a status line on standard error shows the phase of the\n"
     "run and, while transactions are read, the lines read, lines per second\n"
@@ -83,8 +83,8 @@ void PrintError(const std::string& message) {
 }
 
 void PrintSummary(const Engine& engine) {
-  const std::string summary =
-      RunSummary(engine.log.errors(), engine.log.warnings(), "", engine.paths.output_directory);
+  const std::string summary = RunSummary(engine.log.own().errors, engine.log.own().warnings, "",
+                                         engine.paths.output_directory);
   std::fprintf(stderr, "korava: %s\n", summary.c_str());
 }
 
@@ -140,17 +140,19 @@ int RunWithoutWindow(const CommandLine& command) {
       PrintError("run interrupted by " + host.stop.SignalName() + " during " +
                  std::string(engine.state.phase) + "; reports not complete were removed; see " +
                  engine.paths.output_directory + ".Job.csv");
-      return 128 + host.stop.Signal();
+      return ExitCode(RunEnd::kInterrupted, engine.log.own().errors, host.stop.Signal());
     } catch (const RunAborted& aborted) {
       host.EndStatus();
       PrintError(aborted.what());
-      if (!engine.paths.output_directory.empty() && engine.log.errors() > 0) PrintSummary(engine);
-      return kExitCouldNotRun;
+      if (!engine.paths.output_directory.empty() && engine.log.own().errors > 0) {
+        PrintSummary(engine);
+      }
+      return ExitCode(RunEnd::kFailed, engine.log.own().errors, 0);
     }
     host.EndStatus();
     PrintSummary(engine);
     host.PrintTimings(engine.transaction_count);
-    return engine.log.errors() > 0 ? kExitErrorsLogged : kExitClean;
+    return ExitCode(RunEnd::kComplete, engine.log.own().errors, 0);
   } catch (const RunAborted& aborted) {
     PrintError(aborted.what());
     return kExitCouldNotRun;
@@ -166,7 +168,7 @@ int Main(int argc, char** argv) {
       return kExitClean;
     }
     if (argument == "--version") {
-      std::puts("KORAVA - KORAV Cost Allocation, Version 0.7");
+      std::printf("KORAVA - KORAV Cost Allocation, Version %s\n", kVersion);
       return kExitClean;
     }
     if (argument == "--timings" || argument == "--quiet") {

@@ -9,15 +9,11 @@
 
 #include "allocation/app/main_window.h"
 #include "allocation/run/run_file.h"
+#include "allocation/run/run_outcome.h"
 #include "common/environment.h"
 #include "common/window/message_boxes.h"
 
 namespace korav {
-namespace {
-
-constexpr int kExitCouldNotRun = 2;
-
-}  // namespace
 
 int RunWindowProgram(int argc, char** argv, RunPaths paths) {
   if (!DisplayAvailable()) {
@@ -32,6 +28,7 @@ int RunWindowProgram(int argc, char** argv, RunPaths paths) {
   QtMessageBoxes boxes;
   try {
     paths.run_file = FindRunFile(std::nullopt, paths);
+    paths.start_file = StartFilePath(paths);
   } catch (const RunAborted& aborted) {
     boxes.Error(aborted.what());
     return kExitCouldNotRun;

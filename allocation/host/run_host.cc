@@ -15,6 +15,7 @@ std::string StopRequest::SignalName() const {
 
 std::string RunHost::TimeOfDay() { return TimeOfDayText(); }
 std::string RunHost::DateTime() { return DateTimeText(); }
+std::string RunHost::Timestamp() { return TimestampText(); }
 int64_t RunHost::HeapBytes() { return HeapBytesInUse(); }
 
 }  // namespace korav

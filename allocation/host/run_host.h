@@ -39,9 +39,11 @@ class RunHost {
   // false to give up, which ends the run with RunAborted.
   virtual bool RetryOutputFile(const std::string& message) = 0;
 
-  // The texts of log time stamps and the heap figure of milestone lines.
+  // The texts of log time stamps and the heap figure of milestone lines,
+  // and the run manifest's ISO 8601 times.
   virtual std::string TimeOfDay();
   virtual std::string DateTime();
+  virtual std::string Timestamp();
   virtual int64_t HeapBytes();
 
   // Told of each milestone line as it is logged ("Start Read Pass 1",

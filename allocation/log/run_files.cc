@@ -8,6 +8,28 @@ void RunFiles::Clear() {
   inputs_.clear();
   input_places_.clear();
   written_.clear();
+  read_.clear();
+  reports_.clear();
+}
+
+void RunFiles::AddWritten(const FileIdentity& identity, int report, ClosedFile file) {
+  written_.push_back(identity);
+  const auto same = std::find_if(reports_.begin(), reports_.end(), [&](const WrittenFile& earlier) {
+    return earlier.file.path == file.path;
+  });
+  if (same != reports_.end()) reports_.erase(same);
+  reports_.push_back(WrittenFile{report, std::move(file)});
+}
+
+void RunFiles::AddRead(InputFile file) {
+  const auto same = std::find_if(read_.begin(), read_.end(), [&](const InputFile& earlier) {
+    return earlier.absolute_path == file.absolute_path;
+  });
+  if (same != read_.end()) {
+    *same = std::move(file);
+  } else {
+    read_.push_back(std::move(file));
+  }
 }
 
 void RunFiles::AddInput(const std::string& path) {

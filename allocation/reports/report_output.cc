@@ -30,6 +30,13 @@ std::string_view ReportNameAsWritten(const Engine& engine) {
   return engine.csv[3].empty() ? engine.csv[2] : engine.csv[3];
 }
 
+// True when `place` is the run manifest's, which the run writes last and
+// which would replace the report.
+bool IsManifest(const Engine& engine, const OutputPlace& place) {
+  return place.leaf == kManifestName &&
+         IdentityOfOpen(place.folder.get()) == engine.output_folder.identity();
+}
+
 }  // namespace
 
 int ReportNumber(const Engine& engine) {
@@ -63,10 +70,14 @@ bool OpenReportOutput(Engine& engine) {
        (place.existing && place.existing == engine.data_file.Identity()))) {
     return refuse("e407", "it names a log or input file of this run");
   }
+  if (place.usable() && IsManifest(engine, place)) {
+    return refuse("e407", "it names the run manifest " + std::string(kManifestName));
+  }
   const std::string refusal = engine.report_output.Create(
       engine.output_folder, name, OutputFile::Mode::kWhenComplete, engine.host);
   if (!refusal.empty()) return refuse("e405", refusal);
   engine.state.report_output_open = true;
+  engine.state.report_number = ReportNumber(engine);
   return true;
 }
 
@@ -79,8 +90,8 @@ void CloseReportOutput(Engine& engine) {
     engine.LogLine("e408 REP; Figure not finite, written as " + std::string(kNotFiniteText) +
                    "; File=" + engine.report_output.path() + " Lines=" + std::to_string(lines));
   }
-  engine.report_output.Close();
-  if (report) engine.files.AddWritten(*report);
+  ClosedFile closed = engine.report_output.Close();
+  if (report) engine.files.AddWritten(*report, engine.state.report_number, std::move(closed));
 }
 
 void WriteReportTitle(Engine& engine, std::string_view title, std::string_view note) {

@@ -27,14 +27,13 @@ std::string ReportOutputName(const Engine& engine);
 // engine.state.report_output_open. A name that cannot be used is reported
 // (e405, with the reason: it leaves the output folder, is a symbolic link,
 // a folder, a file with other hard links, ...), as is one that names a log
-// of the run or a file it reads (e407); false is then returned with nothing
-// open, and the report is skipped.
+// of the run, its manifest or a file it reads (e407); false is then returned
+// with nothing open, and the report is skipped.
 bool OpenReportOutput(Engine& engine);
 // Closes it, which puts the whole report in place under its name, and
 // clears engine.state.report_output_open. Lines that had to show a figure
 // that is not finite are reported (e408). The report becomes a file that the
-// run never reads.
-// Closes it and clears engine.state.report_output_open.
+// run never reads, and one that its manifest lists.
 void CloseReportOutput(Engine& engine);
 
 // Writes the title line: `title` (ending in "; "), column 3 of the report

@@ -8,6 +8,7 @@
 #include "allocation/reports/report_output.h"
 #include "allocation/reports/report_table.h"
 #include "allocation/run/run_file.h"
+#include "allocation/run/run_manifest.h"
 #include "allocation/transactions/transaction_phase.h"
 #include "common/excerpt.h"
 
@@ -61,8 +62,8 @@ void AllocatePhase(Engine& engine) {
 }
 
 void LogCounts(Engine& engine) {
-  engine.LogLine("iNr of Errors " + std::to_string(engine.log.errors()));
-  engine.LogLine("iNr of Warnings " + std::to_string(engine.log.warnings()));
+  engine.LogLine("iNr of Errors " + std::to_string(engine.log.own().errors));
+  engine.LogLine("iNr of Warnings " + std::to_string(engine.log.own().warnings));
 }
 
 void CloseLogs(Engine& engine) {
@@ -88,6 +89,22 @@ void EndStoppedRun(Engine& engine, const RunAborted& failure) {
     engine.LogLine("IProgram End " + engine.host.DateTime());
   }
   engine.log.Discard();
+}
+
+// The manifest of a run that `failure` stopped. Its own failure is not
+// told: the run is ending with the failure that stopped it.
+void WriteStoppedRunManifest(Engine& engine, const RunAborted& failure) {
+  const bool interrupted = dynamic_cast<const RunInterrupted*>(&failure) != nullptr;
+  const RunEnd end = interrupted ? RunEnd::kInterrupted : RunEnd::kFailed;
+  // The file being read when the run stopped was read in part.
+  if (engine.data_file.IsOpen()) NoteDataFileRead(engine);
+  const std::string reason =
+      interrupted ? "Run interrupted; Signal=" + engine.host.stop.SignalName() : failure.what();
+  try {
+    WriteRunManifest(engine, end, ExitCode(end, engine.log.own().errors, engine.host.stop.Signal()),
+                     reason);
+  } catch (const RunAborted&) {
+  }
 }
 
 // Runs the phase steps that a record of engine.state.current_kind begins,
@@ -122,6 +139,7 @@ void OpenLogs(Engine& engine, std::string_view suffix) {
 void RunModel(Engine& engine) {
   ResetRunState(engine);
   engine.state.started = engine.host.DateTime();
+  engine.state.started_at = engine.host.Timestamp();
   FindOutputDirectory(engine);
   OpenLogs(engine, "");
   try {
@@ -134,11 +152,14 @@ void RunModel(Engine& engine) {
     ReadPass2(engine);
     engine.LogLine("MEnd of Run");
     engine.CheckStop();
+    CloseLogs(engine);
   } catch (const RunAborted& stopped) {
     EndStoppedRun(engine, stopped);
+    WriteStoppedRunManifest(engine, stopped);
     throw;
   }
-  CloseLogs(engine);
+  WriteRunManifest(engine, RunEnd::kComplete,
+                   ExitCode(RunEnd::kComplete, engine.log.own().errors, 0));
 }
 
 void StepPhase(Engine& engine) {

@@ -3,8 +3,8 @@
 // RunModel finds the output directory, opens the logs, reads the run file in
 // two passes and, as pass 2 meets transaction, report and copy records, steps
 // the run through its phases: completion of the model, transactions,
-// allocation, reports. Data errors are log lines and the run goes on; only
-// RunAborted ends it early.
+// allocation, reports; at the end it writes the run manifest. Data errors
+// are log lines and the run goes on; only RunAborted ends it early.
 #ifndef KORAV_ALLOCATION_RUN_RUN_DRIVER_H_
 #define KORAV_ALLOCATION_RUN_RUN_DRIVER_H_
 
@@ -15,8 +15,11 @@
 namespace korav {
 
 // Performs one run on engine.paths.run_file. Its results are the logs, the
-// report files and the model kept in the engine. Throws RunAborted when the
-// run cannot go on; the logs, when open, then end with the reason.
+// report files, the run manifest and the model kept in the engine. Throws
+// RunAborted when the run cannot go on; the logs, when open, then end with
+// the reason. Once the logs were open, the manifest is written last,
+// whether the run completed, was interrupted or failed; a complete run
+// whose manifest cannot be written fails (RunAborted).
 void RunModel(Engine& engine);
 
 // Creates both logs in the output directory with `suffix` in their names

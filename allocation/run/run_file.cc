@@ -67,13 +67,32 @@ int32_t DimensionFileNumber(std::string_view kind) {
 
 bool IsDimensionKind(std::string_view kind) { return kind.substr(0, 3) == "DIM"; }
 
+// Reads the file at `path` of `kind` through to note it among the files the
+// run read: the run file and the start file, which the run reads in parts
+// and more than once.
+void NoteWholeFile(Engine& engine, std::string_view kind, const std::string& path) {
+  LineReader reader;
+  Sha256 digest;
+  if (!reader.Open(path, &digest)) return;
+  reader.ReadToEnd();
+  engine.files.AddRead(InputFile{std::string(kind), path, AbsolutePath(path), digest.size(),
+                                 reader.LineNumber(),
+                                 reader.AtEnd() ? digest.HexDigest() : std::string()});
+}
+
 void SetInputDirectory(Engine& engine, const RunFileRecord& record) {
   engine.paths.input_directory = ExpandDirectory(engine, record.name);
 }
 
-// Ends the reading of a data file: a read error is reported, the file closed
-// and the current data line cleared.
+// Ends the reading of a data file: the rest of a file that a record ended
+// early (TXH, or pass 1's first report) is read past, so that the run's
+// record of it holds the whole file; the file is noted among those read, a
+// read error is reported, the file closed and the current data line cleared.
 void CloseDataFile(Engine& engine, std::string_view name) {
+  if (engine.data_file.IsOpen()) {
+    if (!engine.data_file.Failed()) engine.data_file.ReadToEnd();
+    NoteDataFileRead(engine);
+  }
   const bool failed = engine.data_file.Failed();
   const std::string reason = engine.data_file.FailureReason();
   engine.data_file.Close();
@@ -192,7 +211,7 @@ std::string FindRunFile(const std::optional<std::string>& argument, const RunPat
   if (argument) {
     path = *argument;
   } else {
-    const std::string start_file = paths.program_directory + "Start.txt";
+    const std::string start_file = StartFilePath(paths);
     LineReader reader;
     if (!FileExists(start_file) || !reader.Open(start_file)) {
       throw RunAborted("Error, Start file " + start_file + " not found");
@@ -214,15 +233,20 @@ std::string ExpandDirectory(const Engine& engine, std::string_view text) {
   return WithTrailingSeparator(ReplaceAll(directory, "$USERNAME", engine.paths.user_name));
 }
 
-bool OpenDataFile(Engine& engine, std::string_view name) {
+std::string StartFilePath(const RunPaths& paths) { return paths.program_directory + "Start.txt"; }
+
+bool OpenDataFile(Engine& engine, std::string_view kind, std::string_view name) {
   engine.state.record_number = 0;
   std::string path = WithNativeSeparators(name);
   if (!IsAbsoluteName(path)) path = engine.paths.input_directory + path;
   engine.state.data_path = path;
-  engine.state.data_name = name;
-  // The dump is written during the run, so in pass 1 it may not exist yet
-  // or be an older run's: it is known by its place.
-  if (engine.options.slots[kDumpOption].IsSet && engine.output_folder.Holds(path, kDumpName)) {
+  engine.state.data_kind.assign(kind);
+  engine.state.data_name.assign(name);
+  // The dump is written during the run, and the manifest at its end, so
+  // while the run reads they may not exist yet or be an older run's: they
+  // are known by their place.
+  if ((engine.options.slots[kDumpOption].IsSet && engine.output_folder.Holds(path, kDumpName)) ||
+      engine.output_folder.Holds(path, kManifestName)) {
     engine.LogOwnOutput(path);
     return false;
   }
@@ -233,12 +257,20 @@ bool OpenDataFile(Engine& engine, std::string_view name) {
                                                     path + " Kind=" + std::string(KindName(kind)));
     return false;
   }
-  if (!engine.data_file.Open(path)) {
+  if (!engine.data_file.Open(path, &engine.data_digest)) {
     engine.LogLine("e003 File cannot be read; File=" + path +
                    " Reason=" + engine.data_file.FailureReason());
     return false;
   }
   return !RefuseOwnOutput(engine);
+}
+
+void NoteDataFileRead(Engine& engine) {
+  const LineReader& file = engine.data_file;
+  engine.files.AddRead(InputFile{engine.state.data_kind, engine.state.data_name,
+                                 AbsolutePath(engine.state.data_path), engine.data_digest.size(),
+                                 file.LineNumber(),
+                                 file.AtEnd() ? engine.data_digest.HexDigest() : std::string()});
 }
 
 bool RefuseOwnOutput(Engine& engine) {
@@ -269,10 +301,17 @@ void FindOutputDirectory(Engine& engine) {
                        ", a log that the run writes; give the run file another name or folder");
     }
   }
+  if (engine.output_folder.Holds(engine.paths.run_file, kManifestName)) {
+    throw RunAborted("RUN file " + engine.paths.run_file +
+                     " is the manifest that the run writes; give the run file another name or "
+                     "folder");
+  }
   engine.files.Clear();
   engine.files.AddInput(engine.paths.run_file);
+  NoteWholeFile(engine, "RUN", engine.paths.run_file);
+  if (!engine.paths.start_file.empty()) NoteWholeFile(engine, "START", engine.paths.start_file);
   if (!engine.paths.program_directory.empty()) {
-    const std::string start_file = engine.paths.program_directory + "Start.txt";
+    const std::string start_file = StartFilePath(engine.paths);
     if (FileExists(start_file)) engine.files.AddInput(start_file);
   }
 }
@@ -288,7 +327,7 @@ void ReadPass1(Engine& engine) {
       }
       return true;
     }
-    if (record.type != "$FILE" || !OpenDataFile(engine, record.name)) return true;
+    if (record.type != "$FILE" || !OpenDataFile(engine, record.kind, record.name)) return true;
     if (record.kind == "TX") {
       engine.data_file.Close();
       return true;
@@ -320,16 +359,22 @@ void ReadPass2(Engine& engine, PhaseSteps steps) {
       SetInputDirectory(engine, record);
       return true;
     }
-    if (record.type != "$FILE" || !OpenDataFile(engine, record.name)) return true;
+    if (record.type != "$FILE" || !OpenDataFile(engine, record.kind, record.name)) return true;
     if (record.kind == "TX") {
       if (steps == PhaseSteps::kRun) {
         engine.state.data_line = "TX";
         engine.state.current_kind = kTransactionRecord;
         StepPhase(engine);
+      } else {
+        engine.data_file.Close();  // the model alone is loaded
       }
     } else if (IsDimensionKind(record.kind)) {
       engine.state.current_dimension = DimensionFileNumber(record.kind);
-      if (engine.state.current_dimension > 0) ParseFileRecords(engine, steps);
+      if (engine.state.current_dimension > 0) {
+        ParseFileRecords(engine, steps);
+      } else {
+        engine.data_file.Close();  // not read: pass 1 reported it (e002)
+      }
     } else {
       ParseFileRecords(engine, steps);
     }

@@ -29,14 +29,21 @@ std::string FindRunFile(const std::optional<std::string>& argument, const RunPat
 // trailing "/" added unless the result is empty.
 std::string ExpandDirectory(const Engine& engine, std::string_view text);
 
+// The start file beside the program: "Start.txt" in its directory.
+std::string StartFilePath(const RunPaths& paths);
+
 // Resolves a "$FILE" name against the input directory (an absolute name is
-// used unchanged), sets the record number to 0 and opens the file into
-// engine.data_file. Logs e001 (missing), e006 (a folder, FIFO or device),
-// e003 (unreadable) or e004 (one of the files this run writes or has
-// written, see RefuseOwnOutput; the transaction dump's place whenever option
-// 5 asks for a dump, even before the dump exists) and returns false when
-// it is not to be read.
-bool OpenDataFile(Engine& engine, std::string_view name);
+// used unchanged), sets the record number to 0 and opens the file of `kind`
+// into engine.data_file, its bytes feeding engine.data_digest. Logs e001 (missing), e006 (a folder,
+// FIFO or device), e003 (unreadable) or e004 (one of the files this run writes or has written, see
+// RefuseOwnOutput; the transaction dump's place whenever option 5 asks for a dump, even before the
+// dump exists) and returns false when it is not to be read.
+bool OpenDataFile(Engine& engine, std::string_view kind, std::string_view name);
+
+// Notes the open data file among the files the run read (see
+// RunFiles::AddRead), as far as it has been read: its digest only when it
+// was read to its end.
+void NoteDataFileRead(Engine& engine);
 
 // A run that read a file it is writing would read its own lines back as
 // they are written, without end; one it has written, its own results as
@@ -46,9 +53,11 @@ bool OpenDataFile(Engine& engine, std::string_view name);
 bool RefuseOwnOutput(Engine& engine);
 
 // Reads the run file up to its first "$ODIR" record and sets the output
-// directory from it. Throws RunAborted when the run file cannot be read, has
-// no "$ODIR" record, names a directory that does not exist, or is itself one
-// of the logs that the run is about to write there.
+// directory from it; notes the run file, and the start file when the run
+// file was found through it, among the files the run read. Throws
+// RunAborted when the run file cannot be read, has no "$ODIR" record, names
+// a directory that does not exist, or is itself one of the logs or the
+// manifest that the run is about to write there.
 void FindOutputDirectory(Engine& engine);
 
 // Pass 1: counts every file's records into engine.counts and reads options

@@ -29,6 +29,7 @@
 #include "common/excerpt.h"
 #include "common/field_table.h"
 #include "common/line_reader.h"
+#include "common/sha256.h"
 
 namespace korav {
 
@@ -38,6 +39,9 @@ struct RunPaths {
   std::string program_directory;  // where "Start.txt" and the help pages lie
   std::string user_name;          // replaces "$USERNAME" in paths
   std::string run_file;
+  // The start file through which the window found the run file; empty when
+  // the run file came from the command line.
+  std::string start_file;
   std::string output_directory;
   std::string input_directory;  // empty until an "$IDIR" record is read
 };
@@ -50,6 +54,7 @@ struct RunState {
   bool model_completed = false;
   bool where_used_built = false;  // built once per program run, kept across runs
   std::string started;            // date and time the run began
+  std::string started_at;         // the same in ISO 8601, for the run manifest
   // What the run is doing, for the line that ends an interrupted run:
   // "Pass 1", "Pass 2", "Transactions", "Allocation" or "Reports".
   std::string_view phase = "Pass 1";
@@ -58,9 +63,12 @@ struct RunState {
   std::string data_line;
   int32_t record_number = 0;
   // The path of the data file being read, as OpenDataFile resolved it, and
-  // its name as the "$FILE" record gives it.
+  // its kind and name as the run file gives them.
   std::string data_path;
+  std::string data_kind;
   std::string data_name;
+  // The number of the report being written (0 for the copy).
+  int report_number = 0;
   // The dimension (1..8) whose file is being read; 0 in other files.
   int32_t current_dimension = 0;
   int32_t progress_interval = 100000;
@@ -143,6 +151,7 @@ struct Engine {
   FieldTable csv{kAllocationCsvSlots};
   FieldTable slash{kAllocationSlashSlots};
   LineReader data_file;  // the model, dimension or transaction file being read
+  Sha256 data_digest;    // of data_file's bytes, fed by whichever thread reads it
   RunOptions options;
   ModelTables model;
   ValueCube cube;

@@ -18,8 +18,10 @@
 
 namespace korav {
 
-// The transaction dump's name in the output folder.
+// The transaction dump's name in the output folder, and its number among
+// the run's reports.
 inline constexpr char kDumpName[] = "35.csv";
+inline constexpr int kDumpReport = 35;
 
 // Creates the transaction dump when option 5 asks for it; a dump that cannot
 // be written there is reported (e405) and left out.

@@ -612,9 +612,9 @@ void EndTransactionPhase(Engine& engine) {
   engine.cell_sums.Release();
   if (!engine.report_output.IsOpen()) return;
   const std::optional<FileIdentity> dump = engine.report_output.identity();
-  engine.report_output.Close();
+  ClosedFile closed = engine.report_output.Close();
   // Neither read back as transactions nor replaced by a report.
-  engine.files.AddWritten(*dump);
+  engine.files.AddWritten(*dump, kDumpReport, std::move(closed));
   engine.files.AddInput(engine.output_folder.path() + kDumpName);
 }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/about.h"
 #include "common/environment.h"
 #include "common/paths.h"
 #include "editor/app/window_program.h"
@@ -100,7 +101,7 @@ int Main(int argc, char** argv) {
       return kExitClean;
     }
     if (argument == "--version") {
-      std::puts("KORAVE - KORAV Editor, Version 0.7");
+      std::printf("KORAVE - KORAV Editor, Version %s\n", kVersion);
       return kExitClean;
     }
     if ((argument == "--check-data" || argument == "--check-parms") && !check) {

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <nlohmann/json.hpp>
 
+#include "common/sha256.h"
 #include "tests/allocation/test_support.h"
 
 namespace korav {
@@ -344,6 +346,49 @@ TEST_F(RunDriverTest, RunFileWithoutOutputDirectoryOrWithAMissingOne) {
   }
 }
 
+std::string Sha256Of(const std::string& text) {
+  Sha256 digest;
+  digest.Add(text);
+  return digest.HexDigest();
+}
+
+// The manifest of a run that names it as a model file and as a report: it is
+// read as neither (e004 in each pass, e407), and the run's own record of
+// what it read and logged stands in its place afterwards.
+TEST_F(RunDriverTest, TheManifestIsNeitherReadNorReplacedAndRecordsTheRun) {
+  folder_.Write("out/.Run.json", "old");
+  const std::string reports = "OO,12,Test run\nREP,12,.Run.json\n";
+  folder_.Write("REP.csv", reports);
+  Run("$ODIR,,./out\n$IDIR,,.\n$FILE,MOD,out/.Run.json\n$FILE,MOD,REP.csv\n");
+  EXPECT_EQ(Count("  >>>>,,  004 RunF; File is an output of this run and is not read; File=" +
+                  folder_.dir() + "./out/.Run.json "),
+            2);
+  EXPECT_EQ(Count("  >>>>,,  407 REP; Output file name not valid, it names the run manifest "
+                  ".Run.json; Name=.Run.json recnr(2),REP,12,.Run.json"),
+            1);
+  const auto manifest = nlohmann::json::parse(folder_.Read("out/.Run.json"));
+  EXPECT_EQ(manifest["status"], "complete");
+  EXPECT_EQ(manifest["exit_code"], 4);
+  EXPECT_EQ(manifest["run_label"], "Test run");
+  EXPECT_EQ(manifest["messages"]["by_message"]["e004"], 2);
+  EXPECT_EQ(manifest["messages"]["by_message"]["e407"], 1);
+  EXPECT_EQ(manifest["reports"], nlohmann::json::array());
+  const std::string run_file = folder_.Read("run.csv");
+  const nlohmann::json inputs = {{{"kind", "RUN"},
+                                  {"path", folder_.path("run.csv")},
+                                  {"absolute_path", folder_.path("run.csv")},
+                                  {"size", run_file.size()},
+                                  {"lines", 4},
+                                  {"sha256", Sha256Of(run_file)}},
+                                 {{"kind", "MOD"},
+                                  {"path", "REP.csv"},
+                                  {"absolute_path", folder_.path("REP.csv")},
+                                  {"size", reports.size()},
+                                  {"lines", 2},
+                                  {"sha256", Sha256Of(reports)}}};
+  EXPECT_EQ(manifest["inputs"], inputs);
+}
+
 TEST_F(RunDriverTest, MissingInputDirectoryEndsTheRunAndTheLogSaysWhy) {
   folder_.MakeDirectory("out");
   folder_.Write("run.csv", "$ODIR,,./out\n$IDIR,,./gone\n");
@@ -356,6 +401,12 @@ TEST_F(RunDriverTest, MissingInputDirectoryEndsTheRunAndTheLogSaysWhy) {
   EXPECT_EQ(job[job.size() - 4],
             "10:11:12  Input Directory does not exist " + folder_.dir() + "./gone/ ");
   EXPECT_EQ(job.back(), "10:11:12  Program End 2026-12-07 10:11:12 ");
+  // The manifest says so too, with the exit code the program ends with.
+  const auto manifest = nlohmann::json::parse(folder_.Read("out/.Run.json"));
+  EXPECT_EQ(manifest["status"], "failed");
+  EXPECT_EQ(manifest["exit_code"], 2);
+  EXPECT_EQ(manifest["phase"], "Pass 1");
+  EXPECT_EQ(manifest["reason"], "Input Directory does not exist " + folder_.dir() + "./gone/");
 }
 
 // Amounts near the largest double, in a model of two resource pools (R1

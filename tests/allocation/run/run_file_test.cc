@@ -68,13 +68,14 @@ TEST(OpenDataFileTest, NamesResolveAgainstTheInputDirectory) {
   FixedHost host;
   Engine engine(host, PathsIn(folder));
   engine.state.record_number = 9;
-  EXPECT_FALSE(OpenDataFile(engine, "in/CP.csv")) << "relative to the working directory";
+  EXPECT_FALSE(OpenDataFile(engine, "MODEL", "in/CP.csv")) << "relative to the working directory";
   EXPECT_EQ(engine.state.record_number, 0);
   EXPECT_EQ(engine.log.errors(), 1);
   engine.paths.input_directory = folder.dir() + "in/";
-  EXPECT_TRUE(OpenDataFile(engine, "CP.csv"));
+  EXPECT_TRUE(OpenDataFile(engine, "MODEL", "CP.csv"));
   engine.paths.input_directory = "/elsewhere/";
-  EXPECT_TRUE(OpenDataFile(engine, folder.dir() + "in\\CP.csv")) << "absolute, either separator";
+  EXPECT_TRUE(OpenDataFile(engine, "MODEL", folder.dir() + "in\\CP.csv"))
+      << "absolute, either separator";
   std::string_view line;
   ASSERT_TRUE(engine.data_file.Next(line));
   EXPECT_EQ(line, "CP,A");
