@@ -24,10 +24,13 @@
 #include <exception>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "allocation/app/run_progress.h"
 #include "allocation/reports/report_table.h"
 #include "allocation/run/run_driver.h"
+#include "allocation/run/run_outcome.h"
+#include "allocation/state/run_label.h"
 #include "common/help_topics.h"
 #include "common/numbers.h"
 #include "common/paths.h"
@@ -35,8 +38,6 @@
 
 namespace korav {
 namespace {
-
-constexpr int kExitCouldNotRun = 2;
 
 constexpr std::array<const char*, 6> kOptionCaptions = {
     "Show Selection", "Show CP", "Show AB", "Show VC", "Where used CP", "Where used AB"};
@@ -187,6 +188,7 @@ QGroupBox* MainWindow::BuildReportArea() {
   layout->addLayout(left, 1);
   layout->addLayout(right, 1);
 
+  SetFormTabOrder();
   connect(combo_box1_, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
   connect(run_reportbtn1_, &QPushButton::clicked, this, [this] { RunReportbtn1Click(); });
   connect(open_chartbtn_, &QPushButton::clicked, this, [this] { OpenChartbtnClick(); });
@@ -257,6 +259,20 @@ QGroupBox* MainWindow::BuildLevelGroup() {
   return level_group_;
 }
 
+// The form's fields in reading order, then its buttons: the order in which
+// widgets were created would take Tab from the output file name straight to
+// Run Report, past every field of the right-hand column. Hidden groups are
+// passed over by Tab.
+void MainWindow::SetFormTabOrder() {
+  std::vector<QWidget*> order{combo_box1_, edit2_};
+  order.insert(order.end(), range_edits_.begin(), range_edits_.end());
+  order.insert(order.end(), option_boxes_.begin(), option_boxes_.end());
+  order.insert(order.end(), rollup_edits_.begin(), rollup_edits_.end());
+  order.insert(order.end(),
+               {copy_from_edit_, copy_to_edit_, level_box_, run_reportbtn1_, open_chartbtn_});
+  for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
 void MainWindow::BuildStatusLine() {
   status_label_ = NamedLabel("StatusLine");
   progress_bar_ = new QProgressBar;
@@ -293,7 +309,11 @@ void MainWindow::Run1btnClick() {
   label2_->clear();
   engine_.paths.run_file = run_file;
   if (!RunBusy([this] { RunModel(engine_); }, &MainWindow::EndProgram)) return;
-  label2_->setText(FromBytes(host_.DateTime() + " Program Complete"));
+  std::string complete = host_.DateTime() + " Program Complete";
+  if (const std::string_view label = RunLabel(engine_); !label.empty()) {
+    complete += "; Run Label " + std::string(label);
+  }
+  label2_->setText(FromBytes(complete));
   ShowSummary("");
   group_box1_->setTitle("");
   group_box1_->show();
@@ -385,9 +405,11 @@ bool MainWindow::RunBusy(const std::function<void()>& work,
   return true;
 }
 
+// The counts of the logs just closed: the run's, or the report's alone.
 void MainWindow::ShowSummary(std::string_view log_suffix) {
-  status_label_->setText(FromBytes(RunSummary(engine_.log.errors(), engine_.log.warnings(),
-                                              log_suffix, engine_.paths.output_directory)));
+  const MessageCounts& counts = engine_.log.own();
+  status_label_->setText(FromBytes(
+      RunSummary(counts.errors, counts.warnings, log_suffix, engine_.paths.output_directory)));
 }
 
 // The model stays as the report left it; other reports can still be run.

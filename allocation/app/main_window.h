@@ -1,5 +1,6 @@
 // The main window of korava: the run file with its ">" chooser, Run and Exit,
-// the start and completion lines of the run, and after the run the report
+// the start and completion lines of the run (with the run's label), and
+// after the run the report
 // area, in which further reports run against the model the run left in
 // memory; a Cost Flow Chart, once written, opens in the user's browser. The
 // Help menu opens the help topics and the about box.
@@ -70,6 +71,7 @@ class MainWindow : public QMainWindow {
   QGroupBox* BuildRollupGroup();
   QGroupBox* BuildCopyGroup();
   QGroupBox* BuildLevelGroup();
+  void SetFormTabOrder();
   void BuildStatusLine();
   void ClearReportArea();
 

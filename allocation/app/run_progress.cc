@@ -37,10 +37,19 @@ std::optional<std::string> ReadingMeter::Update(int64_t lines, uint64_t bytes, u
   return text;
 }
 
+namespace {
+
+// "1 error", "0 errors", "2 errors".
+std::string Counted(int32_t count, std::string_view noun) {
+  return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
 std::string RunSummary(int32_t errors, int32_t warnings, std::string_view log_suffix,
                        std::string_view output_directory) {
   const std::string suffix(log_suffix);
-  return std::to_string(errors) + " errors, " + std::to_string(warnings) + " warnings; logs " +
+  return Counted(errors, "error") + ", " + Counted(warnings, "warning") + "; logs " +
          ".JobandTrace" + suffix + ".csv and .Job" + suffix + ".csv in " +
          std::string(output_directory);
 }

@@ -37,7 +37,7 @@ class ReadingMeter {
 };
 
 // The counts of a finished run or report and where its logs are, e.g.
-// "0 errors, 1 warnings; logs .JobandTrace.csv and .Job.csv in /m/out/".
+// "0 errors, 1 warning; logs .JobandTrace.csv and .Job.csv in /m/out/".
 std::string RunSummary(int32_t errors, int32_t warnings, std::string_view log_suffix,
                        std::string_view output_directory);
 

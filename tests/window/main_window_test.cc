@@ -3,6 +3,7 @@
 // runs and the Help menu.
 #include "allocation/app/main_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -73,6 +74,8 @@ class MainWindowTest : public QObject {
   void reportRecordsFollowTheFields();
   void reportRunWritesItsFileAndTheReportLogs();
   void reportOutputThatCannotBeCreatedIsRetriedOrGivenUp();
+  void reportStatusCountsTheReportsOwnMessages();
+  void tabGoesFromTheOutputNameToTheFormsNextField();
   void chartOpensInTheBrowserOnceWritten();
   void helpMenuOpensTopicsInOrder();
 
@@ -103,8 +106,9 @@ void MainWindowTest::init() {
   for (const auto& entry : fs::directory_iterator(demo)) {
     if (entry.is_regular_file()) fs::copy_file(entry.path(), model_ / entry.path().filename());
   }
-  // Progress every five transactions, so that the run reports counts.
-  std::ofstream(model_ / "OO.csv", std::ios::app) << "OO,6,5\r\n";
+  // Progress every five transactions, so that the run reports counts, and
+  // a run label for the run line.
+  std::ofstream(model_ / "OO.csv", std::ios::app) << "OO,6,5\r\nOO,12,2026-11 Actual\r\n";
   const fs::path help = fs::path(dir_->path().toStdString()) / "bin/help";
   fs::create_directories(help);
   std::ofstream(help / "1030.html") << "<html><body><h1>The run file</h1></body></html>";
@@ -231,7 +235,8 @@ void MainWindowTest::runShowsProgressAndOpensTheReportArea() {
   const QString label1 = Find<QLabel>("Label1")->text();
   const QString label2 = Find<QLabel>("Label2")->text();
   QVERIFY2(label1.contains(stamp) && label1.endsWith(" Program Start"), qPrintable(label1));
-  QVERIFY2(label2.contains(stamp) && label2.endsWith(" Program Complete"), qPrintable(label2));
+  QVERIFY2(label2.contains(stamp) && label2.endsWith(" Program Complete; Run Label 2026-11 Actual"),
+           qPrintable(label2));
   QVERIFY(!Find<QGroupBox>("GroupBox1")->isHidden());
   QVERIFY(Find<QGroupBox>("GroupBox1")->title().isEmpty());
   QVERIFY(!Find<QPushButton>("Run1btn")->isEnabled());
@@ -398,6 +403,38 @@ void MainWindowTest::reportOutputThatCannotBeCreatedIsRetriedOrGivenUp() {
   QVERIFY(ReadFile(model_ / "out/.JobREP.csv")
               .find("  >>>>,,  405 REP; Output file name not valid, it is a folder; "
                     "Name=REP12a.csv") != std::string::npos);
+}
+
+// A copy to a pool that does not exist logs e128; the clean report after it
+// counts none.
+void MainWindowTest::reportStatusCountsTheReportsOwnMessages() {
+  RunTheModel();
+  const QString logs = "; logs .JobandTraceREP.csv and .JobREP.csv in ";
+  Choose("00 - Copy");
+  Find<QLineEdit>("Edit12")->setText("R.PERS");
+  Find<QLineEdit>("Edit13")->setText("NOPE");
+  QTest::mouseClick(Find<QPushButton>("RunReportbtn1"), Qt::LeftButton);
+  const auto status = [this] { return Find<QLabel>("StatusLine")->text(); };
+  QVERIFY2(status().startsWith("1 error, 0 warnings" + logs), qPrintable(status()));
+  Choose("12 - Stage Report");
+  QTest::mouseClick(Find<QPushButton>("RunReportbtn1"), Qt::LeftButton);
+  QVERIFY2(status().startsWith("0 errors, 0 warnings" + logs), qPrintable(status()));
+}
+
+// Tab leads from the output file name to the first field the chosen report
+// shows, in the column beside it, not to Run Report.
+void MainWindowTest::tabGoesFromTheOutputNameToTheFormsNextField() {
+  RunTheModel();
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+  const std::pair<const char*, const char*> cases[] = {{"12 - Stage Report", "Edit3"},
+                                                       {"00 - Copy", "Edit12"}};
+  for (const auto& [row, next] : cases) {
+    Choose(row);
+    auto* name = Find<QLineEdit>("Edit2");
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), Find<QLineEdit>(next));
+  }
 }
 
 void MainWindowTest::chartOpensInTheBrowserOnceWritten() {

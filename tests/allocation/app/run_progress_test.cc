@@ -37,5 +37,23 @@ TEST(ReadingMeterTest, ShowsLinesRateAndShareAtMostFourTimesASecond) {
   }
 }
 
+// One error or warning is named in the singular, any other count in the
+// plural; the report logs' names carry their suffix.
+TEST(RunSummaryTest, CountsTakeTheirNumber) {
+  const struct {
+    int32_t errors;
+    int32_t warnings;
+    const char* suffix;
+    const char* summary;
+  } cases[] = {
+      {0, 0, "", "0 errors, 0 warnings; logs .JobandTrace.csv and .Job.csv in /m/out/"},
+      {1, 1, "REP", "1 error, 1 warning; logs .JobandTraceREP.csv and .JobREP.csv in /m/out/"},
+      {2, 11, "", "2 errors, 11 warnings; logs .JobandTrace.csv and .Job.csv in /m/out/"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RunSummary(c.errors, c.warnings, c.suffix, "/m/out/"), c.summary);
+  }
+}
+
 }  // namespace
 }  // namespace korav
