@@ -141,6 +141,7 @@ void RunModel(Engine& engine) {
   engine.state.started = engine.host.DateTime();
   engine.state.started_at = engine.host.Timestamp();
   FindOutputDirectory(engine);
+  CheckManifestPlace(engine);
   OpenLogs(engine, "");
   try {
     engine.state.phase = "Pass 1";

@@ -167,6 +167,16 @@ std::string ManifestText(const Engine& engine, RunEnd end, int exit_code, std::s
   return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
+void CheckManifestPlace(Engine& engine) {
+  for (;;) {
+    const OutputPlace place = engine.output_folder.Place(kManifestName);
+    if (place.usable()) return;
+    const std::string message = "Output File " + engine.output_folder.path() + kManifestName +
+                                " cannot be written: " + place.refusal;
+    if (place.refused_by_name || !engine.host.RetryOutputFile(message)) throw RunAborted(message);
+  }
+}
+
 void WriteRunManifest(Engine& engine, RunEnd end, int exit_code, std::string_view reason) {
   const std::string text = ManifestText(engine, end, exit_code, reason);
   OutputFile file;

@@ -27,6 +27,12 @@ namespace korav {
 std::string ManifestText(const Engine& engine, RunEnd end, int exit_code,
                          std::string_view reason = {});
 
+// Throws RunAborted when the manifest's place in the output folder cannot be
+// written (a symbolic link, a folder, a file with other hard links stands
+// there), after the host was asked, as for a log, whether to try again: a
+// run finds this out before it writes anything rather than at its end.
+void CheckManifestPlace(Engine& engine);
+
 // Writes the manifest through the output folder, its lines ending in CR LF
 // as every file of the run. Throws RunAborted, with no manifest left, when
 // it cannot be created or stored.

@@ -389,6 +389,29 @@ TEST_F(RunDriverTest, TheManifestIsNeitherReadNorReplacedAndRecordsTheRun) {
   EXPECT_EQ(manifest["inputs"], inputs);
 }
 
+// A link in the manifest's place ends the run before anything is written,
+// as one in a log's place does, rather than after all of its work.
+TEST_F(RunDriverTest, AManifestThatCannotBeWrittenSafelyStopsTheRunAtOnce) {
+  folder_.Write("elsewhere", "keep");
+  folder_.MakeDirectory("out");
+  std::filesystem::create_symlink(folder_.path("elsewhere"), folder_.path("out/.Run.json"));
+  folder_.Write("run.csv", "$ODIR,,./out\n");
+  RunPaths paths;
+  paths.run_file = folder_.path("run.csv");
+  Engine engine(host_, paths);
+  try {
+    RunModel(engine);
+    FAIL() << "expected RunAborted";
+  } catch (const RunAborted& aborted) {
+    EXPECT_EQ(std::string(aborted.what()), "Output File " + folder_.dir() +
+                                               "./out/.Run.json cannot be written: it is a "
+                                               "symbolic link");
+  }
+  EXPECT_EQ(host_.retry_messages.size(), 1u) << "asked once, as for a log";
+  EXPECT_FALSE(std::filesystem::exists(folder_.path("out/.Job.csv")));
+  EXPECT_EQ(folder_.Read("elsewhere"), "keep");
+}
+
 TEST_F(RunDriverTest, MissingInputDirectoryEndsTheRunAndTheLogSaysWhy) {
   folder_.MakeDirectory("out");
   folder_.Write("run.csv", "$ODIR,,./out\n$IDIR,,./gone\n");
