@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "allocation/allocate/reciprocal.h"
 #include "allocation/allocate/resolution.h"
@@ -114,7 +115,13 @@ void SendShare(Engine& engine, TmyCP& sender, const TmyAB& base, TmyABL& line) {
   if (std::fabs(amount) <= kShareThreshold || line.Output == 0) return;
   TmyCP& receiver = model.pools[line.Output];
   const bool within_loop = WithinLoop(sender, receiver);
-  if (!within_loop) receiver.Value += amount;
+  if (within_loop) {
+    sender.SentInLoop += amount;
+  } else {
+    sender.Sent += amount;
+    receiver.Received += amount;
+    receiver.Value += amount;
+  }
   if (engine.options.slots[kTraceAllocationOption].IsSet) {
     engine.LogLine("t       Alloc  " + sender.Code + " to " + receiver.Code + " Propn " +
                    FormatGeneral(line.Propn) + " (" + FormatGeneral(amount) + ")");
@@ -142,6 +149,8 @@ void SendVariance(Engine& engine, TmyCP& sender, const TmyAB& base) {
                    sender.Code + " to CP=" + variance.Code);
   }
   const double difference = sender.Value - sender.AllocValue;
+  sender.VarianceSent += difference;
+  variance.Received += difference;
   variance.Value += difference;
   if (engine.options.slots[kTraceAllocationOption].IsSet) {
     engine.LogLine("t       VAlloc " + sender.Code + " to " + variance.Code + " (" +
@@ -297,16 +306,21 @@ void ComputeAllocationValue(Engine& engine, TmyCP& pool) {
 void RunAllocation(Engine& engine) {
   if (engine.model.pools.count() == 0) return;
   engine.state.data_line.clear();
+  for (int32_t row = 1; row <= engine.model.pools.count(); ++row) {
+    TmyCP& pool = engine.model.pools[row];
+    pool.FromTransactions = pool.Value;
+  }
   CheckCubeTotals(engine);
   engine.cube.vcIndexStats(engine.log);
   const int32_t request = engine.options.allocation_request;
-  if (request == 2) {
-    engine.LogLine("w  ***** Requested No run of Allocation");
-    return;
-  }
+  const auto not_performed = [&engine](std::string reason) {
+    engine.LogLine("w  ***** " + reason);
+    engine.reconciliation.state = ReconciliationStatus::State::kAllocationNotPerformed;
+    engine.reconciliation.reason = std::move(reason);
+  };
+  if (request == 2) return not_performed("Requested No run of Allocation");
   if (request == 1 && engine.log.errors() > 0) {
-    engine.LogLine("w  ***** Requested Run Allocation if no errors; there are errors");
-    return;
+    return not_performed("Requested Run Allocation if no errors; there are errors");
   }
   for (int pass = 1;; ++pass) {
     engine.LogLine("MAlloc Loop " + std::to_string(pass));

@@ -410,7 +410,10 @@ void Settle(Engine& engine, Loop& loop, const std::vector<Received>& received,
   }
   for (const InnerShare& share : loop.shares) {
     if (share.kept) {
-      model.pools[loop.members[share.to]].Value += share.propn * loop.full[share.from];
+      TmyCP& receiver = model.pools[loop.members[share.to]];
+      const double amount = share.propn * loop.full[share.from];
+      receiver.GrossUp += amount;
+      receiver.Value += amount;
     }
   }
   for (size_t m = 0; m < n; ++m) {

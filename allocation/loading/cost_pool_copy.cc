@@ -27,6 +27,7 @@ void CopyCostPool(Engine& engine) {
   }
   const TmyCP& original = model.pools[source];
   const auto entries = static_cast<int32_t>(engine.cube.PoolEntries(source).size());
+  copy.Copied += original.Value;
   copy.Value += original.Value;
   engine.cube.vcTransfer(model, engine.options.confidence_dimension, source, target, 0, 0, 1.0,
                          copy.DimCopyRow);

@@ -202,6 +202,19 @@ struct TmyCP {
   double Units = 0;
   double EffectiveUnitBudget = 0;
   int32_t Loop = 0;  // allocation: its solved loop, 1-based in Engine::solved_loops; 0 for none
+  // What the allocation moved, for the reconciliation: the value the
+  // transactions gave the pool; the shares and variances other pools added
+  // to it; for a loop member, what the other members' shares added when the
+  // loop was solved (full cost less own cost); the shares it sent to pools
+  // outside its loop and to members of its loop; the variance it sent; and
+  // what cost pool copies added for reporting.
+  double FromTransactions = 0;
+  double Received = 0;
+  double GrossUp = 0;
+  double Sent = 0;
+  double SentInLoop = 0;
+  double VarianceSent = 0;
+  double Copied = 0;
 };
 
 struct TmyCPB {

@@ -101,6 +101,19 @@ class ContributionWalk {
     }
   }
 
+  // What an input pool contributes: its allocation value, or for a member
+  // of a solved loop its own cost, which the solved system spreads over the
+  // loop's outflows. Its full cost also holds the other members' shares,
+  // which their own walks carry; so every input pool's contributions add up
+  // to its own cost when all of it reaches the final pools, the same
+  // figures whichever way the walk goes.
+  double InitialValue(int32_t pool) const {
+    const TmyCP& cp = model_.pools[pool];
+    if (cp.Loop == 0) return cp.AllocValue;
+    const SolvedLoop& loop = LoopOf(cp);
+    return loop.Own[MemberIndex(loop, pool)];
+  }
+
   // Where the report's own pool starts the backward walk.
   void StartBackward(int32_t pool) {
     if (model_.pools[pool].Loop != 0) return CreditSource(pool, 1.0);
@@ -196,14 +209,15 @@ void WriteContributionReport(Engine& engine, const ContributionReport& report) {
     ContributionWalk walk(model, engine.solved_loops);
     double whole = start.AllocValue;
     if (report.forward) {
-      walk.WalkForward(row, start.AllocValue);
+      whole = walk.InitialValue(row);
+      walk.WalkForward(row, whole);
     } else {
       walk.StartBackward(row);
       // A final pool without a base sends nothing on, so its own value is
       // what the proportion is taken of.
       if (whole == 0) whole = start.Value;
     }
-    engine.report_output.WriteLine(PoolRow(start, report.forward ? start.AllocValue : start.Value));
+    engine.report_output.WriteLine(PoolRow(start, report.forward ? whole : start.Value));
     if (walk.Cut()) {
       engine.report_output.WriteLine("Walk cut; by step limit of " + std::to_string(kMaxWalkSteps) +
                                      "; the contributions below are only part of the whole");
@@ -214,7 +228,7 @@ void WriteContributionReport(Engine& engine, const ContributionReport& report) {
       const TmyCP& listed = model.pools[listed_row];
       const double c = walk.ContributionOf(listed_row);
       if (listed.STGType != report.listed_stage || c == 0) continue;
-      const double listed_whole = report.forward ? listed.Value : listed.AllocValue;
+      const double listed_whole = report.forward ? listed.Value : walk.InitialValue(listed_row);
       engine.report_output.WriteLine(
           ContributionRow(listed, c, ShareOf(c, whole), listed_whole, ShareOf(c, listed_whole)));
     }

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "allocation/model/share_threshold.h"
+#include "allocation/model/stage_order.h"
 #include "allocation/model/strong_components.h"
 #include "allocation/reports/report_output.h"
 #include "allocation/reports/stage_figures.h"
@@ -122,20 +123,6 @@ Flows CollectFlows(const Engine& engine) {
     }
   }
   return flows;
-}
-
-// Stages from input through intermediate and final to reporting, so that
-// cost flows from left to right; stages of one type in code order.
-std::vector<int32_t> StagesInFlowOrder(const ModelTables& model) {
-  std::vector<int32_t> stages;
-  const stTsortObj& codes = model.stages.CodeIndex;
-  for (int32_t position = 1; position <= codes.Count(); ++position) {
-    stages.push_back(codes.Item(position).Number);
-  }
-  std::stable_sort(stages.begin(), stages.end(), [&model](int32_t a, int32_t b) {
-    return model.stages[a].STGType < model.stages[b].STGType;
-  });
-  return stages;
 }
 
 // The rows of the stage's groups in code order.

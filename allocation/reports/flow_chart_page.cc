@@ -27,6 +27,8 @@ constexpr std::string_view kNotAllocatedColour = "#555555";
 // layout measures them by.
 constexpr std::string_view kStyleBeforeFontSize =
     "body{font-family:\"DejaVu Sans\",Verdana,Arial,sans-serif;color:#222;margin:16px}"
+    ".banner{background:#fdecea;border:1px solid #e15759;color:#7a1f1f;font-weight:bold;"
+    "padding:8px 12px;margin:0 0 12px}"
     "h1{font-size:20px;margin:0 0 4px}h2{font-size:15px;margin:20px 0 4px}"
     ".about{margin:0 0 2px;font-size:13px;color:#444}"
     "svg{display:block;margin:10px 0}"
@@ -94,6 +96,9 @@ class ChartPage {
          "</style>");
     Line("</head>");
     Line("<body>");
+    // The figures below are no allocation's result, or do not add up.
+    const std::string note = AllocationNote(engine_);
+    if (!note.empty()) Line("<p class=\"banner\" role=\"alert\">" + EscapedHtml(note) + "</p>");
     WriteHeading();
     if (chart_.bars.empty()) {
       Line("<p>No cost pool of a stage lies within the report's ranges.</p>");

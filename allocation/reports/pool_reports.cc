@@ -58,6 +58,7 @@ void WritePoolBase(Engine& engine, const TmyCP& pool) {
 void WriteCostPoolReport(Engine& engine) {
   SetReportRanges(engine);
   WriteReportTitle(engine, "Cost Pool Report; ");
+  WriteAllocationNote(engine);
   std::string header = ",Code,Description,Count,,,,Value";
   for (int d = 1; d <= engine.model.dimension_count; ++d) {
     header += "," + engine.model.dimensions[static_cast<size_t>(d)].Name;

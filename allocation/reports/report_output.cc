@@ -100,6 +100,26 @@ void WriteReportTitle(Engine& engine, std::string_view title, std::string_view n
   engine.report_output.WriteLine(line + engine.host.DateTime());
 }
 
+std::string AllocationNote(const Engine& engine) {
+  const ReconciliationStatus& status = engine.reconciliation;
+  switch (status.state) {
+    case ReconciliationStatus::State::kAllocationNotPerformed:
+      return "Allocation not performed: " + status.reason;
+    case ReconciliationStatus::State::kNotReconciled:
+      return "Not reconciled: difference " + FormatFixed2(status.difference) +
+             "; see the Reconciliation Report (17)";
+    case ReconciliationStatus::State::kReconciled:
+    case ReconciliationStatus::State::kNotChecked:
+      break;
+  }
+  return {};
+}
+
+void WriteAllocationNote(Engine& engine) {
+  const std::string note = AllocationNote(engine);
+  if (!note.empty()) engine.report_output.WriteLine("Note," + note);
+}
+
 void SetReportRanges(Engine& engine) {
   ReportRanges& ranges = engine.report_ranges;
   ReadRange(engine, 4, ranges.stage);

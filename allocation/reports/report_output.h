@@ -41,6 +41,13 @@ void CloseReportOutput(Engine& engine);
 // time.
 void WriteReportTitle(Engine& engine, std::string_view title, std::string_view note = {});
 
+// What a report of the run's results must say before its figures: that the
+// allocation was not performed and why, or that the figures do not
+// reconcile; empty when neither.
+std::string AllocationNote(const Engine& engine);
+// Writes AllocationNote as the line "Note,<note>" when there is one.
+void WriteAllocationNote(Engine& engine);
+
 // Reads columns 4, 5 and 6 of the report record into engine.report_ranges:
 // an empty column covers everything, "A*" every code that begins with A,
 // "B/D" the codes from B to D, "C" just C.

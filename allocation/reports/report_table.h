@@ -16,6 +16,7 @@ using ReportFunction = void (*)(Engine&);
 // The reports, each writing into the open report output.
 void WriteDimensionReport(Engine& engine);
 void WriteStageReport(Engine& engine);
+void WriteReconciliationReport(Engine& engine);
 void WriteSelectionResolutionReport(Engine& engine);
 void WriteCostMeasuresReport(Engine& engine);
 void WriteCostPoolReport(Engine& engine);
@@ -41,7 +42,7 @@ struct ReportEntry {
 };
 
 // Every report in number order. Number 0 is the cost pool copy.
-inline constexpr std::array<ReportEntry, 18> kReportTable{{
+inline constexpr std::array<ReportEntry, 19> kReportTable{{
     {0, "Copy", CopyCostPool},
     {11, "Dimension Report", WriteDimensionReport},
     {12, "Stage Report", WriteStageReport},
@@ -49,6 +50,7 @@ inline constexpr std::array<ReportEntry, 18> kReportTable{{
     {14, "Measures Report", WriteCostMeasuresReport},
     {15, "Cost Pool Report", WriteCostPoolReport},
     {16, "Allocation Base", WriteAllocationBaseReport},
+    {17, "Reconciliation Report", WriteReconciliationReport},
     {21, "Cost Pool Input Contribution Report", WriteInputContributionReport},
     {22, "Cost Pool Final Contribution Report", WriteFinalContributionReport},
     {23, "Trace Forward Report", WriteTraceForwardReport},

@@ -5,6 +5,7 @@ namespace korav {
 PoolFigures StageFiguresOf(const TmyCP& pool) {
   PoolFigures figures;
   figures.actual = pool.Value;
+  figures.gross_up = pool.GrossUp;
   const bool passes_on = pool.STGType <= StageType::kIntermediate;
   if (pool.Base == 0 && passes_on) figures.unallocated = pool.Value;
   if (pool.AllocValue != 0) figures.allocated = pool.AllocValue;
@@ -25,6 +26,7 @@ void StageSums::Add(const PoolFigures& figures) {
   allocated += figures.allocated.value_or(0);
   allocation_variance += figures.allocation_variance.value_or(0);
   unallocated_variance += figures.unallocated_variance.value_or(0);
+  gross_up += figures.gross_up;
 }
 
 }  // namespace korav

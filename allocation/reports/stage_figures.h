@@ -21,6 +21,9 @@ struct PoolFigures {
   // to the variance pool when the pool has one, else left in the pool.
   std::optional<double> allocation_variance;
   std::optional<double> unallocated_variance;
+  // For a member of a solved loop, what the other members' shares added to
+  // its value: within its actual and allocated figures, never passed on.
+  double gross_up = 0;
 };
 
 PoolFigures StageFiguresOf(const TmyCP& pool);
@@ -32,10 +35,11 @@ struct StageSums {
   double allocated = 0;
   double allocation_variance = 0;
   double unallocated_variance = 0;
+  double gross_up = 0;
 
   void Add(const PoolFigures& figures);
   // What the stage passes on to later stages.
-  double PassedOn() const { return actual - unallocated - unallocated_variance; }
+  double PassedOn() const { return actual - unallocated - unallocated_variance - gross_up; }
 };
 
 }  // namespace korav

@@ -45,6 +45,13 @@ std::string PoolLine(const TmyCP& pool, StageSums& sums) {
   return line;
 }
 
+// Under a member of a solved loop: its own cost, what the other members'
+// shares added (the gross-up) and the full cost it shows as CP Actual.
+std::string LoopMemberLine(const TmyCP& pool) {
+  return "            Reciprocal,Own Cost," + FormatFixed2(pool.Value - pool.GrossUp) +
+         ",Gross-up," + FormatFixed2(pool.GrossUp) + ",Full Cost," + FormatFixed2(pool.Value);
+}
+
 void WriteGroups(Engine& engine, const TmySTG& stage, StageSums& sums) {
   const ModelTables& model = engine.model;
   const bool show_pools = engine.csv[8] != "-";
@@ -58,7 +65,9 @@ void WriteGroups(Engine& engine, const TmySTG& stage, StageSums& sums) {
     if (!show_pools) continue;
     for (int32_t p = 1; p <= pools.Count(); ++p) {
       const TmyCP& pool = model.pools[pools.Item(p).Number];
-      if (pool.GroupCode == group.Code) engine.report_output.WriteLine(PoolLine(pool, sums));
+      if (pool.GroupCode != group.Code) continue;
+      engine.report_output.WriteLine(PoolLine(pool, sums));
+      if (pool.Loop != 0) engine.report_output.WriteLine(LoopMemberLine(pool));
     }
   }
 }
@@ -67,6 +76,7 @@ void WriteGroups(Engine& engine, const TmySTG& stage, StageSums& sums) {
 
 void WriteStageReport(Engine& engine) {
   WriteReportTitle(engine, "Stage Report; ");
+  WriteAllocationNote(engine);
   engine.report_output.WriteLine(
       "RecType,Code,Description,CP Count,STG Value,CPG Value,CP Actual,Unalloc,Alloc,"
       "Alloc Variance,UnAlloc Variance");
@@ -88,6 +98,13 @@ void WriteStageReport(Engine& engine) {
         ",Total,,,,," + FormatFixed2(sums.actual) + "," + FormatFixed2(sums.unallocated) + "," +
         FormatFixed2(sums.allocated) + "," + FormatFixed2(sums.allocation_variance) + "," +
         FormatFixed2(sums.unallocated_variance));
+    // The loop members' shares to each other stay within the stage: they are
+    // in its CP Actual and Alloc, but not passed on.
+    if (sums.gross_up != 0) {
+      engine.report_output.WriteLine(",Gross-up,,," + FormatFixed2(sums.gross_up) +
+                                     ",,,,,,,\"Reciprocal: the loop members' shares to each "
+                                     "other, within CP Actual and Alloc\"");
+    }
     engine.report_output.WriteLine(",Next,,," + FormatFixed2(sums.PassedOn()) + ",<<<");
     engine.report_output.WriteLine("");
   }

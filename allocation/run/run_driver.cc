@@ -3,6 +3,7 @@
 #include <string>
 
 #include "allocation/allocate/allocation_loop.h"
+#include "allocation/allocate/reconciliation.h"
 #include "allocation/loading/model_completion.h"
 #include "allocation/loading/model_loading.h"
 #include "allocation/reports/report_output.h"
@@ -11,6 +12,7 @@
 #include "allocation/run/run_manifest.h"
 #include "allocation/transactions/transaction_phase.h"
 #include "common/excerpt.h"
+#include "common/numbers.h"
 
 namespace korav {
 namespace {
@@ -57,6 +59,7 @@ void AllocatePhase(Engine& engine) {
   EndTransactionPhase(engine);
   engine.LogLine("MEnd of Transactions; Start Allocate");
   RunAllocation(engine);
+  engine.reconciliation = Reconcile(engine).status;
   engine.LogLine("MEnd of Allocate; Start of Reports");
   engine.state.phase = "Reports";
 }
@@ -66,7 +69,21 @@ void LogCounts(Engine& engine) {
   engine.LogLine("iNr of Warnings " + std::to_string(engine.log.own().warnings));
 }
 
+// The status as the run ends, after any copies made for reporting.
+void LogReconciliation(Engine& engine) {
+  if (engine.reconciliation.state == ReconciliationStatus::State::kNotChecked) return;
+  engine.reconciliation = Reconcile(engine).status;
+  std::string line = "iReconciliation; Status=" + std::string(engine.reconciliation.Name());
+  if (engine.reconciliation.state == ReconciliationStatus::State::kNotReconciled) {
+    line += "; Difference=" + FormatFixed2(engine.reconciliation.difference);
+  } else if (!engine.reconciliation.reason.empty()) {
+    line += "; " + engine.reconciliation.reason;
+  }
+  engine.LogLine(line);
+}
+
 void CloseLogs(Engine& engine) {
+  LogReconciliation(engine);
   LogCounts(engine);
   engine.LogLine("IProgram End " + engine.host.DateTime());
   engine.log.Close();

@@ -1,0 +1,165 @@
+#include "allocation/allocate/reconciliation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "allocation/model/stage_order.h"
+
+namespace korav {
+namespace {
+
+int32_t StageOf(const ModelTables& model, const TmyCP& pool) {
+  return pool.Group == 0 ? 0 : model.groups[pool.Group].Stage;
+}
+
+// Final and reporting stages keep what reaches them; every other stage
+// should pass its cost on.
+bool Keeps(const TmyCP& pool) { return pool.STGType >= StageType::kFinal; }
+
+// What stayed in a pool of its own cost: its value without the gross-up and
+// the copies, less what it sent.
+double RestOf(const TmyCP& pool) {
+  return pool.Value - pool.GrossUp - pool.Copied - pool.Sent - pool.VarianceSent;
+}
+
+// Why a pool outside any loop kept cost it should have passed on.
+std::string ReasonFor(const Engine& engine, const TmyCP& pool) {
+  if (engine.reconciliation.state == ReconciliationStatus::State::kAllocationNotPerformed) {
+    return "Allocation not performed";
+  }
+  if (pool.Base == 0) return "No allocation base; AB=" + pool.BaseCode;
+  if (!pool.Resolved) return "e305 CP could not be allocated; CP value not finalised";
+  if (pool.NotFinite) return "e311 Amount not finite, CP not allocated";
+  if (!pool.Allocated) return "e306 CP Value not allocated; AB=" + pool.BaseCode;
+  if (engine.options.slots[kBudgetOption].IsSet && pool.BudgetMethod != 0 &&
+      pool.VariancePool == 0) {
+    return "e302 Variance for CP but no Variance CP to allocate it to";
+  }
+  return "Shares of 0.01 or less, or on lines without an output CP, not sent";
+}
+
+// The balance of every stage, and the unallocated cost of the pools and
+// loops that kept some.
+void BalanceStages(const Engine& engine, Reconciliation& result) {
+  const ModelTables& model = engine.model;
+  std::map<int32_t, StageBalance> by_stage;
+  std::vector<double> loop_rest(engine.solved_loops.size(), 0.0);
+  for (int32_t row = 1; row <= model.pools.count(); ++row) {
+    const TmyCP& pool = model.pools[row];
+    const int32_t stage = StageOf(model, pool);
+    StageBalance& balance = by_stage[stage];
+    balance.stage = stage;
+    balance.from_transactions += pool.FromTransactions;
+    balance.received += pool.Received;
+    balance.sent += pool.Sent;
+    balance.variance_sent += pool.VarianceSent;
+    balance.gross_up += pool.GrossUp;
+    result.copied += pool.Copied;
+    const double rest = RestOf(pool);
+    if (Keeps(pool)) {
+      balance.stays += rest;
+      continue;
+    }
+    balance.unallocated += rest;
+    // A loop member's own cost and what it sent outside the loop differ by
+    // what it and the others sent each other; only the loop's sum says what
+    // the loop kept.
+    if (pool.Loop != 0) {
+      loop_rest[static_cast<size_t>(pool.Loop - 1)] += rest;
+    } else if (std::fabs(rest) >= kReconciledWithin) {
+      result.unallocated.push_back(
+          {stage, pool.Code, pool.Description, rest, ReasonFor(engine, pool)});
+    }
+  }
+  for (size_t loop = 0; loop < loop_rest.size(); ++loop) {
+    if (std::fabs(loop_rest[loop]) < kReconciledWithin) continue;
+    const std::vector<int32_t>& members = engine.solved_loops[loop].Members;
+    std::string codes;
+    for (const int32_t member : members)
+      codes += (codes.empty() ? "" : "/") + model.pools[member].Code;
+    result.unallocated.push_back(
+        {StageOf(model, model.pools[members.front()]), codes, "Solved loop", loop_rest[loop],
+         "Shares of 0.01 or less, or on lines without an output CP, not sent"});
+  }
+  for (const int32_t stage : StagesInFlowOrder(model)) {
+    const auto found = by_stage.find(stage);
+    result.stages.push_back(found != by_stage.end() ? found->second : StageBalance{stage});
+  }
+  if (const auto stageless = by_stage.find(0); stageless != by_stage.end()) {
+    result.stages.push_back(stageless->second);
+  }
+  for (StageBalance& balance : result.stages) {
+    // Nonzero when a pool's value holds more or less than what it took
+    // from transactions and other pools: the rest is taken from the value.
+    balance.difference = balance.from_transactions + balance.received - balance.sent -
+                         balance.variance_sent - balance.unallocated - balance.stays;
+    result.total.Add(balance);
+  }
+  std::stable_sort(result.unallocated.begin(), result.unallocated.end(),
+                   [&result](const UnallocatedCost& a, const UnallocatedCost& b) {
+                     const auto position = [&result](int32_t stage) {
+                       return std::find_if(
+                                  result.stages.begin(), result.stages.end(),
+                                  [stage](const StageBalance& s) { return s.stage == stage; }) -
+                              result.stages.begin();
+                     };
+                     return position(a.stage) < position(b.stage);
+                   });
+}
+
+void AddChecks(Reconciliation& result) {
+  ExactSum into_pools = result.transactions.accepted.amount;
+  into_pools.Subtract(result.transactions.reversed.amount);
+  into_pools.Subtract(result.transactions.reversed.amount);
+  const StageBalance& total = result.total;
+  result.checks = {
+      {"Accepted into pools", into_pools.Value(), total.from_transactions},
+      {"Sent and received", total.sent + total.variance_sent, total.received},
+      {"Unallocated and stays", total.from_transactions, total.unallocated + total.stays},
+  };
+}
+
+ReconciliationStatus StatusOf(const Engine& engine, const Reconciliation& result) {
+  if (engine.reconciliation.state == ReconciliationStatus::State::kAllocationNotPerformed) {
+    return engine.reconciliation;
+  }
+  double largest = 0;
+  const auto widen = [&largest](double difference) {
+    if (!(std::fabs(difference) <= std::fabs(largest))) largest = difference;
+  };
+  for (const StageBalance& balance : result.stages) widen(balance.difference);
+  for (const ReconciliationCheck& check : result.checks) widen(check.Difference());
+  ReconciliationStatus status;
+  if (std::fabs(largest) < kReconciledWithin) {
+    status.state = ReconciliationStatus::State::kReconciled;
+  } else {
+    status.state = ReconciliationStatus::State::kNotReconciled;
+    status.difference = largest;
+  }
+  return status;
+}
+
+}  // namespace
+
+void StageBalance::Add(const StageBalance& other) {
+  from_transactions += other.from_transactions;
+  received += other.received;
+  sent += other.sent;
+  variance_sent += other.variance_sent;
+  unallocated += other.unallocated;
+  gross_up += other.gross_up;
+  stays += other.stays;
+  difference += other.difference;
+}
+
+Reconciliation Reconcile(const Engine& engine) {
+  Reconciliation result;
+  result.transactions = engine.transaction_totals.Sum();
+  BalanceStages(engine, result);
+  AddChecks(result);
+  result.status = StatusOf(engine, result);
+  return result;
+}
+
+}  // namespace korav
