@@ -7,6 +7,7 @@
 #include "allocation/allocate/reciprocal.h"
 #include "allocation/allocate/resolution.h"
 #include "allocation/model/rounding_bound.h"
+#include "allocation/model/stage_order.h"
 #include "common/numbers.h"
 
 namespace korav {
@@ -115,13 +116,11 @@ void SendShare(Engine& engine, TmyCP& sender, const TmyAB& base, TmyABL& line) {
   if (std::fabs(amount) <= kShareThreshold || line.Output == 0) return;
   TmyCP& receiver = model.pools[line.Output];
   const bool within_loop = WithinLoop(sender, receiver);
-  if (within_loop) {
-    sender.SentInLoop += amount;
-  } else {
-    sender.Sent += amount;
+  if (!within_loop) {
     receiver.Received += amount;
     receiver.Value += amount;
   }
+  if (!within_loop || StageOf(model, sender) != StageOf(model, receiver)) sender.Sent += amount;
   if (engine.options.slots[kTraceAllocationOption].IsSet) {
     engine.LogLine("t       Alloc  " + sender.Code + " to " + receiver.Code + " Propn " +
                    FormatGeneral(line.Propn) + " (" + FormatGeneral(amount) + ")");

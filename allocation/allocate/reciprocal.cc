@@ -9,6 +9,7 @@
 #include "allocation/allocate/allocation_loop.h"
 #include "allocation/allocate/dense_system.h"
 #include "allocation/model/rounding_bound.h"
+#include "allocation/model/stage_order.h"
 #include "allocation/model/strong_components.h"
 #include "common/numbers.h"
 
@@ -413,6 +414,11 @@ void Settle(Engine& engine, Loop& loop, const std::vector<Received>& received,
       TmyCP& receiver = model.pools[loop.members[share.to]];
       const double amount = share.propn * loop.full[share.from];
       receiver.GrossUp += amount;
+      if (StageOf(model, model.pools[loop.members[share.from]]) == StageOf(model, receiver)) {
+        receiver.GrossUpWithinStage += amount;
+      } else {
+        receiver.Received += amount;
+      }
       receiver.Value += amount;
     }
   }

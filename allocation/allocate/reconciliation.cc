@@ -9,18 +9,15 @@
 namespace korav {
 namespace {
 
-int32_t StageOf(const ModelTables& model, const TmyCP& pool) {
-  return pool.Group == 0 ? 0 : model.groups[pool.Group].Stage;
-}
-
 // Final and reporting stages keep what reaches them; every other stage
 // should pass its cost on.
 bool Keeps(const TmyCP& pool) { return pool.STGType >= StageType::kFinal; }
 
-// What stayed in a pool of its own cost: its value without the gross-up and
-// the copies, less what it sent.
+// What stayed in a pool: its value without the copies and the shares that
+// members of its loop in its own stage sent it, less what it sent to pools
+// outside its loop or stage.
 double RestOf(const TmyCP& pool) {
-  return pool.Value - pool.GrossUp - pool.Copied - pool.Sent - pool.VarianceSent;
+  return pool.Value - pool.GrossUpWithinStage - pool.Copied - pool.Sent - pool.VarianceSent;
 }
 
 // Why a pool outside any loop kept cost it should have passed on.

@@ -50,6 +50,10 @@ ReportForm ReportFormFor(std::string_view row) {
     form.first_range_label = "Measure Range";
   } else if (number == 16) {
     form.first_range_label = "AB Range";
+  } else if (number == 17) {
+    // A reconciliation covers the whole run, whatever the ranges.
+    form.show_selection = false;
+    form.show_options = false;
   } else if (number == 26) {
     form.show_options = false;
     form.show_rollup = true;

@@ -202,17 +202,18 @@ struct TmyCP {
   double Units = 0;
   double EffectiveUnitBudget = 0;
   int32_t Loop = 0;  // allocation: its solved loop, 1-based in Engine::solved_loops; 0 for none
-  // What the allocation moved, for the reconciliation: the value the
-  // transactions gave the pool; the shares and variances other pools added
-  // to it; for a loop member, what the other members' shares added when the
-  // loop was solved (full cost less own cost); the shares it sent to pools
-  // outside its loop and to members of its loop; the variance it sent; and
-  // what cost pool copies added for reporting.
+  // What the allocation moved, for the reconciliation. The value the
+  // transactions gave the pool. For a member of a solved loop, what the
+  // other members' shares added when the loop was solved (full cost less
+  // own cost), and the part of it from members in its own stage. The shares
+  // and variances it received and sent: every one but those between members
+  // of its loop in one stage, which stay within the stage. What cost pool
+  // copies added for reporting.
   double FromTransactions = 0;
-  double Received = 0;
   double GrossUp = 0;
+  double GrossUpWithinStage = 0;
+  double Received = 0;
   double Sent = 0;
-  double SentInLoop = 0;
   double VarianceSent = 0;
   double Copied = 0;
 };

@@ -16,4 +16,8 @@ std::vector<int32_t> StagesInFlowOrder(const ModelTables& model) {
   return stages;
 }
 
+int32_t StageOf(const ModelTables& model, const TmyCP& pool) {
+  return pool.Group == 0 ? 0 : model.groups[pool.Group].Stage;
+}
+
 }  // namespace korav

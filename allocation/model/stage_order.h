@@ -14,6 +14,10 @@ namespace korav {
 // stages of one type in code order.
 std::vector<int32_t> StagesInFlowOrder(const ModelTables& model);
 
+// The stage row of `pool`'s group; 0 when it has no group or its group no
+// stage.
+int32_t StageOf(const ModelTables& model, const TmyCP& pool);
+
 }  // namespace korav
 
 #endif  // KORAV_ALLOCATION_MODEL_STAGE_ORDER_H_

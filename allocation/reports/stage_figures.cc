@@ -5,7 +5,7 @@ namespace korav {
 PoolFigures StageFiguresOf(const TmyCP& pool) {
   PoolFigures figures;
   figures.actual = pool.Value;
-  figures.gross_up = pool.GrossUp;
+  figures.gross_up = pool.GrossUpWithinStage;
   const bool passes_on = pool.STGType <= StageType::kIntermediate;
   if (pool.Base == 0 && passes_on) figures.unallocated = pool.Value;
   if (pool.AllocValue != 0) figures.allocated = pool.AllocValue;

@@ -21,8 +21,9 @@ struct PoolFigures {
   // to the variance pool when the pool has one, else left in the pool.
   std::optional<double> allocation_variance;
   std::optional<double> unallocated_variance;
-  // For a member of a solved loop, what the other members' shares added to
-  // its value: within its actual and allocated figures, never passed on.
+  // For a member of a solved loop, what the shares of the members in its
+  // own stage added to its value: within the stage's actual and allocated
+  // figures, never passed on.
   double gross_up = 0;
 };
 

@@ -102,8 +102,8 @@ void WriteStageReport(Engine& engine) {
     // in its CP Actual and Alloc, but not passed on.
     if (sums.gross_up != 0) {
       engine.report_output.WriteLine(",Gross-up,,," + FormatFixed2(sums.gross_up) +
-                                     ",,,,,,,\"Reciprocal: the loop members' shares to each "
-                                     "other, within CP Actual and Alloc\"");
+                                     ",,,,,,,\"Reciprocal: the shares the stage's loop members "
+                                     "sent each other, within CP Actual and Alloc\"");
     }
     engine.report_output.WriteLine(",Next,,," + FormatFixed2(sums.PassedOn()) + ",<<<");
     engine.report_output.WriteLine("");

@@ -281,6 +281,10 @@ void MainWindowTest::choosingAReportShapesTheForm_data() {
                          << "REP16a.csv"
                          << "AB Range"
                          << "++---";
+  QTest::newRow("reconciliation") << "17 - Reconciliation Report"
+                                  << "REP17a.csv"
+                                  << "STG Range"
+                                  << "-----";
   QTest::newRow("trace back") << "24 - Trace Back Report"
                               << "REP24a.csv"
                               << "STG Range"
