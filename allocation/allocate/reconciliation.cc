@@ -25,7 +25,10 @@ std::string ReasonFor(const Engine& engine, const TmyCP& pool) {
   if (engine.reconciliation.state == ReconciliationStatus::State::kAllocationNotPerformed) {
     return "Allocation not performed";
   }
-  if (pool.Base == 0) return "No allocation base; AB=" + pool.BaseCode;
+  if (pool.Base == 0) {
+    return pool.BaseCode.empty() ? "No allocation base"
+                                 : "Allocation base not found; AB=" + pool.BaseCode;
+  }
   if (!pool.Resolved) return "e305 CP could not be allocated; CP value not finalised";
   if (pool.NotFinite) return "e311 Amount not finite, CP not allocated";
   if (!pool.Allocated) return "e306 CP Value not allocated; AB=" + pool.BaseCode;
