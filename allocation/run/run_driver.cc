@@ -73,8 +73,12 @@ void LogCounts(Engine& engine) {
 void LogReconciliation(Engine& engine) {
   if (engine.reconciliation.state == ReconciliationStatus::State::kNotChecked) return;
   engine.reconciliation = Reconcile(engine).status;
-  std::string line = "iReconciliation; Status=" + std::string(engine.reconciliation.Name());
-  if (engine.reconciliation.state == ReconciliationStatus::State::kNotReconciled) {
+  const bool reconciled =
+      engine.reconciliation.state != ReconciliationStatus::State::kNotReconciled;
+  // Figures that do not tie are a warning: the run's outputs are in doubt.
+  std::string line = std::string(reconciled ? "i" : "w") +
+                     "Reconciliation; Status=" + engine.reconciliation.Name();
+  if (!reconciled) {
     line += "; Difference=" + FormatFixed2(engine.reconciliation.difference);
   } else if (!engine.reconciliation.reason.empty()) {
     line += "; " + engine.reconciliation.reason;
