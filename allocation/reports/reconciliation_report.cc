@@ -8,6 +8,7 @@
 #include "allocation/allocate/reconciliation.h"
 #include "allocation/reports/report_output.h"
 #include "allocation/reports/report_table.h"
+#include "allocation/state/run_label.h"
 #include "common/numbers.h"
 
 namespace korav {
@@ -105,7 +106,7 @@ void WriteTotals(Engine& engine, const Reconciliation& reconciliation) {
 void WriteReconciliationReport(Engine& engine) {
   const Reconciliation reconciliation = Reconcile(engine);
   engine.reconciliation = reconciliation.status;
-  WriteReportTitle(engine, "Reconciliation Report; ", engine.options.slots[12].Text);
+  WriteReportTitle(engine, "Reconciliation Report; ", RunLabel(engine));
   WriteTransactions(engine, reconciliation);
   WriteStages(engine, reconciliation);
   WriteTotals(engine, reconciliation);
