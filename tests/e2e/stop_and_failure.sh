@@ -6,8 +6,8 @@
 # On a copy of the demo model:
 # 1. With 1,000,000 generated transactions, SIGTERM while they are read:
 #    exit code 143, both logs end with the "Run interrupted" line naming the
-#    phase, and neither a report nor a temporary file is left in the output
-#    folder.
+#    phase, neither a report nor a temporary file is left in the output
+#    folder, and the run manifest says "interrupted".
 # 2. With its own transactions and a file size limit of 8 KiB, which the
 #    logs stay below and the Cost Flow Chart does not: exit code 2, the
 #    message names the chart's file, and no file stands under its name; the
@@ -53,6 +53,19 @@ for log in out/.Job.csv out/.JobandTrace.csv; do
 done
 grep -q "run interrupted by SIGTERM during Transactions" stderr || fail "stderr: $(cat stderr)"
 [[ -z $(leftovers) ]] || fail "left behind: $(leftovers)"
+# The run manifest says so, and lists the transaction file as read in part.
+if command -v python3 >/dev/null; then
+  python3 - "$(wc -l <transactions.csv)" <<'PY' || fail "run manifest of the interrupted run"
+import json, sys
+lines = int(sys.argv[1])
+manifest = json.load(open("out/.Run.json", encoding="utf-8"))
+if manifest["exit_code"] != 143 or manifest["status"] != "interrupted":
+    sys.exit(f"manifest: {manifest['exit_code']} {manifest['status']}")
+tx = [i for i in manifest["inputs"] if i["kind"] == "TX"]
+if len(tx) != 1 or tx[0]["sha256"] is not None or not 0 <= tx[0]["lines"] < lines:
+    sys.exit(f"transaction file {tx}, of {lines} lines")
+PY
+fi
 
 # 2. A write that fails. The limit is in blocks of 1,024 bytes.
 mv demo_transactions.csv transactions.csv
