@@ -24,11 +24,6 @@ AmountTally RejectedOf(const TransactionFileTotals& file) {
   return rejected;
 }
 
-std::string MessageName(int number) {
-  std::string digits = std::to_string(number);
-  return "e" + std::string(digits.size() < 3 ? 3 - digits.size() : 0, '0') + digits;
-}
-
 void WriteTransactions(Engine& engine, const Reconciliation& reconciliation) {
   OutputFile& out = engine.report_output;
   out.WriteLine(
@@ -41,7 +36,7 @@ void WriteTransactions(Engine& engine, const Reconciliation& reconciliation) {
   out.WriteLine("TX,Read," + TallyFields(all.read));
   out.WriteLine("TX,Accepted," + TallyFields(all.accepted));
   for (const auto& [number, tally] : all.rejected) {
-    out.WriteLine("TX,Rejected " + MessageName(number) + "," + TallyFields(tally));
+    out.WriteLine("TX,Rejected " + RejectionName(number) + "," + TallyFields(tally));
   }
   out.WriteLine("TX,Not Selected," + TallyFields(all.not_selected));
   out.WriteLine("");

@@ -42,13 +42,6 @@ Json TallyJson(const AmountTally& tally) {
   return Json{{"lines", tally.lines}, {"amount", FigureJson(tally.amount.Value())}};
 }
 
-// A message number as the logs write it: "e204", "e005".
-std::string MessageKey(int number) {
-  std::string key = "e";
-  AppendZeroPadded(key, number, 3);
-  return key;
-}
-
 Json TransactionFileJson(const TransactionFileTotals& file, bool with_path) {
   Json json = Json::object();
   if (with_path) json["path"] = file.path;
@@ -57,7 +50,8 @@ Json TransactionFileJson(const TransactionFileTotals& file, bool with_path) {
   json["reversed"] = TallyJson(file.reversed);
   json["not_selected"] = TallyJson(file.not_selected);
   Json rejected = Json::object();
-  for (const auto& [number, tally] : file.rejected) rejected[MessageKey(number)] = TallyJson(tally);
+  for (const auto& [number, tally] : file.rejected)
+    rejected[RejectionName(number)] = TallyJson(tally);
   json["rejected"] = std::move(rejected);
   return json;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/exact_sum.h"
+#include "common/numbers.h"
 
 namespace korav {
 
@@ -29,6 +30,13 @@ struct AmountTally {
     amount.Add(other.amount);
   }
 };
+
+// The message number as the logs write it: "e204", "e005".
+inline std::string RejectionName(int number) {
+  std::string name = "e";
+  AppendZeroPadded(name, number, 3);
+  return name;
+}
 
 // One transaction file. Every line read is either accepted or rejected
 // under exactly one message number, so read = accepted + the rejected ones.
