@@ -305,10 +305,6 @@ void ComputeAllocationValue(Engine& engine, TmyCP& pool) {
 void RunAllocation(Engine& engine) {
   if (engine.model.pools.count() == 0) return;
   engine.state.data_line.clear();
-  for (int32_t row = 1; row <= engine.model.pools.count(); ++row) {
-    TmyCP& pool = engine.model.pools[row];
-    pool.FromTransactions = pool.Value;
-  }
   CheckCubeTotals(engine);
   engine.cube.vcIndexStats(engine.log);
   const int32_t request = engine.options.allocation_request;

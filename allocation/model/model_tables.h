@@ -202,14 +202,12 @@ struct TmyCP {
   double Units = 0;
   double EffectiveUnitBudget = 0;
   int32_t Loop = 0;  // allocation: its solved loop, 1-based in Engine::solved_loops; 0 for none
-  // What the allocation moved, for the reconciliation. The value the
-  // transactions gave the pool. For a member of a solved loop, what the
+  // What the allocation moved, for the reconciliation. For a member of a solved loop, what the
   // other members' shares added when the loop was solved (full cost less
   // own cost), and the part of it from members in its own stage. The shares
   // and variances it received and sent: every one but those between members
   // of its loop in one stage, which stay within the stage. What cost pool
   // copies added for reporting.
-  double FromTransactions = 0;
   double GrossUp = 0;
   double GrossUpWithinStage = 0;
   double Received = 0;

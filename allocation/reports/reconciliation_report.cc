@@ -88,10 +88,10 @@ void WriteTotals(Engine& engine, const Reconciliation& reconciliation) {
   }
   const ReconciliationStatus& status = reconciliation.status;
   std::string line = "Status," + std::string(status.Name());
-  if (status.state == ReconciliationStatus::State::kNotReconciled) {
-    line += "," + FormatFixed2(status.difference);
-  } else if (status.state == ReconciliationStatus::State::kAllocationNotPerformed) {
+  if (!status.reason.empty()) {
     line += "," + status.reason;
+  } else if (status.state == ReconciliationStatus::State::kNotReconciled) {
+    line += "," + FormatFixed2(status.difference);
   }
   out.WriteLine(line);
 }

@@ -106,7 +106,9 @@ std::string AllocationNote(const Engine& engine) {
     case ReconciliationStatus::State::kAllocationNotPerformed:
       return "Allocation not performed: " + status.reason;
     case ReconciliationStatus::State::kNotReconciled:
-      return "Not reconciled: difference " + FormatFixed2(status.difference) +
+      return "Not reconciled: " +
+             (status.reason.empty() ? "difference " + FormatFixed2(status.difference)
+                                    : status.reason) +
              "; see the Reconciliation Report (17)";
     case ReconciliationStatus::State::kReconciled:
     case ReconciliationStatus::State::kNotChecked:

@@ -78,10 +78,10 @@ void LogReconciliation(Engine& engine) {
   // Figures that do not tie are a warning: the run's outputs are in doubt.
   std::string line = std::string(reconciled ? "i" : "w") +
                      "Reconciliation; Status=" + engine.reconciliation.Name();
-  if (!reconciled) {
-    line += "; Difference=" + FormatFixed2(engine.reconciliation.difference);
-  } else if (!engine.reconciliation.reason.empty()) {
+  if (!engine.reconciliation.reason.empty()) {
     line += "; " + engine.reconciliation.reason;
+  } else if (!reconciled) {
+    line += "; Difference=" + FormatFixed2(engine.reconciliation.difference);
   }
   engine.LogLine(line);
 }

@@ -13,7 +13,7 @@ struct ReconciliationStatus {
   enum class State {
     kNotChecked,              // the run has not reached the end of its allocation phase
     kReconciled,              // every difference is below a cent
-    kNotReconciled,           // `difference` is the largest
+    kNotReconciled,           // `difference` is the largest, or `reason` says why there is none
     kAllocationNotPerformed,  // `reason` says why
   };
   State state = State::kNotChecked;
