@@ -14,6 +14,7 @@
 #include "allocation/loading/model_completion.h"
 #include "allocation/reports/report_table.h"
 #include "allocation/transactions/transaction_phase.h"
+#include "common/exact_sum.h"
 #include "common/numbers.h"
 #include "tests/allocation/loading/model_fixture.h"
 
@@ -562,7 +563,8 @@ class VolumeTest : public TransactionTest {
   // The amounts added as doubles in file order, and each account's amounts
   // in units of the last decimal.
   double in_file_order_ = 0;
-  std::array<int64_t, 3> units_{};
+  // 128 bits: 100,000 amounts of seven decimals pass 2^63 units.
+  std::array<Int128, 3> units_{};
 };
 
 // Amounts in cents add up exactly: the pool's value, the group's and each
@@ -570,7 +572,7 @@ class VolumeTest : public TransactionTest {
 // order drift from them.
 TEST_F(VolumeTest, AmountsInCentsSumToTheirDecimalSum) {
   ReadVolume();
-  const int64_t total = units_[0] + units_[1] + units_[2];
+  const auto total = static_cast<int64_t>(units_[0] + units_[1] + units_[2]);
   // Below 2^53 cents, one division rounds the decimal sum correctly.
   const double expected = static_cast<double>(total) / 100;
   ASSERT_NE(in_file_order_, expected);
