@@ -21,33 +21,12 @@ work=${2:-$root/bench/work}
 bin=${KORAVA_BIN:-$root/build/bin}
 duckdb_dir="$root/bench/.duckdb"
 
-if [[ ! -d "$duckdb_dir/node_modules/@duckdb/node-api" ]]; then
-  echo "installing @duckdb/node-api into $duckdb_dir"
-  mkdir -p "$duckdb_dir"
-  npm install --silent --no-audit --no-fund --prefix "$duckdb_dir" @duckdb/node-api >/dev/null
-fi
-cp "$root/bench/exact_sums.mjs" "$duckdb_dir/"
+# shellcheck source=bench/benchmark_model.sh
+source "$root/bench/benchmark_model.sh"
+install_duckdb_api "$root" exact_sums.mjs
 [[ -n "${KORAVA_BIN:-}" ]] || "$root/scripts/setup.sh" release >/dev/null
-
 model="$work/model_$count"
-if [[ ! -f "$model/transactions.csv" ]]; then
-  echo "writing the model and $count transactions into $model"
-  "$root/bench/make_model.sh" "$model"
-  "$bin/korava-gen" "$model/model_run.csv" "$count" "$model/transactions.csv.part" 42
-  mv "$model/transactions.csv.part" "$model/transactions.csv"
-fi
-# The pool that each account and department reach, as run_benchmark.sh
-# works it out: groups R01..R20 take accounts AC1..AC20, their pools P01..P10
-# departments DP1..DP10; a group's not-selected pool what its pools leave,
-# the not-selected group's pool every other account.
-awk -F, 'NR == FNR { accounts[++a] = $1; next }
-  { for (i = 1; i <= a; i++) {
-      account = accounts[i]; pool = ".NOTSEL..NOTSEL"
-      if (account ~ /^AC[0-9]+$/ && substr(account, 3) + 0 <= 20) {
-        group = sprintf("R%02d", substr(account, 3) + 0); pool = ".NOTSEL." group
-        if ($1 ~ /^DP[0-9]+$/ && substr($1, 3) + 0 <= 10) pool = sprintf("%sP%02d", group, substr($1, 3) + 0)
-      }
-      print account "," $1 "," pool } }' "$model/DIM1.csv" "$model/DIM2.csv" >"$model/pool_map.csv"
+make_benchmark_model "$root" "$bin" "$model" "$count"
 
 mkdir -p "$model/exact_out"
 {

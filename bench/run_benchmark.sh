@@ -42,35 +42,13 @@ install_missing() {
     "${missing[@]}" >/dev/null
 }
 install_missing
+# shellcheck source=bench/benchmark_model.sh
+source "$root/bench/benchmark_model.sh"
 duckdb_dir="$root/bench/.duckdb"
-if [[ ! -d "$duckdb_dir/node_modules/@duckdb/node-api" ]]; then
-  echo "installing @duckdb/node-api into $duckdb_dir"
-  mkdir -p "$duckdb_dir"
-  npm install --silent --no-audit --no-fund --prefix "$duckdb_dir" @duckdb/node-api >/dev/null
-fi
-cp "$root/bench/duckdb_aggregate.mjs" "$duckdb_dir/"
-
+install_duckdb_api "$root" duckdb_aggregate.mjs
 [[ -n "${KORAVA_BIN:-}" ]] || "$root/scripts/setup.sh" release >/dev/null
-
 model="$work/model_$count"
-if [[ ! -f "$model/transactions.csv" ]]; then
-  echo "writing the model and $count transactions into $model"
-  "$root/bench/make_model.sh" "$model"
-  "$bin/korava-gen" "$model/model_run.csv" "$count" "$model/transactions.csv.part" 42
-  mv "$model/transactions.csv.part" "$model/transactions.csv"
-fi
-# The pool each account and department reach: groups R01..R20 take accounts
-# AC1..AC20 and their pools P01..P10 departments DP1..DP10; what a group's
-# pools leave goes to its not-selected pool, other accounts to the
-# not-selected group's.
-awk -F, 'NR == FNR { accounts[++a] = $1; next }
-  { for (i = 1; i <= a; i++) {
-      account = accounts[i]; pool = ".NOTSEL..NOTSEL"
-      if (account ~ /^AC[0-9]+$/ && substr(account, 3) + 0 <= 20) {
-        group = sprintf("R%02d", substr(account, 3) + 0); pool = ".NOTSEL." group
-        if ($1 ~ /^DP[0-9]+$/ && substr($1, 3) + 0 <= 10) pool = sprintf("%sP%02d", group, substr($1, 3) + 0)
-      }
-      print account "," $1 "," pool } }' "$model/DIM1.csv" "$model/DIM2.csv" >"$model/pool_map.csv"
+make_benchmark_model "$root" "$bin" "$model" "$count"
 
 echo "korava: $repeats runs on $count transactions"
 best=""
