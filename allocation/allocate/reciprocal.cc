@@ -95,15 +95,6 @@ std::vector<std::vector<int32_t>> FindLoops(const ModelTables& model) {
   return loops;
 }
 
-std::string MemberCodes(const ModelTables& model, const std::vector<int32_t>& members) {
-  std::string codes;
-  for (const int32_t member : members) {
-    if (!codes.empty()) codes += '/';
-    codes += model.pools[member].Code;
-  }
-  return codes;
-}
-
 // Whether every member's base has its proportions and allocates actual cost
 // (a budget would make the amount a member sends differ from its cost).
 bool BasesReady(const Engine& engine, const Loop& loop) {
@@ -488,6 +479,15 @@ bool SolveLoops(Engine& engine) {
                    UnsolvedReason(state) + "; CP=" + MemberCodes(engine.model, members));
   }
   return false;
+}
+
+std::string MemberCodes(const ModelTables& model, const std::vector<int32_t>& members) {
+  std::string codes;
+  for (const int32_t member : members) {
+    if (!codes.empty()) codes += '/';
+    codes += model.pools[member].Code;
+  }
+  return codes;
 }
 
 }  // namespace korav

@@ -10,6 +10,10 @@
 #ifndef KORAV_ALLOCATION_ALLOCATE_RECIPROCAL_H_
 #define KORAV_ALLOCATION_ALLOCATE_RECIPROCAL_H_
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "allocation/state/engine.h"
 
 namespace korav {
@@ -23,6 +27,9 @@ namespace korav {
 // members keep all the cost among themselves, or their full costs would not
 // be finite) and false is returned.
 bool SolveLoops(Engine& engine);
+
+// The codes of a loop's member pools, joined by "/" ("HR/IT").
+std::string MemberCodes(const ModelTables& model, const std::vector<int32_t>& members);
 
 }  // namespace korav
 

@@ -1,9 +1,9 @@
 #include "allocation/allocate/reconciliation.h"
 
-#include <algorithm>
 #include <cmath>
 #include <map>
 
+#include "allocation/allocate/reciprocal.h"
 #include "allocation/model/stage_order.h"
 
 namespace korav {
@@ -19,6 +19,10 @@ bool Keeps(const TmyCP& pool) { return pool.STGType >= StageType::kFinal; }
 double RestOf(const TmyCP& pool) {
   return pool.Value - pool.GrossUpWithinStage - pool.Copied - pool.Sent - pool.VarianceSent;
 }
+
+// Why a pool that allocated, or a loop, kept some of its cost.
+constexpr const char* kSharesNotSent =
+    "Shares of 0.01 or less, or on lines without an output CP, not sent";
 
 // Why a pool outside any loop kept cost it should have passed on.
 std::string ReasonFor(const Engine& engine, const TmyCP& pool) {
@@ -36,7 +40,7 @@ std::string ReasonFor(const Engine& engine, const TmyCP& pool) {
       pool.VariancePool == 0) {
     return "e302 Variance for CP but no Variance CP to allocate it to";
   }
-  return "Shares of 0.01 or less, or on lines without an output CP, not sent";
+  return kSharesNotSent;
 }
 
 // The balance of every stage, and the unallocated cost of the pools and
@@ -77,12 +81,9 @@ void BalanceStages(const Engine& engine, Reconciliation& result) {
   for (size_t loop = 0; loop < loop_rest.size(); ++loop) {
     if (std::fabs(loop_rest[loop]) < kReconciledWithin) continue;
     const std::vector<int32_t>& members = engine.solved_loops[loop].Members;
-    std::string codes;
-    for (const int32_t member : members)
-      codes += (codes.empty() ? "" : "/") + model.pools[member].Code;
-    result.unallocated.push_back(
-        {StageOf(model, model.pools[members.front()]), codes, "Solved loop", loop_rest[loop],
-         "Shares of 0.01 or less, or on lines without an output CP, not sent"});
+    result.unallocated.push_back({StageOf(model, model.pools[members.front()]),
+                                  MemberCodes(model, members),
+                                  "Solved loop", loop_rest[loop], kSharesNotSent});
   }
   for (auto& [stage, balance] : by_stage)
     balance.from_transactions = from_transactions[stage].Value();
@@ -103,16 +104,6 @@ void BalanceStages(const Engine& engine, Reconciliation& result) {
   ExactSum all_transactions;
   for (const auto& [stage, sum] : from_transactions) all_transactions.Add(sum);
   result.total.from_transactions = all_transactions.Value();
-  std::stable_sort(result.unallocated.begin(), result.unallocated.end(),
-                   [&result](const UnallocatedCost& a, const UnallocatedCost& b) {
-                     const auto position = [&result](int32_t stage) {
-                       return std::find_if(
-                                  result.stages.begin(), result.stages.end(),
-                                  [stage](const StageBalance& s) { return s.stage == stage; }) -
-                              result.stages.begin();
-                     };
-                     return position(a.stage) < position(b.stage);
-                   });
 }
 
 void AddChecks(Reconciliation& result) {

@@ -64,7 +64,7 @@ struct Reconciliation {
   TransactionFileTotals transactions;  // every file's lines added up
   std::vector<StageBalance> stages;    // in flow order, then the stageless
   StageBalance total;
-  std::vector<UnallocatedCost> unallocated;
+  std::vector<UnallocatedCost> unallocated;  // pools in row order, then the loops
   std::vector<ReconciliationCheck> checks;
   double copied = 0;
   ReconciliationStatus status;
