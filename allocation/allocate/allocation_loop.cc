@@ -185,6 +185,7 @@ void AllocatePool(Engine& engine, TmyCP& pool) {
   // Marked before the shares move, so a pool that is its own output does not
   // allocate again.
   pool.Allocated = true;
+  engine.cube.ReleasePoolIndex(pool.Row);
   for (const int32_t index : base.Lines) SendShare(engine, pool, base, model.base_lines[index]);
   if (budgets) SendVariance(engine, pool, base);
 }
@@ -317,6 +318,7 @@ void RunAllocation(Engine& engine) {
   if (request == 1 && engine.log.errors() > 0) {
     return not_performed("Requested Run Allocation if no errors; there are errors");
   }
+  engine.cube.BeginAllocation();
   for (int pass = 1;; ++pass) {
     engine.LogLine("MAlloc Loop " + std::to_string(pass));
     bool progress = ResolveInputMeasures(engine);
@@ -329,6 +331,7 @@ void RunAllocation(Engine& engine) {
     if (!progress) break;
   }
   ReportUnresolved(engine);
+  engine.cube.EndAllocation();
   CheckCubeTotals(engine);
   engine.cube.vcIndexStats(engine.log);
 }

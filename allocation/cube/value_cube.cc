@@ -11,6 +11,10 @@ namespace korav {
 
 namespace {
 
+static_assert(int64_t{ValueCube::kMaxDataSegments} * ValueCube::kEntriesPerSegment <=
+                  PoolIndex::kMostEntries,
+              "a pool's index holds every entry number");
+
 // The largest radix product one key part may hold: a margin below 2^63 - 1,
 // so that a part never reaches the sign bit.
 constexpr int64_t kKeyPartLimit = 9223370000000000000;
@@ -32,7 +36,7 @@ double ValueCube::vcCreate(const ModelTables& model) {
   for (int32_t s = 1; s < hash_seg_count_; ++s) hash_[static_cast<size_t>(s)].reset();
   // Entries are written whole when they are created and never read before,
   // so data segments need no clearing; hash slots start as empty chains.
-  if (!data_[0]) data_[0] = std::make_unique_for_overwrite<vcTEntry[]>(kEntriesPerSegment);
+  if (!data_[0]) data_[0] = MakeLargeArrayForOverwrite<vcTEntry>(kEntriesPerSegment);
   if (!hash_[0]) hash_[0] = MakeLargeArrayForOverwrite<int32_t>(kSlotsPerSegment);
   std::fill_n(hash_[0].get(), kSlotsPerSegment, -1);
   data_seg_count_ = 1;
@@ -49,6 +53,10 @@ double ValueCube::vcCreate(const ModelTables& model) {
   cur_entry_ = -1;
   iter_cp_ = 0;
   iter_pos_ = -1;
+  per_pool_ = false;
+  chains_linked_ = true;
+  pool_indexes_.clear();
+  gathered_pool_ = 0;
   Index1 = 0;
   Index2 = 0;
   Code.fill(0);
@@ -89,47 +97,50 @@ void ValueCube::vcSplit() {
   }
 }
 
+int32_t ValueCube::MappedCode(const ModelTables& model, const TmySEL& row, int d,
+                              int32_t code) const {
+  const size_t i = static_cast<size_t>(d);
+  if (row.DimIndex[i] != 0) return row.DimIndex[i];
+  const char rule = row.DimCopy[i];
+  // Code number 0 stands for an empty value whose targets are all 0: every
+  // rule leaves it 0.
+  if (rule == 0 || code == 0) return code;
+  const TmyDIM& value = model.dimensions[i].Values[code];
+  if (rule == 'Y') return value.SummariseTarget;
+  if (rule == '0') return 0;
+  if (rule >= '1' && rule <= '9') {
+    const int32_t ancestor = value.Path[static_cast<size_t>(rule - '0')];
+    if (ancestor != 0) return ancestor;
+  }
+  return code;
+}
+
 void ValueCube::vcApplyMapping(const ModelTables& model, int32_t selection_row) {
   if (selection_row == 0) return;
   const TmySEL& row = model.selections[selection_row];
   for (int d = 1; d <= dim_count_; ++d) {
     const size_t i = static_cast<size_t>(d);
-    if (row.DimIndex[i] != 0) {
-      Code[i] = row.DimIndex[i];
-      continue;
-    }
-    const char rule = row.DimCopy[i];
-    // Code number 0 stands for an empty value whose targets are all 0: every
-    // rule leaves it 0.
-    if (rule == 0 || Code[i] == 0) continue;
-    const TmyDIM& value = model.dimensions[i].Values[Code[i]];
-    if (rule == 'Y') {
-      Code[i] = value.SummariseTarget;
-    } else if (rule == '0') {
-      Code[i] = 0;
-    } else if (rule >= '1' && rule <= '9') {
-      const int32_t ancestor = value.Path[static_cast<size_t>(rule - '0')];
-      if (ancestor != 0) Code[i] = ancestor;
-    }
+    Code[i] = MappedCode(model, row, d, Code[i]);
   }
 }
 
-int64_t ValueCube::Pack(int first, int last) const {
+int64_t ValueCube::Pack(const int32_t* codes, int first, int last) const {
   // vcSplit keeps every run's radix product within kKeyPartLimit, so with
   // codes below their radices the packed number fits; it is formed unsigned
   // so that even a cube used before vcSplit cannot overflow.
   uint64_t packed = 0;
   for (int d = first; d <= last; ++d) {
     const size_t i = static_cast<size_t>(d);
-    if (static_cast<uint32_t>(Code[i]) >= static_cast<uint32_t>(radix_[i])) RefuseCode(Code[i], d);
-    packed = packed * static_cast<uint64_t>(radix_[i]) + static_cast<uint64_t>(Code[i]);
+    if (static_cast<uint32_t>(codes[i]) >= static_cast<uint32_t>(radix_[i]))
+      RefuseCode(codes[i], d);
+    packed = packed * static_cast<uint64_t>(radix_[i]) + static_cast<uint64_t>(codes[i]);
   }
   return static_cast<int64_t>(packed);
 }
 
 void ValueCube::vcComposeKey() {
-  Index1 = Pack(1, split_at_);
-  Index2 = Pack(split_at_ + 1, dim_count_);
+  Index1 = Pack(Code.data(), 1, split_at_);
+  Index2 = Pack(Code.data(), split_at_ + 1, dim_count_);
 }
 
 void ValueCube::vcDecomposeKey() {
@@ -159,8 +170,10 @@ int32_t ValueCube::SlotOf(int64_t index1, int64_t index2, int32_t cp) const {
 void ValueCube::vcHash() { cur_hash_ = SlotOf(Index1, Index2, CurCP); }
 
 bool ValueCube::vcFind() {
+  if (per_pool_) return FindInPool();
   // A cube not yet created has no index; vcAdd then refuses the pool.
   if (slot_count_ == 0) return false;
+  if (!chains_linked_) LinkChains();
   vcHash();
   int32_t length = 0;
   for (int32_t n = Head(cur_hash_); n != -1; ++length) {
@@ -175,8 +188,49 @@ bool ValueCube::vcFind() {
   return false;
 }
 
+bool ValueCube::FindInPool() {
+  // A number that is no pool's is found nowhere; vcAdd then refuses it.
+  if (!HasPool(CurCP)) return false;
+  cur_key_hash_ = PoolIndex::KeyHash(Index1, Index2);
+  const int32_t n = IndexOf(CurCP).Find(cur_key_hash_, [this](int32_t entry) {
+    const vcTEntry& e = Entry(entry);
+    return e.Index1 == Index1 && e.Index2 == Index2;
+  });
+  if (n == -1) return false;
+  cur_entry_ = n;
+  return true;
+}
+
+PoolIndex& ValueCube::IndexOf(int32_t pool) {
+  PoolIndex& index = pool_indexes_[static_cast<size_t>(pool)];
+  if (index.Built()) return index;
+  const std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(pool)];
+  index.Build(entries.size());
+  constexpr size_t kAhead = 16;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (i + kAhead < entries.size()) PrefetchEntry(entries[i + kAhead]);
+    InsertInPool(index, KeyHashOf(entries[i]), entries[i]);
+  }
+  return index;
+}
+
+uint64_t ValueCube::KeyHashOf(int32_t n) const {
+  const vcTEntry& entry = Entry(n);
+  return PoolIndex::KeyHash(entry.Index1, entry.Index2);
+}
+
+void ValueCube::InsertInPool(PoolIndex& index, uint64_t hash, int32_t n) const {
+  struct Keys {
+    const ValueCube& cube;
+    uint64_t Hash(int32_t entry) const { return cube.KeyHashOf(entry); }
+    void Prefetch(int32_t entry) const { cube.PrefetchEntry(entry); }
+  };
+  index.Insert(hash, n, Keys{*this});
+}
+
 void ValueCube::vcAdd(double amount) {
   if (amount == 0.0) return;
+  Changing(CurCP);
   if (vcFind()) {
     MutableEntry(cur_entry_).Value += amount;
     return;
@@ -191,13 +245,20 @@ void ValueCube::Store(double amount) {
   }
   if (entry_count_ == capacity_) AddDataSegment();
   const int32_t n = entry_count_++;
-  int32_t& head = Head(cur_hash_);
-  MutableEntry(n) = vcTEntry{Index1, Index2, amount, CurCP, head};
-  if (head == -1) ++used_slots_;
-  head = n;
-  // vcAdd came here after vcFind walked this slot's whole chain.
-  --chain_lengths_[LengthBucket(walked_length_)];
-  ++chain_lengths_[LengthBucket(walked_length_ + 1)];
+  if (per_pool_) {
+    // vcAdd came here after FindInPool hashed the key; the chain is made
+    // when the chained index is rebuilt.
+    MutableEntry(n) = vcTEntry{Index1, Index2, amount, CurCP, -1};
+    InsertInPool(pool_indexes_[static_cast<size_t>(CurCP)], cur_key_hash_, n);
+  } else {
+    int32_t& head = Head(cur_hash_);
+    MutableEntry(n) = vcTEntry{Index1, Index2, amount, CurCP, head};
+    if (head == -1) ++used_slots_;
+    head = n;
+    // vcAdd came here after vcFind walked this slot's whole chain.
+    --chain_lengths_[LengthBucket(walked_length_)];
+    ++chain_lengths_[LengthBucket(walked_length_ + 1)];
+  }
   cur_entry_ = n;
   pool_entries_[static_cast<size_t>(CurCP)].push_back(n);
   if (int64_t{entry_count_} * 100 / slot_count_ >= kGrowthLoadPercent) GrowIndex();
@@ -209,7 +270,7 @@ void ValueCube::AddDataSegment() {
                      " entries; reduce the dimensions or split the model");
   }
   data_[static_cast<size_t>(data_seg_count_)] =
-      std::make_unique_for_overwrite<vcTEntry[]>(kEntriesPerSegment);
+      MakeLargeArrayForOverwrite<vcTEntry>(kEntriesPerSegment);
   ++data_seg_count_;
   capacity_ += kEntriesPerSegment;
 }
@@ -221,103 +282,192 @@ void ValueCube::GrowIndex() {
                      std::to_string(entry_count_) +
                      " entries; reduce the dimensions or split the model");
   }
-  const int32_t old_count = hash_seg_count_;
   hash_seg_count_ *= 2;
   slot_count_ = hash_seg_count_ * kSlotsPerSegment;
-  for (int32_t s = 0; s < hash_seg_count_; ++s) {
-    LargeArray<int32_t>& segment = hash_[static_cast<size_t>(s)];
-    if (s >= old_count) segment = MakeLargeArrayForOverwrite<int32_t>(kSlotsPerSegment);
-    std::fill_n(segment.get(), kSlotsPerSegment, -1);
-  }
-  RebuildIndex();
+  // Without linked chains only the index's size is followed, so that it is
+  // linked at the size, and refused at the point, that adding the entries
+  // one by one would have reached.
+  if (!chains_linked_) return;
+  LinkChains();
   vcHash();
 }
 
-void ValueCube::RebuildIndex() {
-  // Re-inserting in entry-number order rebuilds every chain newest first, as
-  // if the entries had been added to the larger index from the start. The
-  // slots and chain lengths of the next kAhead entries are fetched ahead.
+template <typename Visit>
+void ValueCube::ForEachSlot(Visit& visit) {
+  // The slots of the next kAhead entries are worked out, and what `visit`
+  // touches there fetched, ahead of their turn.
   constexpr int32_t kAhead = 16;
   std::array<int32_t, kAhead> slots{};
-  std::vector<uint8_t> lengths(static_cast<size_t>(slot_count_), 0);
-  const auto slot_of = [this](int32_t n) {
-    const vcTEntry& entry = Entry(n);
-    return SlotOf(entry.Index1, entry.Index2, entry.CP);
-  };
   const auto fetch = [&](int32_t n) {
     if (n >= entry_count_) return;
-    const int32_t slot = slot_of(n);
+    const vcTEntry& entry = Entry(n);
+    const int32_t slot = SlotOf(entry.Index1, entry.Index2, entry.CP);
     slots[static_cast<size_t>(n % kAhead)] = slot;
-    __builtin_prefetch(&Head(slot));
-    __builtin_prefetch(&lengths[static_cast<size_t>(slot)]);
+    visit.Prefetch(slot);
   };
   for (int32_t n = 0; n < kAhead; ++n) fetch(n);
   for (int32_t n = 0; n < entry_count_; ++n) {
     const int32_t slot = slots[static_cast<size_t>(n % kAhead)];
     fetch(n + kAhead);
-    int32_t& head = Head(slot);
-    MutableEntry(n).Next = head;
-    head = n;
-    uint8_t& length = lengths[static_cast<size_t>(slot)];
-    if (length <= kLongestCounted) ++length;
+    visit(n, slot);
   }
+}
+
+void ValueCube::RebuildIndex() {
+  // Re-inserting in entry-number order rebuilds every chain newest first, as
+  // if the entries had been added to the larger index from the start.
+  struct Link {
+    ValueCube& cube;
+    std::vector<uint8_t> lengths;
+    void Prefetch(int32_t slot) {
+      __builtin_prefetch(&cube.Head(slot));
+      __builtin_prefetch(&lengths[static_cast<size_t>(slot)]);
+    }
+    void operator()(int32_t n, int32_t slot) {
+      int32_t& head = cube.Head(slot);
+      cube.MutableEntry(n).Next = head;
+      head = n;
+      Lengthen(lengths[static_cast<size_t>(slot)]);
+    }
+  } link{*this, std::vector<uint8_t>(static_cast<size_t>(slot_count_), 0)};
+  ForEachSlot(link);
+  TallyChains(link.lengths);
+  chains_linked_ = true;
+}
+
+void ValueCube::CountChains() {
+  struct Count {
+    std::vector<uint8_t> lengths;
+    void Prefetch(int32_t slot) { __builtin_prefetch(&lengths[static_cast<size_t>(slot)]); }
+    void operator()(int32_t, int32_t slot) { Lengthen(lengths[static_cast<size_t>(slot)]); }
+  } count{std::vector<uint8_t>(static_cast<size_t>(slot_count_), 0)};
+  ForEachSlot(count);
+  TallyChains(count.lengths);
+}
+
+void ValueCube::TallyChains(const std::vector<uint8_t>& lengths) {
   chain_lengths_.fill(0);
   for (const uint8_t length : lengths) ++chain_lengths_[length];
   used_slots_ = slot_count_ - chain_lengths_[0];
+}
+
+void ValueCube::LinkChains() {
+  for (int32_t s = 0; s < hash_seg_count_; ++s) {
+    LargeArray<int32_t>& segment = hash_[static_cast<size_t>(s)];
+    if (!segment) segment = MakeLargeArrayForOverwrite<int32_t>(kSlotsPerSegment);
+    std::fill_n(segment.get(), kSlotsPerSegment, -1);
+  }
+  RebuildIndex();
 }
 
 void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimension, int32_t source,
                            int32_t target, int32_t map1, int32_t min_loc, double factor,
                            int32_t map2) {
   if (!HasPool(source)) return;
+  Gather(source);
   const bool rekey = TransferRekeys(confidence_dimension, map1, map2);
-  // A transfer into the source itself appends to the list being walked: its
-  // length at the start bounds the walk, and the list is indexed afresh each
-  // time because appending may move it.
+  if (rekey) RekeyGathered(model, confidence_dimension, map1, min_loc, map2);
+  const std::vector<Key>& keys = rekey ? rekeyed_ : gathered_keys_;
+  const size_t count = keys.size();
+  // A transfer into the source itself changes the cells it reads: an earlier
+  // cell may add to a later one, whose value is then read as it has become.
+  // The walk ends with the cells that were there at the start.
+  const bool into_itself = source == target;
+  const std::vector<double>& values = gathered_values_;
+  for (size_t i = 0; i < count; ++i) {
+    const double value =
+        into_itself ? Entry(pool_entries_[static_cast<size_t>(source)][i]).Value : values[i];
+    Index1 = keys[i].index1;
+    Index2 = keys[i].index2;
+    CurCP = target;
+    vcAdd(value * factor);
+  }
+}
+
+void ValueCube::Gather(int32_t source) {
+  if (gathered_pool_ == source) return;
   const std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(source)];
-  const size_t count = entries.size();
-  // Entries go in batches: the target keys of a whole batch are worked out
-  // and their index slots and chain heads fetched before the batch is added
-  // in entry order, so that the fetches overlap. Values are read only when
-  // added, as an earlier entry of the batch may have added to a later one.
-  constexpr size_t kBatch = 32;
-  struct Move {
-    int32_t entry;
-    int32_t slot;
-    int64_t index1;
-    int64_t index2;
-  };
-  std::array<Move, kBatch> batch;
-  for (size_t first = 0; first < count; first += kBatch) {
-    const size_t size = std::min(kBatch, count - first);
-    for (size_t k = first + kBatch; k < std::min(first + 2 * kBatch, count); ++k) {
-      PrefetchEntry(entries[k]);
+  gathered_keys_.resize(entries.size());
+  gathered_values_.resize(entries.size());
+  // The entries lie scattered over the store: each is fetched well ahead.
+  constexpr size_t kAhead = 16;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (i + kAhead < entries.size()) PrefetchEntry(entries[i + kAhead]);
+    const vcTEntry& entry = Entry(entries[i]);
+    gathered_keys_[i] = Key{entry.Index1, entry.Index2};
+    gathered_values_[i] = entry.Value;
+  }
+  gathered_pool_ = source;
+  codes_decomposed_ = false;
+}
+
+void ValueCube::RekeyGathered(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
+                              int32_t min_loc, int32_t map2) {
+  const size_t count = gathered_keys_.size();
+  const size_t stride = static_cast<size_t>(dim_count_) + 1;
+  if (!codes_decomposed_) {
+    gathered_codes_.resize(count * stride);
+    for (size_t i = 0; i < count; ++i) {
+      Index1 = gathered_keys_[i].index1;
+      Index2 = gathered_keys_[i].index2;
+      vcDecomposeKey();
+      std::copy_n(Code.begin(), stride,
+                  gathered_codes_.begin() + static_cast<ptrdiff_t>(i * stride));
     }
-    for (size_t i = 0; i < size; ++i) {
-      const int32_t n = entries[first + i];
-      const vcTEntry& entry = Entry(n);
-      Index1 = entry.Index1;
-      Index2 = entry.Index2;
-      if (rekey) vcTransferKey(model, confidence_dimension, map1, min_loc, map2);
-      batch[i] = Move{n, SlotOf(Index1, Index2, target), Index1, Index2};
-      __builtin_prefetch(&Head(batch[i].slot));
+    codes_decomposed_ = true;
+  }
+  const bool confidence = confidence_dimension >= 1 && confidence_dimension <= dim_count_;
+  const TmySEL* first = map1 == 0 ? nullptr : &model.selections[map1];
+  const TmySEL* second = map2 == 0 ? nullptr : &model.selections[map2];
+  rekeyed_.resize(count);
+  std::array<int32_t, kMaxDimensions + 1> codes{};
+  for (size_t i = 0; i < count; ++i) {
+    std::copy_n(gathered_codes_.begin() + static_cast<ptrdiff_t>(i * stride), stride,
+                codes.begin());
+    if (confidence) {
+      int32_t& code = codes[static_cast<size_t>(confidence_dimension)];
+      code = std::max(code, min_loc);
     }
-    for (size_t i = 0; i < size; ++i) {
-      const int32_t head = Head(batch[i].slot);
-      if (head != -1) PrefetchEntry(head);
+    for (int d = 1; d <= dim_count_; ++d) {
+      int32_t& code = codes[static_cast<size_t>(d)];
+      if (first != nullptr) code = MappedCode(model, *first, d, code);
+      if (second != nullptr) code = MappedCode(model, *second, d, code);
     }
-    for (size_t i = 0; i < size; ++i) {
-      Index1 = batch[i].index1;
-      Index2 = batch[i].index2;
-      CurCP = target;
-      vcAdd(Entry(batch[i].entry).Value * factor);
-    }
+    rekeyed_[i] =
+        Key{Pack(codes.data(), 1, split_at_), Pack(codes.data(), split_at_ + 1, dim_count_)};
   }
 }
 
 bool ValueCube::TransferRekeys(int32_t confidence_dimension, int32_t map1, int32_t map2) const {
   return map1 != 0 || map2 != 0 ||
          (confidence_dimension >= 1 && confidence_dimension <= dim_count_);
+}
+
+void ValueCube::BeginAllocation() {
+  per_pool_ = true;
+  chains_linked_ = false;
+  pool_indexes_.clear();
+  pool_indexes_.resize(pool_entries_.size());
+  for (LargeArray<int32_t>& segment : hash_) segment.reset();
+}
+
+void ValueCube::EndAllocation() {
+  if (!per_pool_) return;
+  per_pool_ = false;
+  pool_indexes_.clear();
+  pool_indexes_.shrink_to_fit();
+  gathered_pool_ = 0;
+  for (std::vector<Key>* keys : {&gathered_keys_, &rekeyed_}) *keys = std::vector<Key>();
+  gathered_values_ = std::vector<double>();
+  gathered_codes_ = std::vector<int32_t>();
+  // The chains are linked when a look-up needs them again; their figures
+  // are counted now.
+  CountChains();
+}
+
+void ValueCube::ReleasePoolIndex(int32_t pool) {
+  if (!per_pool_ || !HasPool(pool)) return;
+  pool_indexes_[static_cast<size_t>(pool)].Clear();
 }
 
 void ValueCube::vcTransferKey(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
@@ -394,10 +544,10 @@ void ValueCube::vcTotals(ModelTables& model, JobLog& log) {
     model.pools[row].VCCount = 0;
     model.pools[row].VCTotal = 0.0;
   }
-  chained_count_ = 0;
+  // Every chain ends in one entry without a next: the others are chained.
+  chained_count_ = entry_count_ - used_slots_;
   for (int32_t n = 0; n < entry_count_; ++n) {
     const vcTEntry& entry = Entry(n);
-    if (entry.Next != -1) ++chained_count_;
     if (entry.CP == 0) {
       log.WriteDirect(JobLog::File::kJob, " >>>>,,Internal error VC CP Code Nr is zero " +
                                               std::to_string(n) + " " + std::to_string(entry.CP) +
@@ -426,8 +576,11 @@ void ValueCube::vcIndexStats(JobLog& log) const {
 
 size_t ValueCube::FootprintBytes() const {
   size_t bytes = static_cast<size_t>(data_seg_count_) * kEntriesPerSegment * sizeof(vcTEntry) +
-                 static_cast<size_t>(hash_seg_count_) * kSlotsPerSegment * sizeof(int32_t) +
                  pool_entries_.capacity() * sizeof(std::vector<int32_t>);
+  if (chains_linked_) {
+    bytes += static_cast<size_t>(hash_seg_count_) * kSlotsPerSegment * sizeof(int32_t);
+  }
+  for (const PoolIndex& index : pool_indexes_) bytes += index.FootprintBytes();
   for (const std::vector<int32_t>& entries : pool_entries_) {
     bytes += entries.capacity() * sizeof(int32_t);
   }

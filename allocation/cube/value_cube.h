@@ -9,6 +9,12 @@
 // cost what that pool holds while visiting entries in the same order as a
 // scan of the whole store would.
 //
+// While the allocation runs (BeginAllocation to EndAllocation) cells are
+// found through one small index per cost pool instead (pool_index.h). The
+// chained index gives its memory back then; its figures are counted when the
+// allocation ends and its chains linked when a look-up needs them again,
+// both as if every entry had gone into it one by one.
+//
 // The operations work on the current-key fields (Index1, Index2, Code, CurCP),
 // which are scratch state: callers set codes, compose, set the pool and add,
 // and any operation that visits entries overwrites them. A cube holds nothing
@@ -24,6 +30,7 @@
 #include <utility>
 #include <vector>
 
+#include "allocation/cube/pool_index.h"
 #include "allocation/model/model_tables.h"
 #include "common/large_array.h"
 
@@ -101,13 +108,20 @@ class ValueCube {
   void vcAdd(double amount);
   // Sets entry `n`'s value, for a caller that kept the sum of the entry's
   // additions itself.
-  void SetEntryValue(int32_t n, double value) { MutableEntry(n).Value = value; }
+  void SetEntryValue(int32_t n, double value) {
+    Changing(Entry(n).CP);
+    MutableEntry(n).Value = value;
+  }
 
   // Adds every entry of pool `source` that exists when the transfer starts,
-  // times `factor`, to pool `target`. The key is rebuilt on the way when a
-  // mapping row (0 for none) or a level-of-confidence dimension
-  // (`confidence_dimension`, 0 for none) is given: a confidence code below
-  // `min_loc` is raised to it, then `map1` and `map2` are applied in turn.
+  // times `factor`, to pool `target`, in the source's entry order. The key is
+  // rebuilt on the way when a mapping row (0 for none) or a
+  // level-of-confidence dimension (`confidence_dimension`, 0 for none) is
+  // given: a confidence code below `min_loc` is raised to it, then `map1` and
+  // `map2` are applied in turn. The source's keys, codes and values are
+  // gathered once and kept for the next transfer from the same source until
+  // one of its entries changes, so a pool that sends to several receivers
+  // reads its scattered entries once.
   void vcTransfer(const ModelTables& model, int32_t confidence_dimension, int32_t source,
                   int32_t target, int32_t map1, int32_t min_loc, double factor, int32_t map2);
 
@@ -118,6 +132,15 @@ class ValueCube {
   // code raised to `min_loc`, then `map1` and `map2` applied.
   void vcTransferKey(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
                      int32_t min_loc, int32_t map2);
+
+  // Switches to one index per pool for the allocation, and back, rebuilding
+  // the chained index; EndAllocation must come before vcIndexStats or
+  // ChainedCount tell of the index.
+  void BeginAllocation();
+  void EndAllocation();
+  // Gives back the index of pool `pool`, which sends its cells now and is
+  // not expected to receive again; should it, the index is built afresh.
+  void ReleasePoolIndex(int32_t pool);
 
   // The sum of pool `pool`'s entries whose codes lie within the codes
   // selected by `row` (an "IMS" row) in every dimension, negated when its
@@ -164,7 +187,7 @@ class ValueCube {
   }
   // Asks the processor to fetch entry `n` ahead of its use.
   void PrefetchEntry(int32_t n) const { __builtin_prefetch(&Entry(n)); }
-  // The memory the cube holds: segments and pool entry lists.
+  // The memory the cube holds: segments, indexes and pool entry lists.
   size_t FootprintBytes() const;
 
   // The current key.
@@ -181,17 +204,46 @@ class ValueCube {
   }
   int32_t& Head(int32_t slot) { return const_cast<int32_t&>(std::as_const(*this).Head(slot)); }
   int32_t SlotOf(int64_t index1, int64_t index2, int32_t cp) const;
-  // Packs Code[first..last] as a mixed-radix number.
-  int64_t Pack(int first, int last) const;
+  // The index of pool `pool`'s entries, built from them when it is not.
+  PoolIndex& IndexOf(int32_t pool);
+  uint64_t KeyHashOf(int32_t n) const;
+  void InsertInPool(PoolIndex& index, uint64_t hash, int32_t n) const;
+  bool FindInPool();
+  // Packs codes[first..last] as a mixed-radix number.
+  int64_t Pack(const int32_t* codes, int first, int last) const;
+  // Code `code` of dimension `d` under selection row `row`'s rule for it.
+  int32_t MappedCode(const ModelTables& model, const TmySEL& row, int d, int32_t code) const;
+  // The cells of pool `source` as they stand, gathered when they were not.
+  void Gather(int32_t source);
+  // The gathered cells' keys rebuilt as vcTransferKey rebuilds one key.
+  void RekeyGathered(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
+                     int32_t min_loc, int32_t map2);
+  // Forgets the gathered cells when they are pool `pool`'s, which changes.
+  void Changing(int32_t pool) {
+    if (pool == gathered_pool_) gathered_pool_ = 0;
+  }
   bool HasPool(int32_t pool) const {
     return pool >= 0 && static_cast<size_t>(pool) < pool_entries_.size();
   }
   void Store(double amount);
   void AddDataSegment();
   void GrowIndex();
+  // Calls visit(n, slot) for every entry n in number order with its slot,
+  // after visit.Prefetch(slot) a few entries ahead.
+  template <typename Visit>
+  void ForEachSlot(Visit& visit);
   // Inserts every entry into the (larger) index, newest first in each chain,
   // and counts the chains' lengths afresh.
   void RebuildIndex();
+  // Allocates the index's segments as far as they are missing, empties them
+  // and rebuilds the index.
+  void LinkChains();
+  // Counts the chains' lengths from the entries' keys, linked or not.
+  void CountChains();
+  void TallyChains(const std::vector<uint8_t>& lengths);
+  static void Lengthen(uint8_t& length) {
+    if (length <= kLongestCounted) ++length;
+  }
   static size_t LengthBucket(int32_t length) {
     return static_cast<size_t>(length > kLongestCounted ? kLongestCounted + 1 : length);
   }
@@ -217,11 +269,34 @@ class ValueCube {
   // last element those with longer chains.
   static constexpr int32_t kLongestCounted = 10;
   std::array<int32_t, kLongestCounted + 2> chain_lengths_{};
-  std::array<std::unique_ptr<vcTEntry[]>, kMaxDataSegments> data_;
+  // Written once per entry and read at random: large arrays too.
+  std::array<LargeArray<vcTEntry>, kMaxDataSegments> data_;
   // Looked up at random, so in large arrays (huge pages).
   std::array<LargeArray<int32_t>, kMaxHashSegments> hash_;
   // Per cost pool number, its entry numbers in creation order.
   std::vector<std::vector<int32_t>> pool_entries_;
+  // Between BeginAllocation and EndAllocation: per cost pool number, its
+  // index, and the hash of the key vcFind looked up last.
+  bool per_pool_ = false;
+  // Whether the chained index's heads and Next fields are in place; its
+  // figures (UsedSlots, chain lengths) are current either way.
+  bool chains_linked_ = true;
+  std::vector<PoolIndex> pool_indexes_;
+  uint64_t cur_key_hash_ = 0;
+  // A transfer source's cells in entry order (gathered_pool_, 0 for none):
+  // their keys as stored, their values, their codes (DimCount + 1 per cell,
+  // as Code holds them, decomposed when a transfer first re-keys them) and
+  // their re-keyed keys.
+  struct Key {
+    int64_t index1;
+    int64_t index2;
+  };
+  int32_t gathered_pool_ = 0;
+  std::vector<Key> gathered_keys_;
+  std::vector<double> gathered_values_;
+  std::vector<int32_t> gathered_codes_;
+  bool codes_decomposed_ = false;
+  std::vector<Key> rekeyed_;
 };
 
 }  // namespace korav

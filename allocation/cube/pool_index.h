@@ -1,0 +1,133 @@
+// The cells of one cost pool found by their key: a table with open
+// addressing and linear probing over the pool's entry numbers. The value
+// cube keeps one per pool while the allocation runs, so that a transfer into
+// a pool looks its cells up in a table of that pool's size rather than in
+// the index of the whole cube.
+//
+// A slot is four bytes, as a chain head of the cube's own index is: the
+// entry number (below 2^26) and six more bits of its key's hash, so that a
+// probe reads an entry only when those match. The table is at most three
+// quarters full; growing reads the entries' keys again through the caller.
+#ifndef KORAV_ALLOCATION_CUBE_POOL_INDEX_H_
+#define KORAV_ALLOCATION_CUBE_POOL_INDEX_H_
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "common/hash.h"
+
+namespace korav {
+
+class PoolIndex {
+ public:
+  // Entry numbers a slot can hold.
+  static constexpr int32_t kMostEntries = (int32_t{1} << 26) - 1;
+
+  // The hash of a key's two parts.
+  static uint64_t KeyHash(int64_t index1, int64_t index2) {
+    const int64_t key[2] = {index1, index2};
+    return XXH3_64bits(key, sizeof key);
+  }
+
+  // Whether the table holds anything, or has been given back.
+  bool Built() const { return slot_count_ != 0; }
+  // An empty table sized for `count` entries.
+  void Build(size_t count) {
+    size_t slots = 8;
+    while (slots * 3 < count * 4) slots *= 2;
+    Reset(slots);
+  }
+  // Gives the table's memory back.
+  void Clear() {
+    slots_.reset();
+    slot_count_ = 0;
+    count_ = 0;
+  }
+
+  // The entry for which same_key(entry) holds among those inserted under
+  // `hash`, or -1.
+  template <typename SameKey>
+  int32_t Find(uint64_t hash, SameKey same_key) const {
+    const uint32_t tag = TagOf(hash);
+    for (size_t i = Home(hash);; i = Next(i)) {
+      const uint32_t slot = slots_[i];
+      if (slot == 0) return -1;
+      if ((slot & kTagMask) == tag && same_key(EntryOf(slot))) return EntryOf(slot);
+    }
+  }
+
+  // Adds entry `entry`, whose key has `hash` and is not in the table yet.
+  // When the table grows it asks `keys` for the key hash of every entry it
+  // holds: keys.Hash(n), after keys.Prefetch(n) a few entries ahead.
+  template <typename Keys>
+  void Insert(uint64_t hash, int32_t entry, const Keys& keys) {
+    if ((count_ + 1) * 4 > slot_count_ * 3) Grow(keys);
+    ++count_;
+    Place(hash, entry);
+  }
+
+  size_t FootprintBytes() const { return slot_count_ * sizeof(uint32_t); }
+
+ private:
+  static constexpr int kTagBits = 6;
+  static constexpr uint32_t kTagMask = (uint32_t{1} << kTagBits) - 1;
+
+  // The tag comes from the hash's low bits, the home from its top bits.
+  static uint32_t TagOf(uint64_t hash) { return static_cast<uint32_t>(hash) & kTagMask; }
+  static int32_t EntryOf(uint32_t slot) { return static_cast<int32_t>(slot >> kTagBits) - 1; }
+  size_t Home(uint64_t hash) const { return static_cast<size_t>(hash >> shift_); }
+  size_t Next(size_t i) const { return (i + 1) & (slot_count_ - 1); }
+
+  void Place(uint64_t hash, int32_t entry) {
+    size_t i = Home(hash);
+    while (slots_[i] != 0) i = Next(i);
+    slots_[i] = (static_cast<uint32_t>(entry + 1) << kTagBits) | TagOf(hash);
+  }
+
+  void Reset(size_t slots) {
+    slots_ = std::make_unique<uint32_t[]>(slots);
+    slot_count_ = slots;
+    shift_ = 64 - std::countr_zero(slots);
+    count_ = 0;
+  }
+
+  template <typename Keys>
+  void Grow(const Keys& keys) {
+    const std::unique_ptr<uint32_t[]> old = std::move(slots_);
+    const size_t old_count = slot_count_;
+    const size_t count = count_;
+    Reset(old_count * 2);
+    count_ = count;
+    // The entries lie scattered: each is fetched kAhead filled slots ahead
+    // of its turn.
+    constexpr size_t kAhead = 8;
+    size_t ahead = 0;
+    for (size_t fetched = 0; ahead < old_count && fetched < kAhead; ++ahead) {
+      if (old[ahead] != 0) {
+        keys.Prefetch(EntryOf(old[ahead]));
+        ++fetched;
+      }
+    }
+    for (size_t i = 0; i < old_count; ++i) {
+      if (old[i] == 0) continue;
+      for (; ahead < old_count; ++ahead) {
+        if (old[ahead] != 0) {
+          keys.Prefetch(EntryOf(old[ahead++]));
+          break;
+        }
+      }
+      Place(keys.Hash(EntryOf(old[i])), EntryOf(old[i]));
+    }
+  }
+
+  std::unique_ptr<uint32_t[]> slots_;
+  size_t slot_count_ = 0;
+  int shift_ = 64;
+  size_t count_ = 0;
+};
+
+}  // namespace korav
+
+#endif  // KORAV_ALLOCATION_CUBE_POOL_INDEX_H_
