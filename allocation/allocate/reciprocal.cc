@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
 #include <tuple>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "allocation/allocate/allocation_loop.h"
-#include "allocation/allocate/dense_system.h"
+#include "allocation/allocate/loop_system.h"
 #include "allocation/model/rounding_bound.h"
 #include "allocation/model/stage_order.h"
 #include "allocation/model/strong_components.h"
@@ -40,14 +43,25 @@ struct Loop {
   std::vector<InnerShare> shares;
   std::vector<double> own;
   std::vector<double> full;  // the solved x_i
-  DenseSystem system;        // I - P transposed, over the kept shares
+  LoopSystem system;         // I - P transposed, over the kept shares
+  bool sparse = false;       // whether its systems are solved sparsely
 
-  bool Has(int32_t pool) const {
-    return std::find(members.begin(), members.end(), pool) != members.end();
+  // The kept shares as links of a system over the members.
+  std::vector<LoopSystem::Link> KeptLinks() const {
+    std::vector<LoopSystem::Link> links;
+    for (const InnerShare& share : shares) {
+      if (share.kept) links.push_back({share.from, share.to, share.propn});
+    }
+    return links;
   }
-  size_t IndexOf(int32_t pool) const {
-    return static_cast<size_t>(std::find(members.begin(), members.end(), pool) - members.begin());
+
+  std::unordered_map<int32_t, size_t> index_of;  // member index by pool row
+
+  explicit Loop(std::vector<int32_t> pools) : members(std::move(pools)) {
+    for (size_t m = 0; m < members.size(); ++m) index_of.emplace(members[m], m);
   }
+  bool Has(int32_t pool) const { return index_of.count(pool) != 0; }
+  size_t IndexOf(int32_t pool) const { return index_of.at(pool); }
 };
 
 // The pools that `pool` allocates into that are not resolved.
@@ -129,24 +143,16 @@ void CollectShares(const Engine& engine, Loop& loop) {
   }
 }
 
-// Factors I - P transposed over the kept shares: member i's full cost less
-// what every member j sends it, p_ji x_j, equals its own cost.
-bool FactorLoop(Loop& loop) {
-  const size_t n = loop.members.size();
-  std::vector<double> rows(n * n, 0.0);
-  for (size_t i = 0; i < n; ++i) rows[i * n + i] = 1.0;
-  for (const InnerShare& share : loop.shares) {
-    if (share.kept) rows[share.to * n + share.from] -= share.propn;
-  }
-  return loop.system.Factor(std::move(rows), n);
-}
-
 // Solves the members' full costs. A share of 0.01 or less is dropped, as a
 // normal allocation drops it, and the equations are solved again without it
-// until every share left is above the threshold.
+// until every share left is above the threshold. Dropping shares never
+// makes a sparse system's shares negative, so the choice holds throughout.
 LoopState SolveFullCosts(Loop& loop) {
+  loop.sparse = LoopSystem::SolvesSparsely(loop.KeptLinks(), loop.members.size());
   for (;;) {
-    if (!FactorLoop(loop)) return LoopState::kCostNeverLeaves;
+    if (!loop.system.Factor(loop.KeptLinks(), loop.members.size(), loop.sparse)) {
+      return LoopState::kCostNeverLeaves;
+    }
     loop.full = loop.own;
     loop.system.Solve(loop.full);
     bool dropped = false;
@@ -183,10 +189,12 @@ struct CellState {
 // re-keys. The solutions add up, so each key's system is solved alone.
 class CellSolver {
  public:
-  CellSolver(Engine& engine, const Loop& loop) : engine_(engine), loop_(loop) {
+  CellSolver(Engine& engine, const Loop& loop)
+      : engine_(engine), loop_(loop), sent_(loop.members.size()) {
     for (const InnerShare& share : loop.shares) {
-      if (share.kept &&
-          engine.cube.TransferRekeys(engine.options.confidence_dimension, 0, share.mapping)) {
+      if (!share.kept) continue;
+      sent_[share.from].push_back(&share);
+      if (engine.cube.TransferRekeys(engine.options.confidence_dimension, 0, share.mapping)) {
         rekeys_ = true;
       }
     }
@@ -256,51 +264,41 @@ class CellSolver {
   // the members' own cells first, and the system over them.
   bool BuildSystem(int64_t index1, int64_t index2) {
     states_.clear();
+    state_numbers_.clear();
     links_.clear();
-    for (size_t m = 0; m < loop_.members.size(); ++m) states_.push_back({index1, index2, m});
+    for (size_t m = 0; m < loop_.members.size(); ++m) StateOf(index1, index2, m);
     ValueCube& cube = engine_.cube;
     for (size_t s = 0; s < states_.size(); ++s) {
-      for (const InnerShare& share : loop_.shares) {
-        if (!share.kept || share.from != states_[s].member) continue;
+      for (const InnerShare* share : sent_[states_[s].member]) {
         cube.Index1 = states_[s].index1;
         cube.Index2 = states_[s].index2;
         if (rekeys_) {
-          cube.vcTransferKey(engine_.model, engine_.options.confidence_dimension, 0, share.min_loc,
-                             share.mapping);
+          cube.vcTransferKey(engine_.model, engine_.options.confidence_dimension, 0,
+                             share->min_loc, share->mapping);
         }
-        links_.push_back({s, StateOf(cube.Index1, cube.Index2, share.to), share.propn});
+        links_.push_back({s, StateOf(cube.Index1, cube.Index2, share->to), share->propn});
       }
     }
-    const size_t count = states_.size();
-    std::vector<double> rows(count * count, 0.0);
-    for (size_t s = 0; s < count; ++s) rows[s * count + s] = 1.0;
-    for (const Link& link : links_) rows[link.to * count + link.from] -= link.propn;
-    return system_.Factor(std::move(rows), count);
+    return system_.Factor(links_, states_.size(), loop_.sparse);
   }
 
   size_t StateOf(int64_t index1, int64_t index2, size_t member) {
-    for (size_t s = 0; s < states_.size(); ++s) {
-      const CellState& state = states_[s];
-      if (state.index1 == index1 && state.index2 == index2 && state.member == member) return s;
-    }
-    states_.push_back({index1, index2, member});
-    return states_.size() - 1;
+    const auto [number, added] =
+        state_numbers_.try_emplace(std::tuple(index1, index2, member), states_.size());
+    if (added) states_.push_back({index1, index2, member});
+    return number->second;
   }
-
-  struct Link {
-    size_t from = 0;
-    size_t to = 0;
-    double propn = 0;
-  };
 
   Engine& engine_;
   const Loop& loop_;
+  std::vector<std::vector<const InnerShare*>> sent_;  // each member's kept shares, in order
   bool rekeys_ = false;
   std::vector<CellState> states_;
-  std::vector<Link> links_;
+  std::map<std::tuple<int64_t, int64_t, size_t>, size_t> state_numbers_;
+  std::vector<LoopSystem::Link> links_;
   std::vector<double> values_;
   std::vector<double> own_;
-  DenseSystem system_;
+  LoopSystem system_;
 };
 
 // What settling a loop gives one member.
@@ -339,33 +337,61 @@ bool SettlesFinitely(const ModelTables& model, const Loop& loop,
   return true;
 }
 
-// Full[k * n + i]: member k's full cost per unit of own cost in member i.
-std::vector<double> FullCostPerUnit(Loop& loop) {
+// What each member's full cost draws on (rounding_bound.h): reach_i, the
+// sum over members j of |M_ij| x j's summed magnitude, and inherited_i, the
+// same sum over the rounding so far of the other members. Each row of M is
+// summed as it stands.
+void SumReach(const ModelTables& model, const Loop& loop, const LoopFullCosts& full,
+              std::vector<double>& reach, std::vector<double>& inherited) {
   const size_t n = loop.members.size();
-  std::vector<double> full(n * n, 0.0);
   for (size_t i = 0; i < n; ++i) {
-    std::vector<double> unit(n, 0.0);
-    unit[i] = 1.0;
-    loop.system.Solve(unit);
-    for (size_t k = 0; k < n; ++k) full[k * n + i] = unit[k];
+    const std::vector<double> row = full.PerUnitFor(i);
+    for (size_t j = 0; j < n; ++j) {
+      const TmyCP& source = model.pools[loop.members[j]];
+      const double per_unit = std::fabs(row[j]);
+      reach[i] += per_unit * source.SummedMagnitude;
+      if (j != i) inherited[i] += per_unit * RoundingSoFar(source);
+    }
   }
-  return full;
+}
+
+// The same sums for a sparse loop without the n rows of M: its shares are
+// all positive, so M = I + P' + P'^2 + ... (P' = P transposed) is too, and
+// the sums are M times the magnitudes, one solve each. M_ii is at least 1,
+// so M times the roundings less a member's own rounding is at least what
+// the others pass on. The solve rounds each sum by far less than a
+// millionth of it, which the margin covers, so neither figure falls below
+// the one summed row by row.
+void BoundReach(const ModelTables& model, const Loop& loop, std::vector<double>& reach,
+                std::vector<double>& inherited) {
+  constexpr double kMargin = 1 + 1e-6;
+  const size_t n = loop.members.size();
+  std::vector<double> rounding(n);
+  for (size_t j = 0; j < n; ++j) {
+    const TmyCP& source = model.pools[loop.members[j]];
+    reach[j] = source.SummedMagnitude;
+    rounding[j] = RoundingSoFar(source);
+  }
+  inherited = rounding;
+  loop.system.Solve(reach);
+  loop.system.Solve(inherited);
+  for (size_t i = 0; i < n; ++i) {
+    reach[i] *= kMargin;
+    inherited[i] = std::max(0.0, inherited[i] * kMargin - rounding[i]);
+  }
 }
 
 // Counts what the settlement may have rounded into each member's bound
 // (rounding_bound.h), from the members' magnitudes and drift before it.
 void CountSettlements(ModelTables& model, const Loop& loop,
-                      const std::vector<Settlement>& settlements, const std::vector<double>& full) {
+                      const std::vector<Settlement>& settlements, const LoopFullCosts& full) {
   const size_t n = loop.members.size();
   std::vector<double> reach(n, 0.0);
   std::vector<double> inherited(n, 0.0);
-  for (size_t i = 0; i < n; ++i) {
-    for (size_t j = 0; j < n; ++j) {
-      const TmyCP& source = model.pools[loop.members[j]];
-      const double per_unit = std::fabs(full[i * n + j]);
-      reach[i] += per_unit * source.SummedMagnitude;
-      if (j != i) inherited[i] += per_unit * RoundingSoFar(source);
-    }
+  if (loop.sparse) {
+    BoundReach(model, loop, reach, inherited);
+  } else {
+    SumReach(model, loop, full, reach, inherited);
   }
   for (size_t m = 0; m < n; ++m) {
     const Settlement& settlement = settlements[m];
@@ -388,8 +414,8 @@ void Settle(Engine& engine, Loop& loop, const std::vector<Received>& received,
     cube.vcAdd(cell.amount);
   }
   const size_t n = loop.members.size();
-  SolvedLoop solved{loop.members, loop.own, FullCostPerUnit(loop)};
-  CountSettlements(model, loop, settlements, solved.Full);
+  SolvedLoop solved{loop.members, loop.own, loop.system.FullCosts()};
+  CountSettlements(model, loop, settlements, *solved.Full);
   engine.solved_loops.push_back(std::move(solved));
   const int32_t number = static_cast<int32_t>(engine.solved_loops.size());
 
@@ -461,8 +487,7 @@ bool SolveLoops(Engine& engine) {
   std::vector<std::pair<LoopState, std::vector<int32_t>>> unsolved;
   bool solved = false;
   for (std::vector<int32_t>& members : FindLoops(engine.model)) {
-    Loop loop;
-    loop.members = std::move(members);
+    Loop loop(std::move(members));
     const LoopState state = TrySolve(engine, loop);
     if (state == LoopState::kSolved) {
       solved = true;

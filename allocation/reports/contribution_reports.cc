@@ -93,9 +93,9 @@ class ContributionWalk {
       return WalkBackward(pool, share);
     }
     const SolvedLoop& loop = LoopOf(cp);
-    const size_t entry = MemberIndex(loop, pool);
+    const std::vector<double> per_unit = loop.Full->PerUnitFor(MemberIndex(loop, pool));
     for (size_t k = 0; k < loop.Members.size(); ++k) {
-      const double part = share * loop.FullShare(entry, k);
+      const double part = share * per_unit[k];
       Contribution[Slot(loop.Members[k])] += loop.Own[k] * part;
       WalkBackward(loop.Members[k], part);
     }
@@ -142,11 +142,11 @@ class ContributionWalk {
   // loop's outflow into each such pool walked on once.
   void SpreadThroughLoop(int32_t entry, double amount) {
     const SolvedLoop& loop = LoopOf(model_.pools[entry]);
-    const size_t entry_index = MemberIndex(loop, entry);
+    const std::vector<double> per_unit = loop.Full->PerUnitIn(MemberIndex(loop, entry));
     std::vector<std::pair<int32_t, double>> outflows;
     for (size_t k = 0; k < loop.Members.size(); ++k) {
       const int32_t member = loop.Members[k];
-      const double part = amount * loop.FullShare(k, entry_index);
+      const double part = amount * per_unit[k];
       Visited[Slot(member)] = true;
       // The arrival in the entry member was credited before the walk got here.
       Contribution[Slot(member)] += member == entry ? part - amount : part;

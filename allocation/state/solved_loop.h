@@ -5,9 +5,23 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace korav {
+
+// How the members' full costs stem from cost arriving in the members from
+// outside the loop: M, n x n for n members, M_ki the part of member k's full
+// cost per unit of cost arriving in member i. A large loop keeps only what
+// it takes to work out a column or a row of M when asked, never all of it.
+class LoopFullCosts {
+ public:
+  virtual ~LoopFullCosts() = default;
+  // Column i of M: every member's full cost per unit arriving in member i.
+  virtual std::vector<double> PerUnitIn(size_t i) const = 0;
+  // Row k of M: member k's full cost per unit arriving in each member.
+  virtual std::vector<double> PerUnitFor(size_t k) const = 0;
+};
 
 // Pools whose bases allocate into each other, allocated together: each
 // member's full cost is its own cost plus its shares of the other members'
@@ -15,11 +29,7 @@ namespace korav {
 struct SolvedLoop {
   std::vector<int32_t> Members;  // pool rows, in code order
   std::vector<double> Own;       // each member's cost before the loop was solved
-  // Full[k * n + i], n members: how much of member k's full cost stems from
-  // one unit of cost arriving in member i from outside the loop.
-  std::vector<double> Full;
-
-  double FullShare(size_t k, size_t i) const { return Full[k * Members.size() + i]; }
+  std::shared_ptr<const LoopFullCosts> Full;
 };
 
 }  // namespace korav
