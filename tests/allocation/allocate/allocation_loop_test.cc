@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
+#include "allocation/allocate/loop_system.h"
 #include "allocation/loading/model_completion.h"
 #include "tests/allocation/loading/model_fixture.h"
 
@@ -306,6 +309,150 @@ INSTANTIATE_TEST_SUITE_P(
                        {"305 Alloc; CP could not be allocated; CP value not finalised; CP=Z",
                         "w         ,,       Alloc; CP=A has not allocated cost to this CP "}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A ring of pools R001, R002, ... larger than the loops solved densely:
+// each sends `round` of its full cost to the next, `chord` to the one seven
+// ahead, and the rest out of the loop to OUT. Every tenth pool has own cost
+// under account X or Y, so no share is small enough to be dropped.
+struct LargeLoop {
+  const char* name;
+  int pools;
+  double round;
+  double chord;
+  bool rekeys;                     // members lose the account of what they receive (CPDC %0)
+  bool reversed;                   // the ring runs against the code order
+  double scale = 1;                // of the own costs
+  const char* unsolved = nullptr;  // why the loop cannot be solved, if it cannot
+};
+
+class LargeLoopTest : public AllocationTest, public ::testing::WithParamInterface<LargeLoop> {
+ protected:
+  static std::string Code(int pool) {
+    char code[8];
+    std::snprintf(code, sizeof code, "R%03d", pool);
+    return code;
+  }
+
+  // Builds and allocates the ring; own[i] is pool i's own cost under X
+  // (even tenths) or Y (odd tenths).
+  void AllocateRing(const LargeLoop& ring) {
+    Reciprocal();
+    engine_.model.pools.Size(ring.pools + 2);
+    engine_.model.bases.Size(ring.pools + 1);
+    engine_.model.base_lines.Size(3 * ring.pools + 1);
+    engine_.model.selections.Size(ring.pools + 12);
+    Parse("STG,S,Stage,2");
+    Parse("CPG,G,Group,S,1");
+    Parse("CP,OUT,Out of the loop,G");
+    const auto ahead = [&ring](int pool, int steps) {
+      const int next = ring.reversed ? pool - steps : pool + steps;
+      return Code((next - 1 + ring.pools) % ring.pools + 1);
+    };
+    for (int pool = 1; pool <= ring.pools; ++pool) {
+      const std::string code = Code(pool);
+      Parse("CP," + code + "," + code + ",G,AB" + code);
+      if (ring.rekeys) Parse("CPDC," + code + ",No account,,,%0");
+      Parse("AB,AB" + code + "," + code);
+      Parse("ABL,AB" + code + ",next,C," + std::to_string(ring.round) + "," + ahead(pool, 1));
+      if (ring.chord != 0) {
+        Parse("ABL,AB" + code + ",chord,C," + std::to_string(ring.chord) + "," + ahead(pool, 7));
+      }
+      Parse("ABL,AB" + code + ",out,C," + std::to_string(1 - ring.round - ring.chord) + ",OUT");
+    }
+    Complete();
+    own_x_.assign(ring.pools, 0.0);
+    own_y_.assign(ring.pools, 0.0);
+    for (int pool = 1; pool <= ring.pools; pool += 10) {
+      std::vector<double>& own = pool % 20 == 1 ? own_x_ : own_y_;
+      own[pool - 1] = (10.0 * pool + 0.37) * ring.scale;
+      Give(Code(pool).c_str(), own[pool - 1], pool % 20 == 1 ? 1 : 2);
+    }
+    RunAllocation(engine_);
+  }
+
+  // The same equations, over the proportions the allocation stored on the
+  // lines, solved densely for own costs `own`.
+  std::vector<double> SolvedDensely(const LargeLoop& ring, std::vector<double> own) {
+    std::vector<LoopSystem::Link> links;
+    for (int pool = 1; pool <= ring.pools; ++pool) {
+      for (const int32_t index : engine_.model.bases[Pool(Code(pool).c_str()).Base].Lines) {
+        const TmyABL& line = engine_.model.base_lines[index];
+        const std::string& to = engine_.model.pools[line.Output].Code;
+        if (to != "OUT") {
+          links.push_back({static_cast<size_t>(pool - 1),
+                           static_cast<size_t>(std::stoi(to.substr(1)) - 1), line.Propn});
+        }
+      }
+    }
+    LoopSystem dense;
+    EXPECT_TRUE(dense.Factor(links, own.size(), false));
+    dense.Solve(own);
+    return own;
+  }
+
+  std::vector<double> own_x_;
+  std::vector<double> own_y_;
+};
+
+TEST_P(LargeLoopTest, SolvedSparselyAsDenselyToFarBelowACent) {
+  const LargeLoop& ring = GetParam();
+  ASSERT_GT(static_cast<size_t>(ring.pools), LoopSystem::kDenseLimit);
+  AllocateRing(ring);
+  EXPECT_TRUE(Errors().empty());
+  const std::vector<double> full_x = SolvedDensely(ring, own_x_);
+  const std::vector<double> full_y = SolvedDensely(ring, own_y_);
+  constexpr double kFarBelowACent = 1e-5;
+  double total = 0;
+  for (int pool = 1; pool <= ring.pools; ++pool) {
+    const size_t m = static_cast<size_t>(pool - 1);
+    const std::string code = Code(pool);
+    EXPECT_NEAR(Pool(code.c_str()).Value, full_x[m] + full_y[m], kFarBelowACent) << code;
+    std::map<std::string, double> expected;
+    if (ring.rekeys) {
+      // What a member receives arrives without an account.
+      expected = {
+          {"X", own_x_[m]}, {"Y", own_y_[m]}, {"", full_x[m] + full_y[m] - own_x_[m] - own_y_[m]}};
+    } else {
+      expected = {{"X", full_x[m]}, {"Y", full_y[m]}};
+    }
+    std::map<std::string, double> cells = Cells(code.c_str());
+    for (const auto& [account, value] : expected) {
+      EXPECT_NEAR(cells[account], value, kFarBelowACent) << code << " " << account;
+    }
+    total += own_x_[m] + own_y_[m];
+  }
+  EXPECT_NEAR(Pool("OUT").Value, total, kFarBelowACent) << "all cost leaves the loop";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reciprocal, LargeLoopTest,
+    ::testing::Values(LargeLoop{"TinyLeak", 80, 0.999999, 0, false, false},
+                      LargeLoop{"TinyLeakAgainstTheCodeOrder", 80, 0.999999, 0, false, true},
+                      LargeLoop{"ChordsAndLostAccounts", 90, 0.6, 0.3, true, false},
+                      LargeLoop{"ChordsAgainstTheCodeOrder", 90, 0.5, 0.4, false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A large loop that cannot be solved says why as a small one does.
+class UnsolvableLargeLoopTest : public LargeLoopTest {};
+
+TEST_P(UnsolvableLargeLoopTest, SaysWhy) {
+  const LargeLoop& ring = GetParam();
+  AllocateRing(ring);
+  std::string codes;
+  for (int pool = 1; pool <= ring.pools; ++pool) codes += (pool > 1 ? "/" : "") + Code(pool);
+  const Lines errors = Errors();
+  ASSERT_FALSE(errors.empty());
+  EXPECT_EQ(errors.front(), Error(std::string("308 Alloc; Reciprocal allocation not possible, ") +
+                                  ring.unsolved + "; CP=" + codes));
+  EXPECT_FALSE(Pool("R001").Resolved);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reciprocal, UnsolvableLargeLoopTest,
+                         ::testing::Values(LargeLoop{"CostNeverLeaves", 70, 1, 0, false, false, 1,
+                                                     "cost never leaves the loop"},
+                                           LargeLoop{"NotFinite", 70, 0.999999, 0, false, false,
+                                                     1e304, "full costs not finite"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AllocationTest, BudgetedPoolWithoutValueSendsItsBudgetAndVariance) {
   Parse("OO,1,");
