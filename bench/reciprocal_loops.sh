@@ -9,15 +9,16 @@
 #   bench/reciprocal_loops.sh [KORAVA] [DIR] [RING_SIZES] [COMPLETE_SIZES]
 #
 # KORAVA defaults to build/bin/korava; DIR (a scratch folder unless given)
-# keeps the models; the sizes default to "1000 2000 20000" and "300". Each
-# model runs three times; prints for each the best whole run, e.g.
-# "reciprocal ring pools=2000 seconds=0.41 allocation=0.30".
+# keeps the models; the sizes default to "1000 2000 20000" and "300", and an
+# empty list runs none. Each model runs three times; prints for each the
+# best whole run, e.g. "reciprocal ring pools=2000 seconds=0.41
+# allocation=0.30".
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 korava=$(realpath "${1:-$root/build/bin/korava}")
 dir=${2:-}
-rings=${3:-1000 2000 20000}
-completes=${4:-300}
+rings=${3-1000 2000 20000}
+completes=${4-300}
 if [[ -z "$dir" ]]; then
   dir=$(mktemp -d)
   trap 'rm -rf "$dir"' EXIT
@@ -34,7 +35,7 @@ write_model() {
     print "OO,11,Reciprocal allocation"
     print "DIMH,1,Account"
     print "STG,S,Services,1"
-    print "STG,F,Final,2"
+    print "STG,F,Final,3"
     print "CPG,G,Services,S,10"
     print "CPGS,G,All accounts,,,*"
     print "CPG,FG,Final,F,20"
