@@ -273,8 +273,8 @@ class CellSolver {
         cube.Index1 = states_[s].index1;
         cube.Index2 = states_[s].index2;
         if (rekeys_) {
-          cube.vcTransferKey(engine_.model, engine_.options.confidence_dimension, 0,
-                             share->min_loc, share->mapping);
+          cube.vcTransferKey(engine_.model, engine_.options.confidence_dimension, 0, share->min_loc,
+                             share->mapping);
         }
         links_.push_back({s, StateOf(cube.Index1, cube.Index2, share->to), share->propn});
       }

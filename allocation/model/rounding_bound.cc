@@ -25,8 +25,9 @@ double MovedMagnitude(const TmyCP& sender, double amount) {
 }
 
 // The factorisation and the two triangular solves round each figure about
-// `members` times apiece, and the value adds up to `members` shares; each
-// entry, and the value, then takes one addition.
+// `members` times apiece (sparse elimination no more often than that), and
+// the value adds up to `members` shares; each entry, and the value, then
+// takes one addition.
 void CountLoopSettlement(TmyCP& member, double value, double cells, double dropped, int32_t entries,
                          size_t members, double reach, double inherited) {
   member.SummedMagnitude += std::max(std::fabs(value), cells);

@@ -75,6 +75,8 @@ void CountTransfer(TmyCP& receiver, const TmyCP& sender, double amount, double f
 // sum over members j of |M_ij| x j's summed magnitude, M the full cost of
 // each member per unit of each member's own cost. `inherited`, the same sum
 // over the rounding so far of the other members, is the drift they pass on.
+// A loop too large to sum M row by row may give figures above these sums,
+// never below.
 void CountLoopSettlement(TmyCP& member, double value, double cells, double dropped, int32_t entries,
                          size_t members, double reach, double inherited);
 
