@@ -39,12 +39,20 @@ enum class LoopState { kSolved, kWaiting, kBaseLineNotResolved, kCostNeverLeaves
 
 // One loop while it is being solved.
 struct Loop {
-  std::vector<int32_t> members;  // pool rows in code order
+  explicit Loop(std::vector<int32_t> pools) : members(std::move(pools)) {
+    for (size_t m = 0; m < members.size(); ++m) index_of.emplace(members[m], m);
+  }
+
+  std::vector<int32_t> members;                  // pool rows in code order
+  std::unordered_map<int32_t, size_t> index_of;  // member index by pool row
   std::vector<InnerShare> shares;
   std::vector<double> own;
   std::vector<double> full;  // the solved x_i
   LoopSystem system;         // I - P transposed, over the kept shares
   bool sparse = false;       // whether its systems are solved sparsely
+
+  bool Has(int32_t pool) const { return index_of.count(pool) != 0; }
+  size_t IndexOf(int32_t pool) const { return index_of.at(pool); }
 
   // The kept shares as links of a system over the members.
   std::vector<LoopSystem::Link> KeptLinks() const {
@@ -54,14 +62,6 @@ struct Loop {
     }
     return links;
   }
-
-  std::unordered_map<int32_t, size_t> index_of;  // member index by pool row
-
-  explicit Loop(std::vector<int32_t> pools) : members(std::move(pools)) {
-    for (size_t m = 0; m < members.size(); ++m) index_of.emplace(members[m], m);
-  }
-  bool Has(int32_t pool) const { return index_of.count(pool) != 0; }
-  size_t IndexOf(int32_t pool) const { return index_of.at(pool); }
 };
 
 // The pools that `pool` allocates into that are not resolved.

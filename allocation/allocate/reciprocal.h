@@ -6,7 +6,10 @@
 // same way cell by cell, each share re-keyed as a transfer into the
 // receiving member would re-key it. The members then hold their full costs
 // and allocate them through their bases as any resolved pool does, except
-// that the shares members send each other are already in place.
+// that the shares members send each other are already in place. Large
+// loops are solved by sparse elimination (loop_system.h), in time and
+// memory that follow the members' lines rather than the square of their
+// number.
 #ifndef KORAV_ALLOCATION_ALLOCATE_RECIPROCAL_H_
 #define KORAV_ALLOCATION_ALLOCATE_RECIPROCAL_H_
 
