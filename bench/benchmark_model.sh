@@ -5,8 +5,8 @@
 #                                      ROOT/bench/.duckdb once and copies the
 #                                      given .mjs scripts beside it
 #   make_benchmark_model ROOT BIN MODEL COUNT
-#                                      writes the model and COUNT generated
-#                                      transactions into MODEL unless there,
+#                                      writes the model into MODEL, COUNT
+#                                      generated transactions unless there,
 #                                      and MODEL/pool_map.csv
 
 install_duckdb_api() {
@@ -24,9 +24,12 @@ install_duckdb_api() {
 
 make_benchmark_model() {
   local root=$1 bin=$2 model=$3 count=$4
+  # The model is small and rewritten every time, so a folder kept from an
+  # earlier version of make_model.sh never runs a stale model; the
+  # transactions depend only on the dimensions and are made once.
+  "$root/bench/make_model.sh" "$model"
   if [[ ! -f "$model/transactions.csv" ]]; then
-    echo "writing the model and $count transactions into $model"
-    "$root/bench/make_model.sh" "$model"
+    echo "writing $count transactions into $model"
     "$bin/korava-gen" "$model/model_run.csv" "$count" "$model/transactions.csv.part" 42
     mv "$model/transactions.csv.part" "$model/transactions.csv"
   fi

@@ -26,14 +26,11 @@ trap 'rm -rf "$scratch"' EXIT
 
 # The benchmark model with its transactions; korava-gen writes the same file
 # for the same count and seed, so one made earlier is kept.
+# shellcheck source=bench/benchmark_model.sh
+source "$root/bench/benchmark_model.sh"
 bench_model="$work/model_$count"
-if [[ ! -f "$bench_model/transactions.csv" ]]; then
-  generator="$(dirname "$after")/korava-gen"
-  [[ -x "$generator" ]] || { echo "no korava-gen beside $after" >&2; exit 2; }
-  "$root/bench/make_model.sh" "$bench_model" >/dev/null
-  "$generator" "$bench_model/model_run.csv" "$count" "$bench_model/transactions.csv.part" 42
-  mv "$bench_model/transactions.csv.part" "$bench_model/transactions.csv"
-fi
+[[ -x "$(dirname "$after")/korava-gen" ]] || { echo "no korava-gen beside $after" >&2; exit 2; }
+make_benchmark_model "$root" "$(dirname "$after")" "$bench_model" "$count" >/dev/null
 
 mask() {
   sed -E \

@@ -3,7 +3,8 @@
 # five dimensions of 33, 16, 11, 11 and 11 values with two-level hierarchies,
 # three stages, 50 cost pool groups and 500 cost pools whose bases have
 # several lines, and input measures of both types (from transactions and
-# from cost pools).
+# from cost pools). The product pools roll accounts (dimension 1) up to
+# their top-level group as values arrive (a "CPDC" row of "%1").
 #
 # With "loops", option 11 is set and a few activity pools also allocate into
 # each other, by the same input measure as their line from a resource pool's
@@ -68,7 +69,11 @@ dimension 5 1 10 RG
   for ((g = 1; g <= 10; g++)); do
     group=$(printf 'F%02d' "$g")
     echo "CPG,$group,Products $g,PRD,$((g + 70))"
-    for ((p = 1; p <= 10; p++)); do echo "CP,${group}P$(printf '%02d' "$p"),Product $g/$p,$group"; done
+    for ((p = 1; p <= 10; p++)); do
+      pool="${group}P$(printf '%02d' "$p")"
+      echo "CP,$pool,Product $g/$p,$group"
+      echo "CPDC,$pool,Accounts to their group,,,%1"
+    done
   done
 } >"$dir/pools.csv"
 
