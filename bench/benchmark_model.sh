@@ -8,6 +8,17 @@
 #                                      writes the model into MODEL, COUNT
 #                                      generated transactions unless there,
 #                                      and MODEL/pool_map.csv
+#   write_run_file MODEL NAME REPORT...
+#                                      writes MODEL/NAME_run.csv, a run of
+#                                      the model and its transactions with
+#                                      the given reports into MODEL/NAME_out
+#   verify_peer ROOT BIN MODEL THREADS
+#                                      runs korava with reports 15, 33 and 41
+#                                      and the DuckDB job on the model and
+#                                      compares their cubes and pool values
+#                                      (bench/verify_job.mjs); prints its
+#                                      line, returns 1 when they differ and
+#                                      3 when the DuckDB job refuses the model
 
 install_duckdb_api() {
   local root=$1
@@ -45,4 +56,28 @@ make_benchmark_model() {
           if ($1 ~ /^DP[0-9]+$/ && substr($1, 3) + 0 <= 10) pool = sprintf("%sP%02d", group, substr($1, 3) + 0)
         }
         print account "," $1 "," pool } }' "$model/DIM1.csv" "$model/DIM2.csv" >"$model/pool_map.csv"
+}
+
+write_run_file() {
+  local model=$1 name=$2
+  shift 2
+  mkdir -p "$model/${name}_out"
+  {
+    echo "\$ODIR,,./${name}_out"
+    grep -v '^\$ODIR' "$model/model_run.csv"
+    echo '$FILE,TX,transactions.csv'
+    echo "\$FILE,MODEL,${name}_reports.csv"
+  } >"$model/${name}_run.csv"
+  printf 'REP,%s\n' "$@" >"$model/${name}_reports.csv"
+}
+
+verify_peer() {
+  local root=$1 bin=$2 model=$3 threads=$4 duckdb_dir="$1/bench/.duckdb" code=0
+  write_run_file "$model" verify 15 33 41
+  "$bin/korava" --quiet "$model/verify_run.csv" 2>"$model/verify_stderr.txt" ||
+    { cat "$model/verify_stderr.txt" >&2; echo "korava failed on $model" >&2; return 1; }
+  mkdir -p "$model/verify_peer"
+  node "$duckdb_dir/duckdb_job.mjs" "$model/verify_run.csv" "$threads" "$model/verify_peer" >/dev/null || code=$?
+  ((code == 0)) || return "$code"
+  node "$duckdb_dir/verify_job.mjs" "$model/verify_out" "$model/verify_peer" "$threads"
 }

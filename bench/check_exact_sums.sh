@@ -28,14 +28,7 @@ install_duckdb_api "$root" exact_sums.mjs
 model="$work/model_$count"
 make_benchmark_model "$root" "$bin" "$model" "$count"
 
-mkdir -p "$model/exact_out"
-{
-  echo '$ODIR,,./exact_out'
-  grep -v '^\$ODIR' "$model/model_run.csv"
-  echo '$FILE,TX,transactions.csv'
-  echo '$FILE,MODEL,exact_reports.csv'
-} >"$model/exact_run.csv"
-printf "REP,14\nREP,15\n" >"$model/exact_reports.csv"
+write_run_file "$model" exact 14 15
 echo "korava: $bin/korava on $count transactions"
 "$bin/korava" --quiet "$model/exact_run.csv" 2>"$model/exact_stderr.txt" ||
   [[ $? -eq 4 ]] || { cat "$model/exact_stderr.txt" >&2; exit 1; }

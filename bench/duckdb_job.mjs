@@ -271,6 +271,8 @@ class Job {
     }
     if (!routing.length) routing.push('c1');
     const key = routing.join(', ');
+    // An empty code is NULL, and a tuple with one still has its route.
+    const same = (a, b) => routing.map((c) => `${a}.${c} IS NOT DISTINCT FROM ${b}.${c}`).join(' AND ');
     const ancestorLists = range(this.n).map((k) => routing.includes(`c${k}`)
       ? `(SELECT ancs FROM anc_list l WHERE l.dim = ${k} AND l.code = k.c${k}) AS a${k}` : `CAST(NULL AS BIGINT[]) AS a${k}`);
     await this.run(`CREATE TABLE keys AS SELECT k.*, ${ancestorLists.join(', ')}
@@ -281,17 +283,17 @@ class Job {
         GROUP BY ALL)
       SELECT ${routing.map((c) => `k.${c}`).join(', ')}, kg.grp, arg_min(s.pool_id, s.rank) AS pool,
         CASE WHEN any_value(g.flag) THEN -1 ELSE 1 END AS sign
-      FROM keys k JOIN kg USING (${key}) JOIN cps s ON s.grp = kg.grp AND ${this.matches('s', 'k')}
+      FROM keys k JOIN kg ON ${same('k', 'kg')} JOIN cps s ON s.grp = kg.grp AND ${this.matches('s', 'k')}
       JOIN cpg g ON g.code = kg.grp GROUP BY ALL`);
-    const unrouted = await this.count(`SELECT 1 FROM keys k ANTI JOIN route r USING (${key})`);
+    const unrouted = await this.count(`SELECT 1 FROM keys k ANTI JOIN route r ON ${same('k', 'r')}`);
     if (unrouted) refuse(`${unrouted} code combinations that no group or pool takes`);
     await this.run(`CREATE TABLE routed AS SELECT r.pool, ${this.codes('t.')}, t.amount * r.sign AS amount
-      FROM tx t JOIN route r USING (${key})`);
+      FROM tx t JOIN route r ON ${same('t', 'r')}`);
     await this.run(`CREATE TABLE pool_tx AS SELECT pool, CAST(sum(amount) AS DOUBLE) AS value FROM routed GROUP BY pool`);
     await this.run(`CREATE TABLE cube AS SELECT pool, ${this.mappedCodes('c', 'd')}, CAST(sum(c.amount) AS DOUBLE) AS v
       FROM routed c ${this.mappingJoins('c.pool', 'c')} GROUP BY ALL`);
     await this.run(`CREATE TABLE im_value AS
-      WITH ka AS (SELECT k.*, sum(r.amount) AS amount FROM keys k JOIN routed r USING (${key}) GROUP BY ALL)
+      WITH ka AS (SELECT k.*, sum(r.amount) AS amount FROM keys k JOIN routed r ON ${same('k', 'r')} GROUP BY ALL)
       SELECT im.code, CAST(coalesce(sum(CASE WHEN s.include = 'E' THEN -ka.amount ELSE ka.amount END), 0) AS DOUBLE)
         / im.divisor AS measure
       FROM im LEFT JOIN sel s ON s.kind = 'IMS' AND s.owner = im.code
