@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "allocation/state/engine.h"
+#include "common/byte_scan.h"
 #include "common/probe_table.h"
 
 namespace korav {
@@ -37,16 +38,50 @@ class CodeLookup {
   // without, the first unknown code ends the look-up. The texts substituted
   // stay valid as long as the lookup.
   bool Resolve(CodeTexts& texts, CodeNumbers& codes, std::vector<std::string>* messages) const;
+  // As Resolve without messages, for texts each followed by at least
+  // kScanPadding bytes of the same buffer (a batch's lines are): a short
+  // code is then read as one word.
+  bool ResolvePadded(CodeTexts& texts, CodeNumbers& codes) const;
 
  private:
-  // A dimension's codes by text, with their bytes of its own.
+  // A dimension's codes by text, with their bytes of its own. Codes of up
+  // to 8 bytes, the usual ones, are kept as words, so that finding one
+  // costs a multiplication and a comparison; longer ones by their XXH3 hash.
   class CodeMap {
    public:
     explicit CodeMap(const stTsortObj& codes);
     // The row of `code`, or -1.
-    int32_t Find(std::string_view code) const;
+    int32_t Find(std::string_view code) const {
+      return code.size() <= kWordBytes ? FindWord(WordOf(code), code.size()) : FindLong(code);
+    }
+    // As Find, for a code followed by at least kWordBytes - 1 readable bytes.
+    int32_t FindPadded(std::string_view code) const {
+      return code.size() <= kWordBytes ? FindWord(PaddedWordOf(code), code.size()) : FindLong(code);
+    }
 
    private:
+    static constexpr size_t kWordBytes = 8;
+    // The bytes of a code of up to 8 bytes as a word, the rest zero.
+    static uint64_t WordOf(std::string_view code);
+    static uint64_t PaddedWordOf(std::string_view code);
+    int32_t FindWord(uint64_t word, size_t size) const;
+    int32_t FindLong(std::string_view code) const;
+
+    struct WordSlot {
+      uint64_t word = 0;
+      uint32_t size = 0;
+      int32_t row = -1;
+    };
+    struct WordTraits {
+      static bool Empty(const WordSlot& slot) { return slot.row == -1; }
+      static uint64_t HashOf(const WordSlot& slot) { return HashOfWord(slot.word, slot.size); }
+    };
+    // A multiplicative hash, whose top bits ProbeTable takes; the size
+    // keeps codes that differ only in trailing NUL bytes apart.
+    static uint64_t HashOfWord(uint64_t word, size_t size) {
+      return (word ^ (uint64_t{size} << 59)) * 0x9E3779B97F4A7C15ull;
+    }
+
     struct Slot {
       uint64_t hash = 0;
       uint32_t offset = 0;  // the code's bytes in bytes_
@@ -57,18 +92,23 @@ class CodeLookup {
       static bool Empty(const Slot& slot) { return slot.row == -1; }
       static uint64_t HashOf(const Slot& slot) { return slot.hash; }
     };
+    ProbeTable<WordSlot, WordTraits> words_;
     std::string bytes_;
     ProbeTable<Slot, Traits> slots_;
   };
 
   // What the DIMT row of a value of the transaction dimension puts in
   // place of the line's codes: texts[k] for every dimension k it restricts.
+  // Each text ends in kScanPadding NUL bytes that are not part of it, so
+  // that substituted codes are padded as a batch's are.
   struct Substitution {
     std::array<bool, kMaxDimensions + 1> restricts{};
-    std::array<std::string, kMaxDimensions + 1> texts;
+    std::array<std::string, kMaxDimensions + 1> padded_texts;
   };
 
   bool Substitute(CodeTexts& texts, std::vector<std::string>* messages) const;
+  template <bool kPadded>
+  bool Look(CodeTexts& texts, CodeNumbers& codes, std::vector<std::string>* messages) const;
 
   int dimension_count_ = 0;
   int32_t transaction_dimension_ = 0;  // 0 when no dimension substitutes

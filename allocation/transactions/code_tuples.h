@@ -19,7 +19,7 @@
 
 namespace korav {
 
-// Immutable after construction: the parsing thread packs tuples with it
+// Immutable after construction: the parsing threads pack tuples with it
 // while the applying thread unpacks them.
 class TuplePacking {
  public:

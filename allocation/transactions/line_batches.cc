@@ -54,7 +54,7 @@ bool SplitPlainLine(std::string_view line, int dimensions, std::string_view& amo
   return true;
 }
 
-void BatchParser::Parse(const LineBatch& batch, BatchLine& line) const {
+void BatchParser::ParseLine(const LineBatch& batch, BatchLine& line) const {
   std::string_view amount_text;
   std::string_view key;
   CodeTexts texts;
@@ -67,13 +67,13 @@ void BatchParser::Parse(const LineBatch& batch, BatchLine& line) const {
   line.SetAmount(amount);
   if (!packing_.Usable()) return;
   CodeNumbers codes;
-  if (!codes_.Resolve(texts, codes, nullptr)) return;
+  if (!codes_.ResolvePadded(texts, codes)) return;
   line.kind = BatchLine::Kind::kTuple;
   line.tuple = packing_.Pack(codes);
   line.hash = TupleIndex::HashOf(line.tuple);
 }
 
-void BatchParser::Fill(LineBatch& batch) {
+void BatchParser::Read(LineBatch& batch) {
   batch.text.clear();
   batch.lines.clear();
   batch.last = false;
@@ -97,53 +97,71 @@ void BatchParser::Fill(LineBatch& batch) {
   }
   batch.text.append(kScanPadding, '\0');
   batch.position = file_.Position();
+}
+
+void BatchParser::Parse(LineBatch& batch) const {
   for (BatchLine& line : batch.lines) {
-    if (line.kind != BatchLine::Kind::kTooLong) Parse(batch, line);
+    if (line.kind != BatchLine::Kind::kTooLong) ParseLine(batch, line);
   }
 }
 
 void BatchParser::FillRing(BatchRing& ring) {
-  for (bool more = true; more;) {
+  for (;;) {
     LineBatch* batch = ring.Acquire();
     if (batch == nullptr) return;
     batch->failure = nullptr;
+    bool read = false;
     try {
-      Fill(*batch);
+      Read(*batch);
+      read = true;
+      ring.DoneReading(batch->last);
+      Parse(*batch);
     } catch (...) {
       batch->failure = std::current_exception();
       batch->last = true;
+      if (!read) ring.DoneReading(true);
     }
-    more = !batch->last;
-    ring.Publish();
+    ring.Publish(*batch);
   }
 }
 
 LineBatch* BatchRing::Acquire() {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return stopped_ || filled_ < kBatches; });
-  if (stopped_) return nullptr;
-  return &batches_[next_fill_ % kBatches];
+  changed_.wait(lock, [this] {
+    return stopped_ || read_all_ || (!reading_ && next_fill_ - next_apply_ < kBatches);
+  });
+  if (stopped_ || read_all_) return nullptr;
+  reading_ = true;
+  return &batches_[next_fill_++ % kBatches];
 }
 
-void BatchRing::Publish() {
+void BatchRing::DoneReading(bool last) {
   {
     std::lock_guard lock(mutex_);
-    ++filled_;
-    ++next_fill_;
+    reading_ = false;
+    read_all_ = read_all_ || last;
+  }
+  changed_.notify_all();
+}
+
+void BatchRing::Publish(const LineBatch& batch) {
+  {
+    std::lock_guard lock(mutex_);
+    published_[SlotOf(batch)] = true;
   }
   changed_.notify_all();
 }
 
 LineBatch& BatchRing::Next() {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return filled_ > 0; });
+  changed_.wait(lock, [this] { return published_[next_apply_ % kBatches]; });
   return batches_[next_apply_ % kBatches];
 }
 
 void BatchRing::Release() {
   {
     std::lock_guard lock(mutex_);
-    --filled_;
+    published_[next_apply_ % kBatches] = false;
     ++next_apply_;
   }
   changed_.notify_all();

@@ -1,4 +1,4 @@
-// Transaction lines read and parsed in batches on a thread of their own,
+// Transaction lines read and parsed in batches on threads of their own,
 // and handed in file order to the thread that applies them.
 //
 // The parsing side reads the file, splits each line, parses its amount and,
@@ -91,24 +91,26 @@ bool SplitPlainLine(std::string_view line, int dimensions, std::string_view& amo
 
 class BatchRing;
 
-// Fills batches from a transaction file: all that the parsing thread holds.
-// It reads `file` alone while it runs and `codes` and `packing`, which no
-// one changes, beside the applying thread.
+// Fills batches from a transaction file on a parsing thread; the parsing
+// threads take turns to read the file, batch by batch, and parse what they
+// read side by side. A parser reads `codes` and `packing`, which no one
+// changes, beside the applying thread, and the file only in its turn.
 class BatchParser {
  public:
   BatchParser(LineReader& file, const CodeLookup& codes, const TuplePacking& packing,
               int dimensions)
       : file_(file), codes_(codes), packing_(packing), dimensions_(dimensions) {}
 
-  // Reads the next lines of the file into `batch`, which it empties first.
-  void Fill(LineBatch& batch);
-  // The parsing thread's work: fills and publishes the batches of `ring`
-  // until the file ends, a batch carries a failure to read it, or the
-  // applying side stops the ring.
+  // A parsing thread's work: fills and publishes batches of `ring` until the
+  // file ends, a batch carries a failure to read it, or the applying side
+  // stops the ring.
   void FillRing(BatchRing& ring);
 
  private:
-  void Parse(const LineBatch& batch, BatchLine& line) const;
+  // Reads the next lines of the file into `batch`, which it empties first.
+  void Read(LineBatch& batch);
+  void Parse(LineBatch& batch) const;
+  void ParseLine(const LineBatch& batch, BatchLine& line) const;
 
   LineReader& file_;
   const CodeLookup& codes_;
@@ -116,30 +118,42 @@ class BatchParser {
   const int dimensions_;
 };
 
-// A few batches passed round between the parsing thread and the applying
-// one, which takes them in the order they were filled. A batch belongs to
-// the side that acquired it until it publishes or releases it; the counts
-// are shared and guarded by the mutex.
+// A few batches passed round between the parsing threads and the applying
+// one, which takes them in the order they were read. A batch belongs to the
+// side that acquired it until it publishes or releases it; the counts and
+// flags are shared and guarded by the mutex. One parsing thread at a time
+// holds the turn to read the file, from Acquire to DoneReading, so that
+// batches are read in the order they were acquired.
 class BatchRing {
  public:
-  // The parsing side: a batch to fill, or nullptr once the applying side
-  // stopped; then Publish it.
+  // The parsing side: a batch to read the file into, with the turn to read,
+  // or nullptr once the applying side stopped or the file was read to its
+  // end. DoneReading passes the turn on (`last`: the file ended); Publish
+  // hands the batch, parsed, to the applying side.
   LineBatch* Acquire();
-  void Publish();
-  // The applying side: the next filled batch, waiting for it; then Release
-  // it. Stop tells the parsing side to end.
+  void DoneReading(bool last);
+  void Publish(const LineBatch& batch);
+  // The applying side: the next batch in file order, waiting for it; then
+  // Release it. Stop tells the parsing side to end.
   LineBatch& Next();
   void Release();
   void Stop();
 
  private:
-  static constexpr size_t kBatches = 4;
+  // Enough for two parsing threads to work ahead while a batch is applied.
+  static constexpr size_t kBatches = 8;
+  size_t SlotOf(const LineBatch& batch) const {
+    return static_cast<size_t>(&batch - batches_.data());
+  }
+
   std::mutex mutex_;
   std::condition_variable changed_;
   std::array<LineBatch, kBatches> batches_;
-  size_t filled_ = 0;     // batches published and not released
+  std::array<bool, kBatches> published_{};
   size_t next_fill_ = 0;  // counts of batches handed to each side
   size_t next_apply_ = 0;
+  bool reading_ = false;  // a parsing thread holds the turn to read
+  bool read_all_ = false;
   bool stopped_ = false;
 };
 

@@ -1,4 +1,4 @@
-// Reading a transaction file. A thread of its own reads and parses the file
+// Reading a transaction file. Threads of their own read and parse the file
 // in batches (see line_batches.h); this thread applies them in file order.
 //
 // A line whose codes are all known is found again by its packed code tuple
@@ -50,6 +50,10 @@
 
 namespace korav {
 namespace {
+
+// Two threads parse, since a line takes longer to parse than to apply; the
+// applying thread waits for them most of the time.
+constexpr size_t kParsingThreads = 2;
 
 // Lines of a batch applied in one set of sweeps: enough for their cache
 // misses to overlap, few enough for what the sweeps fetch to stay cached.
@@ -142,8 +146,8 @@ class TransactionReader {
   void LogFor(std::string_view line, std::string_view text);
   void Trace(int32_t pool, std::string_view line);
 
-  // The parsing thread reads engine_.data_file, dimensions_, codes_ and
-  // packing_ (through the BatchParser it makes) and nothing else of the
+  // The parsing threads read engine_.data_file, dimensions_, codes_ and
+  // packing_ (through the BatchParser each makes) and nothing else of the
   // reader; every other member, and the rest of the engine, belongs to the
   // applying thread.
   Engine& engine_;
@@ -406,22 +410,27 @@ void TransactionReader::ApplyBatch(LineBatch& batch) {
 void TransactionReader::ReadFile() {
   engine_.state.data_line.clear();
   BatchRing ring;
-  // Until the thread is joined, data_file is the parser's alone. The parser
-  // lives on the parsing thread's stack, away from what this thread writes
+  // Until the threads are joined, data_file is the parsers' alone. Each
+  // parser lives on its thread's stack, away from what this thread writes
   // line by line.
-  std::thread parsing([this, &ring] {
-    BatchParser parser(engine_.data_file, codes_, packing_, dimensions_);
-    parser.FillRing(ring);
-  });
-  // The parsing thread ends however this one leaves.
+  std::array<std::thread, kParsingThreads> parsing;
+  // The parsing threads end however this one leaves.
   struct Join {
     BatchRing& ring;
-    std::thread& thread;
+    std::array<std::thread, kParsingThreads>& threads;
     ~Join() {
       ring.Stop();
-      thread.join();
+      for (std::thread& thread : threads) {
+        if (thread.joinable()) thread.join();
+      }
     }
   } join{ring, parsing};
+  for (std::thread& thread : parsing) {
+    thread = std::thread([this, &ring] {
+      BatchParser parser(engine_.data_file, codes_, packing_, dimensions_);
+      parser.FillRing(ring);
+    });
+  }
   for (bool more = true; more;) {
     LineBatch& batch = ring.Next();
     if (batch.failure) std::rethrow_exception(batch.failure);
