@@ -70,7 +70,7 @@ void BatchParser::ParseLine(const LineBatch& batch, BatchLine& line) const {
   if (!codes_.ResolvePadded(texts, codes)) return;
   line.kind = BatchLine::Kind::kTuple;
   line.tuple = packing_.Pack(codes);
-  line.hash = TupleIndex::HashOf(line.tuple);
+  line.hash = packing_.PlaceOf(codes, line.tuple);
 }
 
 void BatchParser::Read(LineBatch& batch) {

@@ -49,7 +49,9 @@ struct BatchLine {
   double amount = 0;
   int64_t micros = 0;
   uint64_t tuple = 0;
-  uint64_t hash = 0;  // of the tuple, or on the general path of the key
+  // The tuple's place (TuplePacking::PlaceOf), or on the general path the
+  // hash of the key.
+  uint64_t hash = 0;
   // The general path's key in LineBatch::text, and its record.
   uint32_t key_begin = 0;
   uint32_t key_size = 0;

@@ -69,10 +69,10 @@ class TransactionReader {
       : engine_(engine),
         dimensions_(engine.model.dimension_count),
         codes_(engine),
-        packing_(engine.model),
+        packing_(engine.model, 2 * limits.tuples),
         resolver_(engine, codes_, limits.placements),
         classes_(limits.classes),
-        tuples_(limits.tuples),
+        tuples_(limits.tuples, packing_),
         plain_(dimensions_, limits.cache_bytes),
         quoted_(dimensions_, limits.cache_bytes),
         cells_(engine.cell_sums),
@@ -291,10 +291,10 @@ int32_t TransactionReader::ClassOf(const LineOutcome& outcome) {
 // Only a slot whose class owns its cell keeps millionths.
 void TransactionReader::StoreKept() {
   cells_.Cover(engine_.cube.EntryCount());
-  tuples_.ForEachTuple([this](TupleIndex::Slot& slot) {
+  tuples_.ForEachTuple([this](uint64_t tuple, TupleIndex::Slot& slot) {
     if (slot.micros == 0) return;
     CodeNumbers codes;
-    packing_.Unpack(slot.tuple, codes);
+    packing_.Unpack(tuple, codes);
     AddToCell(codes, classes_[slot.line_class], slot.entry, MicrosAmount(slot.micros));
     slot.micros = 0;
   });
@@ -459,16 +459,16 @@ void TransactionReader::ApplyRecord(PlacementCache& cache, int32_t record_number
     return;
   }
   if (!packing_.Usable()) {
-    TupleIndex::Slot cell{0, record.line_class(), record.entry(), 0};
+    TupleIndex::Slot cell{record.line_class(), record.entry(), 0};
     ApplyAccepted(codes, record.line_class(), cell, amount, line);
     record.entry() = cell.entry;
     return;
   }
   // The cell is its tuple's, which other lines may reach by the tuple path.
   const uint64_t tuple = packing_.Pack(codes);
-  const uint64_t hash = TupleIndex::HashOf(tuple);
-  TupleIndex::Slot* cell = tuples_.Find(tuple, hash);
-  if (cell == nullptr) cell = &tuples_.Add(tuple, hash, record.line_class());
+  const uint64_t place = packing_.PlaceOf(codes, tuple);
+  TupleIndex::Slot* cell = tuples_.Find(tuple, place);
+  if (cell == nullptr) cell = &tuples_.Add(tuple, place, record.line_class());
   ApplyAccepted(codes, record.line_class(), *cell, amount, line);
 }
 
