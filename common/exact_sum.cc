@@ -3,8 +3,11 @@
 #include <locale.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "common/numbers.h"
 
@@ -158,7 +161,72 @@ bool ParseShortAmount(std::string_view text, Amount& amount) {
   return true;
 }
 
+// How many of the word's bytes, first byte lowest, are digits before the
+// first that is not; 8 when all are. A byte's test is exact while every
+// byte before it is a digit, which is all that the count needs.
+int LeadingDigits(uint64_t word) {
+  constexpr uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;
+  constexpr uint64_t kDigitNibbles = 0x3030303030303030ull;
+  const uint64_t other = ((word & kHighNibbles) ^ kDigitNibbles) |
+                         (((word + 0x0606060606060606ull) & kHighNibbles) ^ kDigitNibbles);
+  return other == 0 ? 8 : std::countr_zero(other) / 8;
+}
+
+// The number that the first `count` (1..8) bytes of the word, all digits,
+// write: the digits are moved to the top of the word, behind zero bytes,
+// and combined in pairs, fours and eights.
+uint64_t DigitsValue(uint64_t word, int count) {
+  uint64_t value = word << (8 * (8 - count));
+  value = ((value & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
+  value = ((value & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
+  return ((value & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
+}
+
+uint64_t WordAt(const char* bytes) {
+  static_assert(std::endian::native == std::endian::little);
+  uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+// ParseShortAmount for a sign, 1 to 7 digits and up to 6 decimals, read a
+// word at a time; false for any other text.
+bool ParseWordAmount(std::string_view text, Amount& amount) {
+  const char* next = text.data();
+  size_t size = text.size();
+  const bool negative = size != 0 && *next == '-';
+  if (size != 0 && (*next == '-' || *next == '+')) {
+    ++next;
+    --size;
+  }
+  if (size == 0) return false;
+  // Digits that go on past the text belong to what follows it.
+  const uint64_t whole_word = WordAt(next);
+  const size_t whole = std::min(static_cast<size_t>(LeadingDigits(whole_word)), size);
+  if (whole == 0 || whole == 8) return false;
+  uint64_t micros = DigitsValue(whole_word, static_cast<int>(whole)) * 1000000;
+  if (whole != size) {
+    const size_t decimals = size - whole - 1;
+    if (next[whole] != '.' || decimals > kMicroDigits) return false;
+    if (decimals != 0) {
+      const uint64_t fraction_word = WordAt(next + whole + 1);
+      if (static_cast<size_t>(LeadingDigits(fraction_word)) < decimals) return false;
+      static constexpr std::array<uint64_t, kMicroDigits + 1> kScale{1000000, 100000, 10000, 1000,
+                                                                     100,     10,     1};
+      micros += DigitsValue(fraction_word, static_cast<int>(decimals)) * kScale[decimals];
+    }
+  }
+  const double magnitude = static_cast<double>(micros) / 1e6;
+  amount = Amount{negative ? -magnitude : magnitude,
+                  negative ? -static_cast<Int128>(micros) : static_cast<Int128>(micros), true};
+  return true;
+}
+
 }  // namespace
+
+bool ParsePaddedAmount(std::string_view text, Amount& amount) {
+  return ParseWordAmount(text, amount) || ParseAmount(text, amount);
+}
 
 bool ParseAmount(std::string_view text, Amount& amount) {
   if (ParseShortAmount(text, amount)) return true;

@@ -35,6 +35,10 @@ struct Amount {
 // same `value`) and also its millionths when it has them exactly. False,
 // leaving `amount` unchanged, when `text` is no number.
 bool ParseAmount(std::string_view text, Amount& amount);
+// As ParseAmount, for a text followed by at least 8 readable bytes of the
+// same buffer (a transaction batch's are): the usual amount, a sign, up to
+// seven digits and up to six decimals, is read a word at a time.
+bool ParsePaddedAmount(std::string_view text, Amount& amount);
 
 class ExactSum {
  public:

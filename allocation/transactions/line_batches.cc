@@ -40,10 +40,12 @@ bool SplitPlainLine(std::string_view line, int dimensions, std::string_view& amo
   if (found < 0) return false;
   const auto column_end = [&](int c) { return c < found ? commas[static_cast<size_t>(c)] : end; };
   if (texts != nullptr) {
-    texts->fill({});
-    for (int k = 1; k < found + 1 && k <= dimensions; ++k) {
+    // Only the dimensions' entries are set: clearing the whole array line by
+    // line costs more than the look-ups that follow.
+    for (int k = 1; k <= dimensions; ++k) {
       (*texts)[static_cast<size_t>(k)] =
-          TrimTrailingBlanks(commas[static_cast<size_t>(k - 1)] + 1, column_end(k));
+          k < found + 1 ? TrimTrailingBlanks(commas[static_cast<size_t>(k - 1)] + 1, column_end(k))
+                        : std::string_view();
     }
   }
   const char* const comma = column_end(0);
@@ -54,16 +56,16 @@ bool SplitPlainLine(std::string_view line, int dimensions, std::string_view& amo
   return true;
 }
 
-void BatchParser::ParseLine(const LineBatch& batch, BatchLine& line) const {
+void BatchParser::ParseLine(const LineBatch& batch, BatchLine& line) {
   std::string_view amount_text;
   std::string_view key;
-  CodeTexts texts;
+  CodeTexts& texts = texts_;
   if (!SplitPlainLine(batch.LineOf(line), dimensions_, amount_text, key, &texts)) {
     line.quoted = true;
     return;
   }
   Amount amount;
-  if (!ParseAmount(amount_text, amount)) return;
+  if (!ParsePaddedAmount(amount_text, amount)) return;
   line.SetAmount(amount);
   if (!packing_.Usable()) return;
   CodeNumbers codes;
@@ -99,7 +101,7 @@ void BatchParser::Read(LineBatch& batch) {
   batch.position = file_.Position();
 }
 
-void BatchParser::Parse(LineBatch& batch) const {
+void BatchParser::Parse(LineBatch& batch) {
   for (BatchLine& line : batch.lines) {
     if (line.kind != BatchLine::Kind::kTooLong) ParseLine(batch, line);
   }

@@ -84,8 +84,9 @@ struct LineBatch {
 
 // Splits a line without quotes in its code columns: the amount's text and
 // the raw bytes of the code columns (as far as the model has dimensions),
-// and with `texts` each code column without trailing blanks, as the general
-// splitter would give them; false for a line with quotes there. The line
+// and with `texts` each code column 1..dimensions without trailing blanks,
+// as the general splitter would give them (other entries stay as they
+// were); false for a line with quotes there. The line
 // must be followed by kScanPadding bytes of the same buffer (a batch's lines
 // are).
 bool SplitPlainLine(std::string_view line, int dimensions, std::string_view& amount,
@@ -111,13 +112,14 @@ class BatchParser {
  private:
   // Reads the next lines of the file into `batch`, which it empties first.
   void Read(LineBatch& batch);
-  void Parse(LineBatch& batch) const;
-  void ParseLine(const LineBatch& batch, BatchLine& line) const;
+  void Parse(LineBatch& batch);
+  void ParseLine(const LineBatch& batch, BatchLine& line);
 
   LineReader& file_;
   const CodeLookup& codes_;
   const TuplePacking& packing_;
   const int dimensions_;
+  CodeTexts texts_;  // the line's code columns, 1..dimensions_ set per line
 };
 
 // A few batches passed round between the parsing threads and the applying

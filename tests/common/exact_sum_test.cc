@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <string>
 
 #include "common/numbers.h"
 
@@ -82,6 +83,51 @@ TEST(ParseAmountTest, ReadsTheTextsParseDoubleReadsWithTheirMillionths) {
   Amount zero;
   ASSERT_TRUE(ParseAmount("-0.00", zero));
   EXPECT_TRUE(std::signbit(zero.value)) << "as ParseDouble reads it";
+}
+
+// Read from a buffer that goes on after the text, an amount reads as
+// ParseAmount reads it, whatever the bytes that follow.
+TEST(ParseAmountTest, APaddedAmountReadsAsTheText) {
+  const char* const texts[] = {"37757.77",
+                               "-37757.77",
+                               "+1",
+                               "0",
+                               "-0.00",
+                               "1.",
+                               "-.5",
+                               "9999999.999999",
+                               "1234567.1234567",
+                               "12345678.5",
+                               "12345678",
+                               "  12.5",
+                               "12.5 ",
+                               "1.2.3",
+                               "1,5",
+                               "1e5",
+                               "",
+                               "-",
+                               "+",
+                               ".",
+                               "0.000001",
+                               "7.0000000",
+                               "12a",
+                               "1.2a",
+                               "1.12345a",
+                               "9007199254.740993",
+                               "\xff"
+                               "1"};
+  for (const char* text : texts) {
+    for (const char* after : {"", "12345678", ",A,B", ".5", "\xff\xff\xff\xff\xff\xff\xff\xff"}) {
+      const std::string buffer = std::string(text) + after + std::string(8, '9');
+      const std::string_view padded(buffer.data(), std::strlen(text));
+      Amount expected{7, 7, true};
+      Amount got{7, 7, true};
+      ASSERT_EQ(ParsePaddedAmount(padded, got), ParseAmount(text, expected)) << text << after;
+      EXPECT_EQ(std::memcmp(&got.value, &expected.value, sizeof got.value), 0) << text << after;
+      EXPECT_EQ(got.exact, expected.exact) << text << after;
+      EXPECT_TRUE(got.micros == expected.micros) << text << after;
+    }
+  }
 }
 
 ExactSum SumOf(std::initializer_list<const char*> texts) {
