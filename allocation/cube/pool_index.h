@@ -58,6 +58,19 @@ class PoolIndex {
     }
   }
 
+  // Asks the processor to fetch the slot where the probe of `hash` starts.
+  void PrefetchHome(uint64_t hash) const { __builtin_prefetch(&slots_[Home(hash)]); }
+  // The first entry on the probe of `hash` whose slot matches the hash's
+  // tag, -1 for none: the entry that Find will most likely read.
+  int32_t Candidate(uint64_t hash) const {
+    const uint32_t tag = TagOf(hash);
+    for (size_t i = Home(hash);; i = Next(i)) {
+      const uint32_t slot = slots_[i];
+      if (slot == 0) return -1;
+      if ((slot & kTagMask) == tag) return EntryOf(slot);
+    }
+  }
+
   // Adds entry `entry`, whose key has `hash` and is not in the table yet.
   // When the table grows it asks `keys` for the key hash of every entry it
   // holds: keys.Hash(n), after keys.Prefetch(n) a few entries ahead.

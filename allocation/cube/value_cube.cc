@@ -1,6 +1,7 @@
 #include "allocation/cube/value_cube.h"
 
 #include <algorithm>
+#include <span>
 
 #include "allocation/host/run_host.h"
 #include "allocation/log/job_log.h"
@@ -14,6 +15,14 @@ namespace {
 static_assert(int64_t{ValueCube::kMaxDataSegments} * ValueCube::kEntriesPerSegment <=
                   PoolIndex::kMostEntries,
               "a pool's index holds every entry number");
+
+// Makes `buffer` hold at least `size` elements. Buffers that are reused for
+// one pool after another only grow, so that each element is set, not
+// cleared first and then set.
+template <typename T>
+void GrowTo(std::vector<T>& buffer, size_t size) {
+  if (buffer.size() < size) buffer.resize(size);
+}
 
 // The largest radix product one key part may hold: a margin below 2^63 - 1,
 // so that a part never reaches the sign bit.
@@ -192,10 +201,8 @@ bool ValueCube::FindInPool() {
   // A number that is no pool's is found nowhere; vcAdd then refuses it.
   if (!HasPool(CurCP)) return false;
   cur_key_hash_ = PoolIndex::KeyHash(Index1, Index2);
-  const int32_t n = IndexOf(CurCP).Find(cur_key_hash_, [this](int32_t entry) {
-    const vcTEntry& e = Entry(entry);
-    return e.Index1 == Index1 && e.Index2 == Index2;
-  });
+  const int32_t n =
+      IndexOf(CurCP).Find(cur_key_hash_, [this](int32_t entry) { return IsCurrentKey(entry); });
   if (n == -1) return false;
   cur_entry_ = n;
   return true;
@@ -367,16 +374,18 @@ void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimensio
   Gather(source);
   const bool rekey = TransferRekeys(confidence_dimension, map1, map2);
   if (rekey) RekeyGathered(model, confidence_dimension, map1, min_loc, map2);
-  const std::vector<Key>& keys = rekey ? rekeyed_ : gathered_keys_;
-  const size_t count = keys.size();
+  const size_t count = gathered_count_;
+  const std::span<const Key> keys(rekey ? rekeyed_.data() : gathered_keys_.data(), count);
   // A transfer into the source itself changes the cells it reads: an earlier
   // cell may add to a later one, whose value is then read as it has become.
   // The walk ends with the cells that were there at the start.
-  const bool into_itself = source == target;
-  const std::vector<double>& values = gathered_values_;
+  if (per_pool_ && source != target) {
+    return AddInPool(keys, std::span<const double>(gathered_values_.data(), count), target, factor);
+  }
   for (size_t i = 0; i < count; ++i) {
-    const double value =
-        into_itself ? Entry(pool_entries_[static_cast<size_t>(source)][i]).Value : values[i];
+    const double value = source == target
+                             ? Entry(pool_entries_[static_cast<size_t>(source)][i]).Value
+                             : gathered_values_[i];
     Index1 = keys[i].index1;
     Index2 = keys[i].index2;
     CurCP = target;
@@ -384,11 +393,50 @@ void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimensio
   }
 }
 
+void ValueCube::AddInPool(std::span<const Key> keys, std::span<const double> values, int32_t target,
+                          double factor) {
+  Changing(target);
+  CurCP = target;
+  PoolIndex& index = IndexOf(target);
+  // The cells go in blocks: the block's home slots are fetched, then the
+  // entries those slots point to, then the cells are added in order, so
+  // that the fetches of a block overlap.
+  constexpr size_t kBlock = 32;
+  std::array<uint64_t, kBlock> hashes;
+  for (size_t first = 0; first < keys.size(); first += kBlock) {
+    const size_t size = std::min(kBlock, keys.size() - first);
+    for (size_t i = 0; i < size; ++i) {
+      hashes[i] = PoolIndex::KeyHash(keys[first + i].index1, keys[first + i].index2);
+      index.PrefetchHome(hashes[i]);
+    }
+    for (size_t i = 0; i < size; ++i) {
+      const int32_t candidate = index.Candidate(hashes[i]);
+      if (candidate != -1) PrefetchEntry(candidate);
+    }
+    for (size_t i = 0; i < size; ++i) {
+      const double amount = values[first + i] * factor;
+      if (amount == 0.0) continue;
+      Index1 = keys[first + i].index1;
+      Index2 = keys[first + i].index2;
+      cur_key_hash_ = hashes[i];
+      const int32_t n =
+          index.Find(cur_key_hash_, [this](int32_t entry) { return IsCurrentKey(entry); });
+      if (n == -1) {
+        Store(amount);
+      } else {
+        cur_entry_ = n;
+        MutableEntry(n).Value += amount;
+      }
+    }
+  }
+}
+
 void ValueCube::Gather(int32_t source) {
   if (gathered_pool_ == source) return;
   const std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(source)];
-  gathered_keys_.resize(entries.size());
-  gathered_values_.resize(entries.size());
+  gathered_count_ = entries.size();
+  GrowTo(gathered_keys_, gathered_count_);
+  GrowTo(gathered_values_, gathered_count_);
   // The entries lie scattered over the store: each is fetched well ahead.
   constexpr size_t kAhead = 16;
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -403,10 +451,10 @@ void ValueCube::Gather(int32_t source) {
 
 void ValueCube::RekeyGathered(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
                               int32_t min_loc, int32_t map2) {
-  const size_t count = gathered_keys_.size();
+  const size_t count = gathered_count_;
   const size_t stride = static_cast<size_t>(dim_count_) + 1;
   if (!codes_decomposed_) {
-    gathered_codes_.resize(count * stride);
+    GrowTo(gathered_codes_, count * stride);
     for (size_t i = 0; i < count; ++i) {
       Index1 = gathered_keys_[i].index1;
       Index2 = gathered_keys_[i].index2;
@@ -419,7 +467,7 @@ void ValueCube::RekeyGathered(const ModelTables& model, int32_t confidence_dimen
   const bool confidence = confidence_dimension >= 1 && confidence_dimension <= dim_count_;
   const TmySEL* first = map1 == 0 ? nullptr : &model.selections[map1];
   const TmySEL* second = map2 == 0 ? nullptr : &model.selections[map2];
-  rekeyed_.resize(count);
+  GrowTo(rekeyed_, count);
   std::array<int32_t, kMaxDimensions + 1> codes{};
   for (size_t i = 0; i < count; ++i) {
     std::copy_n(gathered_codes_.begin() + static_cast<ptrdiff_t>(i * stride), stride,

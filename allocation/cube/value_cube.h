@@ -26,6 +26,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -197,6 +198,12 @@ class ValueCube {
   int32_t CurCP = 0;
 
  private:
+  // A key's two parts.
+  struct Key {
+    int64_t index1;
+    int64_t index2;
+  };
+
   vcTEntry& MutableEntry(int32_t n) { return const_cast<vcTEntry&>(Entry(n)); }
   // The head of hash slot `slot`'s chain: an entry number, or -1.
   const int32_t& Head(int32_t slot) const {
@@ -206,6 +213,10 @@ class ValueCube {
   int32_t SlotOf(int64_t index1, int64_t index2, int32_t cp) const;
   // The index of pool `pool`'s entries, built from them when it is not.
   PoolIndex& IndexOf(int32_t pool);
+  bool IsCurrentKey(int32_t n) const {
+    const vcTEntry& entry = Entry(n);
+    return entry.Index1 == Index1 && entry.Index2 == Index2;
+  }
   uint64_t KeyHashOf(int32_t n) const;
   void InsertInPool(PoolIndex& index, uint64_t hash, int32_t n) const;
   bool FindInPool();
@@ -215,6 +226,10 @@ class ValueCube {
   int32_t MappedCode(const ModelTables& model, const TmySEL& row, int d, int32_t code) const;
   // The cells of pool `source` as they stand, gathered when they were not.
   void Gather(int32_t source);
+  // vcTransfer between two pools while each has its own index: the cells
+  // under `keys`, whose values are `values`, times `factor`, into `target`.
+  void AddInPool(std::span<const Key> keys, std::span<const double> values, int32_t target,
+                 double factor);
   // The gathered cells' keys rebuilt as vcTransferKey rebuilds one key.
   void RekeyGathered(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
                      int32_t min_loc, int32_t map2);
@@ -287,11 +302,8 @@ class ValueCube {
   // their keys as stored, their values, their codes (DimCount + 1 per cell,
   // as Code holds them, decomposed when a transfer first re-keys them) and
   // their re-keyed keys.
-  struct Key {
-    int64_t index1;
-    int64_t index2;
-  };
   int32_t gathered_pool_ = 0;
+  size_t gathered_count_ = 0;  // the buffers below may be longer
   std::vector<Key> gathered_keys_;
   std::vector<double> gathered_values_;
   std::vector<int32_t> gathered_codes_;
