@@ -14,7 +14,9 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
 
 #include "common/hash.h"
 
@@ -33,7 +35,8 @@ class PoolIndex {
 
   // Whether the table holds anything, or has been given back.
   bool Built() const { return slot_count_ != 0; }
-  // An empty table sized for `count` entries.
+  // An empty table sized for `count` entries, so that as many go in
+  // without the table growing.
   void Build(size_t count) {
     size_t slots = 8;
     while (slots * 3 < count * 4) slots *= 2;
@@ -100,7 +103,10 @@ class PoolIndex {
   }
 
   void Reset(size_t slots) {
-    slots_ = std::make_unique<uint32_t[]>(slots);
+    // Zeroed by calloc, which takes fresh memory from the system as it
+    // comes, already zero, instead of clearing it again.
+    slots_.reset(static_cast<uint32_t*>(std::calloc(slots, sizeof(uint32_t))));
+    if (!slots_) throw std::bad_alloc();
     slot_count_ = slots;
     shift_ = 64 - std::countr_zero(slots);
     count_ = 0;
@@ -108,14 +114,14 @@ class PoolIndex {
 
   template <typename Keys>
   void Grow(const Keys& keys) {
-    const std::unique_ptr<uint32_t[]> old = std::move(slots_);
+    const std::unique_ptr<uint32_t[], Free> old = std::move(slots_);
     const size_t old_count = slot_count_;
     const size_t count = count_;
     Reset(old_count * 2);
     count_ = count;
     // The entries lie scattered: each is fetched kAhead filled slots ahead
     // of its turn.
-    constexpr size_t kAhead = 8;
+    constexpr size_t kAhead = 16;
     size_t ahead = 0;
     for (size_t fetched = 0; ahead < old_count && fetched < kAhead; ++ahead) {
       if (old[ahead] != 0) {
@@ -135,7 +141,10 @@ class PoolIndex {
     }
   }
 
-  std::unique_ptr<uint32_t[]> slots_;
+  struct Free {
+    void operator()(uint32_t* slots) const { std::free(slots); }
+  };
+  std::unique_ptr<uint32_t[], Free> slots_;
   size_t slot_count_ = 0;
   int shift_ = 64;
   size_t count_ = 0;

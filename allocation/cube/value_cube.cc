@@ -208,11 +208,11 @@ bool ValueCube::FindInPool() {
   return true;
 }
 
-PoolIndex& ValueCube::IndexOf(int32_t pool) {
+PoolIndex& ValueCube::IndexOf(int32_t pool, size_t coming) {
   PoolIndex& index = pool_indexes_[static_cast<size_t>(pool)];
   if (index.Built()) return index;
   const std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(pool)];
-  index.Build(entries.size());
+  index.Build(entries.size() + coming);
   constexpr size_t kAhead = 16;
   for (size_t i = 0; i < entries.size(); ++i) {
     if (i + kAhead < entries.size()) PrefetchEntry(entries[i + kAhead]);
@@ -397,7 +397,11 @@ void ValueCube::AddInPool(std::span<const Key> keys, std::span<const double> val
                           double factor) {
   Changing(target);
   CurCP = target;
-  PoolIndex& index = IndexOf(target);
+  // A pool that has not received yet is sized for what it has and what
+  // comes: most of a first transfer's cells are new to it.
+  PoolIndex& index = IndexOf(target, keys.size());
+  std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(target)];
+  if (entries.empty()) entries.reserve(keys.size());
   // The cells go in blocks: the block's home slots are fetched, then the
   // entries those slots point to, then the cells are added in order, so
   // that the fetches of a block overlap.

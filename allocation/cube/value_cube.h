@@ -211,8 +211,9 @@ class ValueCube {
   }
   int32_t& Head(int32_t slot) { return const_cast<int32_t&>(std::as_const(*this).Head(slot)); }
   int32_t SlotOf(int64_t index1, int64_t index2, int32_t cp) const;
-  // The index of pool `pool`'s entries, built from them when it is not.
-  PoolIndex& IndexOf(int32_t pool);
+  // The index of pool `pool`'s entries, built from them when it is not,
+  // with room for `coming` more.
+  PoolIndex& IndexOf(int32_t pool, size_t coming = 0);
   bool IsCurrentKey(int32_t n) const {
     const vcTEntry& entry = Entry(n);
     return entry.Index1 == Index1 && entry.Index2 == Index2;
