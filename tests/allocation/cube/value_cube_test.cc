@@ -5,6 +5,7 @@
 #include <array>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -413,12 +414,17 @@ struct ReferenceCube {
     }
     cells.push_back({pool, codes, amount});
   }
-  void Transfer(int32_t loc, int32_t source, int32_t target, int32_t min_loc, double factor) {
+  // `rekey` rebuilds the codes after the level of confidence, when given.
+  template <typename Rekey = void (*)(std::array<int32_t, 9>&)>
+  void Transfer(
+      int32_t loc, int32_t source, int32_t target, int32_t min_loc, double factor,
+      Rekey rekey = [](std::array<int32_t, 9>&) {}) {
     const size_t count = cells.size();
     for (size_t k = 0; k < count; ++k) {
       if (cells[k].pool != source) continue;
       std::array<int32_t, 9> codes = cells[k].codes;
       if (loc != 0 && codes[loc] < min_loc) codes[loc] = min_loc;
+      rekey(codes);
       Add(target, codes, cells[k].value * factor);
     }
   }
@@ -473,6 +479,105 @@ TEST_F(CubeTest, PoolListsAgreeWithAFullScan) {
       }
       EXPECT_EQ(cube_.vcSumSelected(model_, pool, row), expected) << region << " " << pool;
     }
+  }
+}
+
+// What the allocation asks of the cube, done through the chained index and
+// through the pools' own indexes, against a plain list of cells: every
+// entry, its codes, pool and value bit for bit, and every figure of the
+// index must come out the same.
+TEST(ValueCubeAllocation, PoolIndexesGiveWhatTheChainedIndexGives) {
+  ModelTables model = SmallModel();
+  model.pools = {};
+  AddPools(model, 5);
+  model.selections.Size(1);
+  const int32_t to_top = model.selections.Append();  // FR and PAR merge into EU
+  model.selections[to_top].DimCopy[1] = '1';
+  // A step without a source adds `factor` to the target's cell without codes.
+  struct Step {
+    int32_t source, target, map, confidence, min_loc;
+    double factor;
+  };
+  const Step steps[] = {
+      {1, 2, 0, 0, 0, 0.3},       // into an empty pool
+      {1, 2, to_top, 0, 0, 0.7},  // merging cells, some of them new
+      {2, 3, 0, 2, 2, 0.1},       // a receiver sends; product A is raised to B
+      {1, 2, 0, 0, 0, 0.1},       // and receives again after sending
+      {2, 4, 0, 0, 0, 1.0 / 3},   // so what it sends now holds that
+      {0, 2, 0, 0, 0, 0.7},       // a cell added between two transfers from a pool
+      {2, 3, 0, 0, 0, 0.9},
+      {2, 2, to_top, 0, 0, 0.5},  // into itself, an earlier cell adding to a later one
+      {5, 4, 0, 0, 0, 2.0},       // a pool with no cells
+      {1, 4, 0, 0, 0, 0.0},       // nothing at all
+  };
+  const std::array<int32_t, 3> cells[] = {{2, 1, 1}, {3, 1, 1}, {1, 1, 1}, {4, 2, 0}, {5, 1, 1}};
+  ReferenceCube reference;
+  for (const auto& codes : cells) {
+    reference.Add(1, {0, codes[0], codes[1], codes[2]}, 0.1 * (codes[0] + 10 * codes[1]));
+  }
+  for (const Step& step : steps) {
+    if (step.source == 0) {
+      reference.Add(step.target, {}, step.factor);
+      continue;
+    }
+    reference.Transfer(step.confidence, step.source, step.target, step.min_loc, step.factor,
+                       [&](std::array<int32_t, 9>& codes) {
+                         const int32_t top = model.dimensions[1].Values[codes[1]].Path[1];
+                         if (step.map != 0 && codes[1] != 0 && top != 0) codes[1] = top;
+                       });
+  }
+  auto run = [&](ValueCube& cube, JobLog& log, bool per_pool) {
+    cube.vcCreate(model);
+    cube.vcSplit();
+    for (const auto& codes : cells) {
+      for (int d = 1; d <= 3; ++d) cube.Code[d] = codes[d - 1];
+      cube.vcComposeKey();
+      cube.CurCP = 1;
+      cube.vcAdd(0.1 * (codes[0] + 10 * codes[1]));
+    }
+    if (per_pool) cube.BeginAllocation();
+    for (const Step& step : steps) {
+      if (step.source != 0) {
+        cube.vcTransfer(model, step.confidence, step.source, step.target, 0, step.min_loc,
+                        step.factor, step.map);
+        continue;
+      }
+      cube.Index1 = 0;
+      cube.Index2 = 0;
+      cube.CurCP = step.target;
+      cube.vcAdd(step.factor);
+    }
+    if (per_pool) cube.EndAllocation();
+    cube.vcTotals(model, log);
+    cube.vcIndexStats(log);
+  };
+  ValueCube chained;
+  ValueCube pooled;
+  ScratchLog chained_log;
+  ScratchLog pooled_log;
+  run(chained, chained_log.log, false);
+  run(pooled, pooled_log.log, true);
+  for (ValueCube* cube : {&chained, &pooled}) {
+    ASSERT_EQ(cube->EntryCount(), static_cast<int32_t>(reference.cells.size()));
+    for (int32_t n = 0; n < cube->EntryCount(); ++n) {
+      const ReferenceCube::Cell& expected = reference.cells[static_cast<size_t>(n)];
+      cube->Index1 = cube->Entry(n).Index1;
+      cube->Index2 = cube->Entry(n).Index2;
+      cube->vcDecomposeKey();
+      EXPECT_EQ(std::tie(cube->Entry(n).CP, cube->Code, cube->Entry(n).Value),
+                std::tie(expected.pool, expected.codes, expected.value))
+          << n << (cube == &pooled ? " through the pools' indexes" : "");
+    }
+  }
+  EXPECT_EQ(pooled.UsedSlots(), chained.UsedSlots());
+  EXPECT_EQ(pooled.ChainedCount(), chained.ChainedCount());
+  EXPECT_EQ(pooled_log.Lines(".JobandTrace.csv"), chained_log.Lines(".JobandTrace.csv"));
+  // After the allocation every cell is found through the chains again.
+  for (int32_t n = 0; n < pooled.EntryCount(); ++n) {
+    pooled.Index1 = chained.Entry(n).Index1;
+    pooled.Index2 = chained.Entry(n).Index2;
+    pooled.CurCP = chained.Entry(n).CP;
+    EXPECT_TRUE(pooled.vcFind() && pooled.CurEntry() == n) << n;
   }
 }
 
