@@ -134,9 +134,10 @@ class ValueCube {
   void vcTransferKey(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
                      int32_t min_loc, int32_t map2);
 
-  // Switches to one index per pool for the allocation, and back, rebuilding
-  // the chained index; EndAllocation must come before vcIndexStats or
-  // ChainedCount tell of the index.
+  // Switches to one index per pool for the allocation, and back. The chained
+  // index's figures are counted at EndAllocation, which must come before
+  // vcIndexStats or ChainedCount tell of the index; its chains are linked
+  // again by the first look-up after it.
   void BeginAllocation();
   void EndAllocation();
   // Gives back the index of pool `pool`, which sends its cells now and is
