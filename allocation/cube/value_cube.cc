@@ -378,8 +378,9 @@ void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimensio
   const std::span<const Key> keys(rekey ? rekeyed_.data() : gathered_keys_.data(), count);
   // A transfer into the source itself changes the cells it reads: an earlier
   // cell may add to a later one, whose value is then read as it has become.
-  // The walk ends with the cells that were there at the start.
-  if (per_pool_ && source != target) {
+  // The walk ends with the cells that were there at the start. A target that
+  // is no pool's goes the same way, to be refused as vcAdd refuses it.
+  if (per_pool_ && source != target && HasPool(target)) {
     return AddInPool(keys, std::span<const double>(gathered_values_.data(), count), target, factor);
   }
   for (size_t i = 0; i < count; ++i) {
