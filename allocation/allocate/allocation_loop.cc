@@ -161,6 +161,17 @@ void SendVariance(Engine& engine, TmyCP& sender, const TmyAB& base) {
   if (traced) TraceCube(engine, variance.Row, "After   ");
 }
 
+// Gives back the cube's index of `receiver` once every pool that sends to it
+// has allocated: it receives nothing more.
+void ReleaseWhenServed(Engine& engine, int32_t receiver) {
+  if (receiver == 0) return;
+  const ModelTables& model = engine.model;
+  for (const PoolInput& input : model.pools[receiver].Inputs) {
+    if (!model.pools[input.Source].Allocated) return;
+  }
+  engine.cube.ReleasePoolIndex(receiver);
+}
+
 void AllocatePool(Engine& engine, TmyCP& pool) {
   engine.CheckStop();
   ModelTables& model = engine.model;
@@ -188,6 +199,7 @@ void AllocatePool(Engine& engine, TmyCP& pool) {
   engine.cube.ReleasePoolIndex(pool.Row);
   for (const int32_t index : base.Lines) SendShare(engine, pool, base, model.base_lines[index]);
   if (budgets) SendVariance(engine, pool, base);
+  for (const int32_t index : base.Lines) ReleaseWhenServed(engine, model.base_lines[index].Output);
 }
 
 void AllocateCostPools(Engine& engine) {
