@@ -125,12 +125,26 @@ int32_t ValueCube::MappedCode(const ModelTables& model, const TmySEL& row, int d
 }
 
 void ValueCube::vcApplyMapping(const ModelTables& model, int32_t selection_row) {
+  MapCodes(model, selection_row, Code);
+}
+
+void ValueCube::MapCodes(const ModelTables& model, int32_t selection_row, Codes& codes) const {
   if (selection_row == 0) return;
   const TmySEL& row = model.selections[selection_row];
   for (int d = 1; d <= dim_count_; ++d) {
     const size_t i = static_cast<size_t>(d);
-    Code[i] = MappedCode(model, row, d, Code[i]);
+    codes[i] = MappedCode(model, row, d, codes[i]);
   }
+}
+
+void ValueCube::RekeyCodes(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
+                           int32_t min_loc, int32_t map2, Codes& codes) const {
+  if (confidence_dimension >= 1 && confidence_dimension <= dim_count_) {
+    int32_t& code = codes[static_cast<size_t>(confidence_dimension)];
+    code = std::max(code, min_loc);
+  }
+  MapCodes(model, map1, codes);
+  MapCodes(model, map2, codes);
 }
 
 int64_t ValueCube::Pack(const int32_t* codes, int first, int last) const {
@@ -320,7 +334,12 @@ void ValueCube::ForEachSlot(Visit& visit) {
   }
 }
 
-void ValueCube::RebuildIndex() {
+void ValueCube::LinkChains() {
+  for (int32_t s = 0; s < hash_seg_count_; ++s) {
+    LargeArray<int32_t>& segment = hash_[static_cast<size_t>(s)];
+    if (!segment) segment = MakeLargeArrayForOverwrite<int32_t>(kSlotsPerSegment);
+    std::fill_n(segment.get(), kSlotsPerSegment, -1);
+  }
   // Re-inserting in entry-number order rebuilds every chain newest first, as
   // if the entries had been added to the larger index from the start.
   struct Link {
@@ -356,15 +375,6 @@ void ValueCube::TallyChains(const std::vector<uint8_t>& lengths) {
   chain_lengths_.fill(0);
   for (const uint8_t length : lengths) ++chain_lengths_[length];
   used_slots_ = slot_count_ - chain_lengths_[0];
-}
-
-void ValueCube::LinkChains() {
-  for (int32_t s = 0; s < hash_seg_count_; ++s) {
-    LargeArray<int32_t>& segment = hash_[static_cast<size_t>(s)];
-    if (!segment) segment = MakeLargeArrayForOverwrite<int32_t>(kSlotsPerSegment);
-    std::fill_n(segment.get(), kSlotsPerSegment, -1);
-  }
-  RebuildIndex();
 }
 
 void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimension, int32_t source,
@@ -469,23 +479,12 @@ void ValueCube::RekeyGathered(const ModelTables& model, int32_t confidence_dimen
     }
     codes_decomposed_ = true;
   }
-  const bool confidence = confidence_dimension >= 1 && confidence_dimension <= dim_count_;
-  const TmySEL* first = map1 == 0 ? nullptr : &model.selections[map1];
-  const TmySEL* second = map2 == 0 ? nullptr : &model.selections[map2];
   GrowTo(rekeyed_, count);
-  std::array<int32_t, kMaxDimensions + 1> codes{};
+  Codes codes{};
   for (size_t i = 0; i < count; ++i) {
     std::copy_n(gathered_codes_.begin() + static_cast<ptrdiff_t>(i * stride), stride,
                 codes.begin());
-    if (confidence) {
-      int32_t& code = codes[static_cast<size_t>(confidence_dimension)];
-      code = std::max(code, min_loc);
-    }
-    for (int d = 1; d <= dim_count_; ++d) {
-      int32_t& code = codes[static_cast<size_t>(d)];
-      if (first != nullptr) code = MappedCode(model, *first, d, code);
-      if (second != nullptr) code = MappedCode(model, *second, d, code);
-    }
+    RekeyCodes(model, confidence_dimension, map1, min_loc, map2, codes);
     rekeyed_[i] =
         Key{Pack(codes.data(), 1, split_at_), Pack(codes.data(), split_at_ + 1, dim_count_)};
   }
@@ -526,12 +525,7 @@ void ValueCube::ReleasePoolIndex(int32_t pool) {
 void ValueCube::vcTransferKey(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
                               int32_t min_loc, int32_t map2) {
   vcDecomposeKey();
-  if (confidence_dimension >= 1 && confidence_dimension <= dim_count_) {
-    int32_t& code = Code[static_cast<size_t>(confidence_dimension)];
-    code = std::max(code, min_loc);
-  }
-  vcApplyMapping(model, map1);
-  vcApplyMapping(model, map2);
+  RekeyCodes(model, confidence_dimension, map1, min_loc, map2, Code);
   vcComposeKey();
 }
 

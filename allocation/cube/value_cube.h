@@ -224,6 +224,13 @@ class ValueCube {
   bool FindInPool();
   // Packs codes[first..last] as a mixed-radix number.
   int64_t Pack(const int32_t* codes, int first, int last) const;
+  using Codes = std::array<int32_t, kMaxDimensions + 1>;  // 1..DimCount, as Code
+  // Applies selection row `selection_row`'s rules (0: none) to `codes`.
+  void MapCodes(const ModelTables& model, int32_t selection_row, Codes& codes) const;
+  // Rebuilds `codes` as a transfer rebuilds a key: the confidence code raised
+  // to `min_loc`, then `map1` and `map2` applied.
+  void RekeyCodes(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
+                  int32_t min_loc, int32_t map2, Codes& codes) const;
   // Code `code` of dimension `d` under selection row `row`'s rule for it.
   int32_t MappedCode(const ModelTables& model, const TmySEL& row, int d, int32_t code) const;
   // The cells of pool `source` as they stand, gathered when they were not.
@@ -249,11 +256,9 @@ class ValueCube {
   // after visit.Prefetch(slot) a few entries ahead.
   template <typename Visit>
   void ForEachSlot(Visit& visit);
-  // Inserts every entry into the (larger) index, newest first in each chain,
-  // and counts the chains' lengths afresh.
-  void RebuildIndex();
   // Allocates the index's segments as far as they are missing, empties them
-  // and rebuilds the index.
+  // and inserts every entry, newest first in each chain, counting the
+  // chains' lengths afresh.
   void LinkChains();
   // Counts the chains' lengths from the entries' keys, linked or not.
   void CountChains();
