@@ -1,49 +1,22 @@
 #include "allocation/reports/flow_chart_labels.h"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
+#include "allocation/reports/page_style.h"
 #include "common/numbers.h"
-#include "common/text_encoding.h"
 
 namespace korav {
 namespace {
 
-// A generous average advance of the page's sans-serif font, so that a label
-// measured with it takes no more room than it is given.
-constexpr double kCharWidth = kFontSize * 0.68;
-
-// `text`, a text of the model, as it stands among other words in a label or
-// tooltip. SVG text has no element that isolates (as <bdi> does in HTML), so
-// a text that needs it stands between U+2068 FIRST STRONG ISOLATE and U+2069
-// POP DIRECTIONAL ISOLATE.
-std::string Isolated(const std::string& text) {
-  return NeedsIsolate(text) ? "\xE2\x81\xA8" + text + "\xE2\x81\xA9" : text;
-}
-
 std::string Named(const std::string& code, const std::string& description) {
-  return description.empty() ? Isolated(code) : Isolated(code) + " " + Isolated(description);
+  return description.empty() ? SvgIsolated(code)
+                             : SvgIsolated(code) + " " + SvgIsolated(description);
 }
 
 std::string ShareText(double amount, double whole, const std::string& of) {
   if (whole == 0) return "";
   return ", " + FormatGrouped(amount / whole * 100) + " % of " + of;
-}
-
-// `line` cut to `width` pixels, with "…" where it was cut, and the direction
-// controls that the cut left open closed before it.
-std::string FitLine(const std::string& line, double width) {
-  const auto room = static_cast<size_t>(std::max(0.0, std::floor(width / kCharWidth)));
-  if (Utf8Length(line) <= room) return line;
-  if (room <= 1) return "";
-  return BalancedDirections(Utf8Prefix(line, room - 1)) + "\xE2\x80\xA6";
-}
-
-double LinesWidth(const std::vector<std::string>& lines) {
-  size_t longest = 0;
-  for (const std::string& line : lines) longest = std::max(longest, Utf8Length(line));
-  return static_cast<double>(longest) * kCharWidth;
 }
 
 bool Overlap(const ChartLabel& a, const ChartLabel& b) {
@@ -56,7 +29,7 @@ std::string EndName(const FlowChart& chart, const BandEnd& end) {
 }
 
 std::string EndCode(const FlowChart& chart, const BandEnd& end) {
-  return Isolated(end.bar != kOutside ? chart.bars[end.bar].code : end.code);
+  return SvgIsolated(end.bar != kOutside ? chart.bars[end.bar].code : end.code);
 }
 
 double EndValue(const FlowChart& chart, const BandEnd& end) {
@@ -106,7 +79,7 @@ void WriteTooltips(const std::vector<std::pair<BandEnd, BandEnd>>& band_ends, Fl
     const ChartBar& bar = chart.bars[stub.bar];
     stub.tooltip = Named(bar.code, bar.description) + "\nUnallocated " +
                    FormatGrouped(stub.amount) +
-                   ShareText(stub.amount, bar.value, Isolated(bar.code));
+                   ShareText(stub.amount, bar.value, SvgIsolated(bar.code));
   }
 }
 
@@ -170,7 +143,7 @@ void PlaceLabels(const std::vector<size_t>& stubs, FlowChart& chart) {
     ChartBar& bar = chart.bars[index];
     const std::string name = Named(bar.code, bar.description);
     const std::string amount = FormatGrouped(bar.value);
-    const std::string code = Isolated(bar.code);
+    const std::string code = SvgIsolated(bar.code);
     const std::string code_amount = code + " " + amount;
     const double room = LabelRoom(chart, bar.column);
     const double bottom = bar.y + bar.height;

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "allocation/reports/page_style.h"
 #include "allocation/reports/stage_figures.h"
 #include "allocation/state/engine.h"
 
@@ -39,9 +40,6 @@ inline constexpr double kColumnGap = 250;    // between one column's bars and th
 inline constexpr double kRightMargin = 230;  // room for the last column's labels
 inline constexpr double kTop = 44;           // below the column headings
 inline constexpr double kLabelGap = 4;
-// The labels' font size; a line's baseline lies this far below its top.
-inline constexpr double kFontSize = 11;
-inline constexpr double kLineHeight = 13;
 
 // Lines of text drawn from the top left corner of their box.
 struct ChartLabel {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "allocation/reports/flow_chart_layout.h"
+#include "allocation/reports/page_style.h"
 #include "allocation/reports/report_output.h"
 #include "allocation/reports/report_table.h"
 #include "allocation/state/run_label.h"
@@ -16,54 +17,6 @@
 
 namespace korav {
 namespace {
-
-constexpr std::array<std::string_view, 8> kStageColours = {
-    "#4e79a7", "#59a14f", "#b07aa1", "#76b7b2", "#9c755f", "#edc948", "#ff9da7", "#bab0ac"};
-constexpr std::string_view kVarianceColour = "#e15759";
-constexpr std::string_view kOutsideColour = "#9a9a9a";
-constexpr std::string_view kNotAllocatedColour = "#555555";
-
-// The page's style, around the labels' font size (kFontSize), which the
-// layout measures them by.
-constexpr std::string_view kStyleBeforeFontSize =
-    "body{font-family:\"DejaVu Sans\",Verdana,Arial,sans-serif;color:#222;margin:16px}"
-    ".banner{background:#fdecea;border:1px solid #e15759;color:#7a1f1f;font-weight:bold;"
-    "padding:8px 12px;margin:0 0 12px}"
-    "h1{font-size:20px;margin:0 0 4px}h2{font-size:15px;margin:20px 0 4px}"
-    ".about{margin:0 0 2px;font-size:13px;color:#444}"
-    "svg{display:block;margin:10px 0}"
-    "svg text{font-size:";
-constexpr std::string_view kStyleAfterFontSize =
-    "px;fill:#222;paint-order:stroke;stroke:#fff;stroke-width:3px;"
-    "stroke-linejoin:round}"
-    "svg .heading{font-weight:bold}"
-    ".band{fill:none;stroke-opacity:.45}.band:hover,.band.none{stroke-opacity:.8}"
-    ".bar:hover,.stub:hover{opacity:.75}"
-    ".legend{font-size:12px;margin:0 0 8px}"
-    ".legend .key{white-space:nowrap;margin-right:14px}"
-    ".legend i{display:inline-block;width:22px;height:10px;margin-right:4px;vertical-align:middle}"
-    "table{border-collapse:collapse;font-size:12px}"
-    "th,td{padding:2px 8px;border-bottom:1px solid #ddd;text-align:left}"
-    "td.n,th.n{text-align:right;font-variant-numeric:tabular-nums}"
-    "tr.group td{font-weight:bold;background:#f4f4f4}"
-    "tr.total td{font-weight:bold;border-top:2px solid #999}";
-
-// A coordinate with one decimal, whatever the locale.
-std::string Px(double value) {
-  std::string text;
-  AppendFixed(text, value, 1);
-  return text;
-}
-
-// A text of the model or of the run as it stands among other words: in
-// <bdi> where it needs an isolate.
-std::string Isolated(const std::string& text) {
-  return NeedsIsolate(text) ? "<bdi>" + EscapedHtml(text) + "</bdi>" : EscapedHtml(text);
-}
-
-std::string Title(const std::string& tooltip) {
-  return "<title>" + EscapedHtml(tooltip) + "</title>";
-}
 
 // Column 7: "P" cost pools, "G" groups, empty for the choice by count.
 std::optional<ChartLevel> RequestedLevel(Engine& engine) {
@@ -91,9 +44,7 @@ class ChartPage {
     // A page title holds text only, so the label stands there without its
     // isolate.
     Line("<title>" + Heading(Markup::kText) + "</title>");
-    Line("<style>" + std::string(kStyleBeforeFontSize) +
-         std::to_string(static_cast<int>(kFontSize)) + std::string(kStyleAfterFontSize) +
-         "</style>");
+    Line("<style>" + PageStyle() + "</style>");
     Line("</head>");
     Line("<body>");
     // The figures below are no allocation's result, or do not add up.
@@ -127,16 +78,16 @@ class ChartPage {
     if (label.empty()) return "Cost Flow Chart";
     const std::string shown = ShownText(label);
     return "Cost Flow Chart &#8211; " +
-           (markup == Markup::kIsolated ? Isolated(shown) : EscapedHtml(shown));
+           (markup == Markup::kIsolated ? HtmlIsolated(shown) : EscapedHtml(shown));
   }
 
   void WriteHeading() {
     Line("<h1>" + Heading(Markup::kIsolated) + "</h1>");
     const std::string& description = engine_.options.model_description;
     if (!description.empty())
-      Line("<p class=\"about\">" + Isolated(ShownText(description)) + "</p>");
+      Line("<p class=\"about\">" + HtmlIsolated(ShownText(description)) + "</p>");
     Line("<p class=\"about\">Run " + EscapedHtml(engine_.state.started) + " of " +
-         Isolated(ShownText(engine_.paths.run_file)) + "</p>");
+         HtmlIsolated(ShownText(engine_.paths.run_file)) + "</p>");
     const std::string bars = std::to_string(chart_.bars.size());
     const std::string selected = std::to_string(chart_.selected_pools);
     const std::string shown =
@@ -154,7 +105,7 @@ class ChartPage {
       const std::string_view range = engine_.csv[column];
       if (range.empty()) continue;
       text += (text.empty() ? "; " : ", ") + std::string(kNames[static_cast<size_t>(column - 4)]) +
-              Isolated(ShownText(range));
+              HtmlIsolated(ShownText(range));
     }
     return text;
   }
@@ -175,12 +126,12 @@ class ChartPage {
     for (const ChartBar& bar : chart_.bars) {
       Line("<rect class=\"bar\" x=\"" + Px(bar.x) + "\" y=\"" + Px(bar.y) + "\" width=\"" +
            Px(kBarWidth) + "\" height=\"" + Px(bar.height) + "\" fill=\"" +
-           std::string(StageColour(bar)) + "\">" + Title(bar.tooltip) + "</rect>");
+           std::string(StageColour(bar)) + "\">" + SvgTitle(bar.tooltip) + "</rect>");
     }
     for (const ChartStub& stub : chart_.stubs) {
       Line("<rect class=\"stub\" x=\"" + Px(stub.x) + "\" y=\"" + Px(stub.y) + "\" width=\"" +
            Px(kStubLength) + "\" height=\"" + Px(stub.height) + "\" fill=\"url(#unallocated)\">" +
-           Title(stub.tooltip) + "</rect>");
+           SvgTitle(stub.tooltip) + "</rect>");
     }
     Line("</g>");
     Line("<g>");
@@ -204,7 +155,7 @@ class ChartPage {
     const bool none = band.kind == BandKind::kNotAllocated;
     if (none) attributes += " stroke-dasharray=\"5 3\"";
     Line(std::string("<path class=\"band") + (none ? " none" : "") + "\" d=\"" + PathOf(band) +
-         "\"" + attributes + ">" + Title(band.tooltip) + "</path>");
+         "\"" + attributes + ">" + SvgTitle(band.tooltip) + "</path>");
   }
 
   // The band's centre line, from where it leaves its source to where it
@@ -270,20 +221,20 @@ class ChartPage {
   }
 
   void WriteTable(const ChartTable& table) {
-    Line("<h2>Stage " + Isolated(table.code) + " " + Isolated(table.description) + "</h2>");
+    Line("<h2>Stage " + HtmlIsolated(table.code) + " " + HtmlIsolated(table.description) + "</h2>");
     Line("<table>");
     Line(
         "<tr><th>Pool</th><th>Description</th><th class=\"n\">Cost</th>"
         "<th class=\"n\">Allocated</th><th class=\"n\">Unallocated</th>"
         "<th class=\"n\">Variance</th><th class=\"n\">Unallocated variance</th></tr>");
     for (const ChartTableGroup& group : table.groups) {
-      Line("<tr class=\"group\"><td>" + Isolated(group.code) + "</td><td>" +
-           Isolated(group.description) + "</td>" + Cell(group.value) +
+      Line("<tr class=\"group\"><td>" + HtmlIsolated(group.code) + "</td><td>" +
+           HtmlIsolated(group.description) + "</td>" + Cell(group.value) +
            "<td colspan=\"4\"></td></tr>");
       for (const ChartTablePool& pool : group.pools) {
         const PoolFigures& f = pool.figures;
-        Line("<tr><td>" + Isolated(pool.code) + "</td><td>" + Isolated(pool.description) + "</td>" +
-             Cell(f.actual) + Cell(f.allocated) + Cell(f.unallocated) +
+        Line("<tr><td>" + HtmlIsolated(pool.code) + "</td><td>" + HtmlIsolated(pool.description) +
+             "</td>" + Cell(f.actual) + Cell(f.allocated) + Cell(f.unallocated) +
              Cell(f.allocation_variance) + Cell(f.unallocated_variance) + "</tr>");
       }
     }
