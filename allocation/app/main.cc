@@ -10,12 +10,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "allocation/app/command_line_host.h"
 #include "allocation/app/phase_timings.h"
 #include "allocation/app/run_progress.h"
 #include "allocation/app/terminal_status.h"
 #include "allocation/app/window_program.h"
+#include "allocation/compare/compare_runs.h"
 #include "allocation/run/run_driver.h"
 #include "allocation/run/run_file.h"
 #include "allocation/run/run_outcome.h"
@@ -29,6 +31,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: korava [--timings] [--quiet] [RUNFILE]\n"
+    "       korava --compare RUN_A RUN_B [OUTDIR]\n"
     "       korava --help | --version\n"
     "\n"
     "Runs the cost allocation model that RUNFILE describes: reads its model,\n"
@@ -49,6 +52,18 @@ constexpr std::string_view kUsage =
     "--timings writes, after a run, one line to standard error with the\n"
     "seconds each phase took (model, transactions, allocation, reports), the\n"
     "whole run's and the number of transaction lines read.\n"
+    "\n"
+    "--compare compares two finished runs, each given by its output folder,\n"
+    "which must hold its .Run.json and both Results Exports (REP,36 and\n"
+    "REP,36,<name>,,,,F). It writes into OUTDIR (default: compare/ beside\n"
+    "RUN_B's folder, created when missing) compare.csv, each pool's value in A\n"
+    "and B and the change; compare-effects.csv, for each final pool (one that\n"
+    "receives cost and sends none) the cost and share effect of each sender\n"
+    "and the change of its own transactions, adding up to the pool's change to\n"
+    "the cent; and compare.html, the same as a page with charts. What only one\n"
+    "run shows is listed on standard error. It ends with exit code 0, or 2 when\n"
+    "a folder is no finished run, its files changed since, the runs share no\n"
+    "cost pool or OUTDIR is one of the runs' folders (the message says which).\n"
     "\n"
     "Exit codes: 0 the run ended without errors, 4 errors were logged (see the\n"
     "logs), 2 the run could not be performed (the message says why), 130 or\n"
@@ -124,6 +139,8 @@ struct CommandLine {
   std::optional<std::string> run_file;
   bool timings = false;
   bool quiet = false;
+  // The arguments after --compare, which compares two runs instead.
+  std::optional<std::vector<std::string>> compare;
 };
 
 int RunWithoutWindow(const CommandLine& command) {
@@ -159,6 +176,26 @@ int RunWithoutWindow(const CommandLine& command) {
   }
 }
 
+// `korava --compare RUN_A RUN_B [OUTDIR]`, given what follows --compare.
+int CompareFromCommandLine(const std::vector<std::string>& folders) {
+  if (folders.size() < 2 || folders.size() > 3) {
+    PrintError(
+        "--compare takes the output folders of two runs and, if you like, an output folder: "
+        "korava --compare RUN_A RUN_B [OUTDIR]; see korava --help");
+    return kExitCouldNotRun;
+  }
+  try {
+    const CompareOutcome outcome =
+        CompareRuns(CompareRequest{folders[0], folders[1], folders.size() == 3 ? folders[2] : ""});
+    for (const std::string& note : outcome.notes) PrintError(note);
+    PrintError(outcome.summary);
+    return kExitClean;
+  } catch (const RunAborted& aborted) {
+    PrintError(aborted.what());
+    return kExitCouldNotRun;
+  }
+}
+
 int Main(int argc, char** argv) {
   CommandLine command;
   for (int i = 1; i < argc; ++i) {
@@ -171,6 +208,10 @@ int Main(int argc, char** argv) {
       std::printf("KORAVA - KORAV Cost Allocation, Version %s\n", kVersion);
       return kExitClean;
     }
+    if (argument == "--compare" && !command.run_file) {
+      command.compare.emplace(argv + i + 1, argv + argc);
+      break;
+    }
     if (argument == "--timings" || argument == "--quiet") {
       (argument == "--timings" ? command.timings : command.quiet) = true;
       continue;
@@ -182,6 +223,7 @@ int Main(int argc, char** argv) {
     command.run_file = std::string(argument);
   }
   try {
+    if (command.compare) return CompareFromCommandLine(*command.compare);
     // Only a run without arguments opens the window: a run file given on the
     // command line runs without any display.
     if (!command.run_file) return RunWindowProgram(argc, argv, ProgramPaths());

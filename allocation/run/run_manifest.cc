@@ -16,9 +16,6 @@ namespace {
 // person reads them in.
 using Json = nlohmann::ordered_json;
 
-// Raised whenever a field changes its meaning or goes away.
-constexpr int kManifestFormat = 1;
-
 const char* StatusName(RunEnd end) {
   switch (end) {
     case RunEnd::kComplete:

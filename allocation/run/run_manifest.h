@@ -21,6 +21,10 @@
 
 namespace korav {
 
+// The manifest's "format": raised whenever a field changes its meaning or
+// goes away, so that a program reading manifests can tell which it knows.
+inline constexpr int kManifestFormat = 1;
+
 // The manifest's text for a run that ended as `end` with `exit_code`, and
 // for a run that did not complete, `reason`, the text that ended it: JSON,
 // indented, lines ending in LF.

@@ -4,7 +4,7 @@
 # the top. Prints every include that points up and fails when there is one.
 set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
-layers=(host log model cube state loading transactions allocate reports run app)
+layers=(host log model cube state loading transactions allocate reports run compare app)
 declare -A rank
 for i in "${!layers[@]}"; do rank[${layers[$i]}]=$i; done
 status=0
