@@ -6,7 +6,7 @@
 # packing 20,687.50 by packed units 36,400:8,800. Of bread's cost, personnel
 # and premises each send the share 3/4 x 430/605 + 1/4 x 36,400/45,200, which
 # the final contribution report shows: 50,488.99 of 68,750.00 and 10,281.39
-# of 14,000.00.
+# of 14,000.00. The chart is headed by the run's label, option 12.
 #
 #   run_demo.sh KORAVA DEMO_DIR
 set -euo pipefail
@@ -26,3 +26,5 @@ for expected in ',    R.PERS,"Personnel costs",,50488.99,0.83,68750.00,0.73' \
   ',    R.PREM,"Premises costs",,10281.39,0.17,14000.00,0.73'; do
   grep -qxF "$expected" <<<"$contributions" || { echo "missing in 22.csv: $expected"; exit 1; }
 done
+grep -qF '<h1>Cost Flow Chart &#8211; 2026-11 Actual</h1>' "$work/out/41.html" ||
+  { echo "41.html is not headed by the run label 2026-11 Actual"; exit 1; }

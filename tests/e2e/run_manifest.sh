@@ -21,7 +21,6 @@ cp -r "$demo"/. "$work"/
 rm -rf "$work/out"
 mkdir "$work/out"
 cd "$work"
-printf 'OO,12,2026-11 Actual\r\n' >>OO.csv
 printf '99.50,SAL,NOPE\r\n' >>transactions.csv
 
 set +e
