@@ -272,6 +272,7 @@ class ExportReader {
 };
 
 void NoteFirst(std::vector<std::string>& order, const std::string& code) {
+  if (code.empty()) return;
   if (std::find(order.begin(), order.end(), code) == order.end()) order.push_back(code);
 }
 
@@ -286,16 +287,22 @@ void ReadCells(ExportReader& reader, FinishedRun& run) {
   const std::vector<std::string>& header = reader.header();
   run.dimensions.assign(header.begin() + kCellsLeadingColumns.size(), header.end() - 1);
   std::vector<std::string> fields;
+  // A pool's cells come one after the other: its entry is looked up once.
+  std::string code;
+  RunPool* pool = nullptr;
   while (reader.Next(fields)) {
     const std::optional<Amount> value = reader.Figure(fields, fields.size() - 1);
     if (!value) break;
-    RunPool& pool = PoolOf(run, fields[5], fields[6]);
-    if (pool.stage.empty()) {
-      pool.stage = fields[1];
-      pool.group = fields[3];
-      NoteFirst(run.stages, fields[1]);
+    if (pool == nullptr || fields[5] != code) {
+      code = fields[5];
+      pool = &PoolOf(run, code, fields[6]);
+      if (pool->stage.empty()) {
+        pool->stage = fields[1];
+        pool->group = fields[3];
+        NoteFirst(run.stages, fields[1]);
+      }
     }
-    pool.value.Add(*value);
+    pool->value.Add(*value);
   }
 }
 
