@@ -301,7 +301,7 @@ void MainWindowTest::choosingAReportShapesTheForm_data() {
   QTest::newRow("export") << "36 - Results Export"
                           << "REP36a.csv"
                           << "STG Range"
-                          << "+-----+";
+                          << "+----+";
   QTest::newRow("chart") << "41 - Cost Flow Chart"
                          << "REP41a.html"
                          << "STG Range"
