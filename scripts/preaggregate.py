@@ -168,7 +168,11 @@ def read_lines(path):
 def write_file(path, lines):
     folder = os.path.dirname(os.path.abspath(path))
     handle, temporary = tempfile.mkstemp(prefix=".preaggregate-", suffix=".tmp", dir=folder)
+    # mkstemp's file is the owner's alone; OUT gets what a new file gets.
+    umask = os.umask(0)
+    os.umask(umask)
     try:
+        os.fchmod(handle, 0o666 & ~umask)
         with os.fdopen(handle, "w", encoding="latin-1", newline="") as file:
             count = 0
             for line in lines:
@@ -211,13 +215,16 @@ def parse_arguments():
 def main():
     arguments = parse_arguments()
     ledger = Ledger(arguments.dimensions)
-    try:
-        for path in arguments.inputs:
+    for path in arguments.inputs:
+        try:
             for line in read_lines(path):
                 ledger.add_line(line)
+        except OSError as error:
+            sys.exit(f"preaggregate: cannot read {path}: {error.strerror}")
+    try:
         written = write_file(arguments.output, ledger.lines())
     except OSError as error:
-        sys.exit(f"preaggregate: {error.filename or arguments.output}: {error.strerror}")
+        sys.exit(f"preaggregate: cannot write {arguments.output}: {error.strerror}")
     print(f"preaggregate: {ledger.lines_read} lines read, {written} written, "
           f"{ledger.passed} of them passed through unchanged", file=sys.stderr)
 
