@@ -42,10 +42,11 @@ for side in raw summed; do write_run_file "$work/$side" bench 12 15; done
 ln -s "$(realpath "$transactions")" "$work/raw/transactions.csv"
 cat "$transactions" >/dev/null
 
-# timed NAME COMMAND...: runs the command under /usr/bin/time; sets NAME_s
-# and NAME_mib, and leaves its standard output in $work/NAME.out.
+# timed NAME COMMAND...: runs the command under /usr/bin/time, which leaves
+# "SECONDS PEAK_KIB" as the last line of $work/NAME.time, and its standard
+# output in $work/NAME.out.
 timed() {
-  local name=$1 code=0 seconds kib
+  local name=$1 code=0
   shift
   /usr/bin/time -f '%e %M' -o "$work/$name.time" "$@" >"$work/$name.out" 2>"$work/$name.err" ||
     code=$?
@@ -55,9 +56,6 @@ timed() {
     echo "preaggregate: $name failed with exit code $code" >&2
     exit 1
   fi
-  read -r seconds kib < <(tail -1 "$work/$name.time")
-  printf -v "${name}_s" '%s' "$seconds"
-  printf -v "${name}_mib" '%d' $((kib / 1024))
 }
 
 timed korava_raw "$bin/korava" --quiet "$work/raw/bench_run.csv"
@@ -65,6 +63,9 @@ timed korava_raw "$bin/korava" --quiet "$work/raw/bench_run.csv"
 timed duckdb node "$root/bench/.duckdb/duckdb_preaggregate.mjs" "$work/raw/transactions.csv" 5 \
   "$work/summed/transactions.csv" "$threads"
 timed korava_summed "$bin/korava" --quiet "$work/summed/bench_run.csv"
+read -r korava_raw_s korava_raw_kib < <(tail -1 "$work/korava_raw.time")
+read -r duckdb_s duckdb_kib < <(tail -1 "$work/duckdb.time")
+read -r korava_summed_s korava_summed_kib < <(tail -1 "$work/korava_summed.time")
 
 lines_in=$(tr -d '\r' <"$work/raw/bench_out/.Job.csv" | grep -o 'Nr TX [0-9]*' | awk '{ print $3 }')
 lines_out=$(grep -o 'lines_out=[0-9]*' "$work/duckdb.out" | cut -d= -f2)
@@ -75,7 +76,7 @@ awk -v d="$duckdb_s" -v k="$korava_summed_s" -v r="$korava_raw_s" 'BEGIN {
   printf "summed_total_s=%.2f ratio=%.2f\n", d + k, r / (d + k) }' >"$work/totals.txt"
 read -r total ratio <"$work/totals.txt"
 echo "preaggregate lines_in=$lines_in lines_out=$lines_out duckdb_s=$duckdb_s" \
-  "duckdb_peak_mib=$duckdb_mib korava_summed_s=$korava_summed_s" \
-  "korava_summed_peak_mib=$korava_summed_mib $total korava_raw_s=$korava_raw_s" \
-  "korava_raw_peak_mib=$korava_raw_mib $ratio reports=$reports"
+  "duckdb_peak_mib=$((duckdb_kib / 1024)) korava_summed_s=$korava_summed_s" \
+  "korava_summed_peak_mib=$((korava_summed_kib / 1024)) $total korava_raw_s=$korava_raw_s" \
+  "korava_raw_peak_mib=$((korava_raw_kib / 1024)) $ratio reports=$reports"
 [[ "$reports" == same ]]
