@@ -1,6 +1,8 @@
 # Shared by the benchmark scripts, which source it: the DuckDB package and
 # the benchmark model with its transactions and the pool of each code pair.
 #
+#   install_bench_tools                installs "time", "nodejs" and "npm"
+#                                      with apt-get where they are missing
 #   install_duckdb_api ROOT SCRIPT...  installs @duckdb/node-api into
 #                                      ROOT/bench/.duckdb once and copies the
 #                                      given .mjs scripts beside it
@@ -19,6 +21,20 @@
 #                                      (bench/verify_job.mjs); prints its
 #                                      line, returns 1 when they differ and
 #                                      3 when the DuckDB job refuses the model
+
+install_bench_tools() {
+  local missing=()
+  command -v /usr/bin/time >/dev/null || missing+=(time)
+  command -v node >/dev/null || missing+=(nodejs)
+  command -v npm >/dev/null || missing+=(npm)
+  ((${#missing[@]} == 0)) && return
+  echo "installing ${missing[*]}"
+  local sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
 
 install_duckdb_api() {
   local root=$1

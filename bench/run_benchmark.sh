@@ -38,22 +38,9 @@ threads=$(nproc)
 rounds=3
 bin=${KORAVA_BIN:-$root/build/bin}
 
-install_missing() {
-  local missing=()
-  command -v /usr/bin/time >/dev/null || missing+=(time)
-  command -v node >/dev/null || missing+=(nodejs)
-  command -v npm >/dev/null || missing+=(npm)
-  ((${#missing[@]} == 0)) && return
-  echo "installing ${missing[*]}"
-  local sudo=()
-  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
-}
-install_missing
 # shellcheck source=bench/benchmark_model.sh
 source "$root/bench/benchmark_model.sh"
+install_bench_tools
 duckdb_dir="$root/bench/.duckdb"
 install_duckdb_api "$root" duckdb_aggregate.mjs duckdb_job.mjs verify_job.mjs
 [[ -n "${KORAVA_BIN:-}" ]] || "$root/scripts/setup.sh" release >/dev/null

@@ -27,4 +27,24 @@ void* AllocateLarge(size_t bytes) {
 
 void FreeLarge(void* memory) { std::free(memory); }
 
+void* AllocateZeroed(size_t bytes) {
+#if defined(__linux__)
+  if (bytes >= kOwnMappingBytes) {
+    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return memory == MAP_FAILED ? nullptr : memory;
+  }
+#endif
+  return std::calloc(bytes == 0 ? 1 : bytes, 1);
+}
+
+void FreeZeroed(void* memory, size_t bytes) {
+#if defined(__linux__)
+  if (bytes >= kOwnMappingBytes) {
+    if (memory != nullptr) munmap(memory, bytes);
+    return;
+  }
+#endif
+  std::free(memory);
+}
+
 }  // namespace korav

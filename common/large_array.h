@@ -22,6 +22,17 @@ namespace korav {
 void* AllocateLarge(size_t bytes);
 void FreeLarge(void* memory);
 
+// `bytes` bytes of zeroes, for a table that is built, filled and given back
+// while the run goes on; nullptr when there is none. From kOwnMappingBytes
+// up the memory is a mapping of its own, fresh from the system and so zero
+// already, and FreeZeroed gives it back to the system at once: given back
+// to the heap instead, tables of ever other sizes would leave it full of
+// holes that the run's peak memory still counts. Smaller ones come from
+// calloc. Release it with FreeZeroed and the same `bytes`.
+inline constexpr size_t kOwnMappingBytes = size_t{128} << 10;
+void* AllocateZeroed(size_t bytes);
+void FreeZeroed(void* memory, size_t bytes);
+
 struct LargeArrayDeleter {
   void operator()(void* memory) const { FreeLarge(memory); }
 };

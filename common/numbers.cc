@@ -144,6 +144,20 @@ void AppendFixed(std::string& out, double value, int decimals) {
   out.append(PrintFixed(text, value, decimals));
 }
 
+void AppendShortest(std::string& out, double value) {
+  if (!std::isfinite(value)) {
+    out.append(kNotFiniteText);
+    return;
+  }
+  if (value == 0) {
+    out += '0';
+    return;
+  }
+  NumberText text;
+  const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
+  if (error == std::errc()) out.append(text.data(), end);
+}
+
 std::string FormatProportion(double value) {
   constexpr size_t kWidth = 12;
   NumberText text;

@@ -55,6 +55,11 @@ std::string FormatFixed2(double value);
 // clamped to that range) to `out`, without a string of its own.
 void AppendFixed(std::string& out, double value, int decimals);
 
+// Appends `value` in the shortest form that reads back as the same double
+// ("0.1", "62062.5", "1e+20"), for tables that other programs read: no
+// figure is rounded on its way out. Zero of either sign is "0".
+void AppendShortest(std::string& out, double value);
+
 // `value` with `decimals` decimals (0 to 4) and a "," between each group of
 // three digits ("-1,234,567.50"), for pages a person reads rather than a
 // spreadsheet.

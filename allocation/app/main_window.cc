@@ -184,6 +184,7 @@ QGroupBox* MainWindow::BuildReportArea() {
   right->addWidget(BuildOptionsGroup());
   right->addWidget(BuildCopyGroup());
   right->addWidget(BuildLevelGroup());
+  right->addWidget(BuildExportGroup());
   right->addStretch();
   layout->addLayout(left, 1);
   layout->addLayout(right, 1);
@@ -259,6 +260,17 @@ QGroupBox* MainWindow::BuildLevelGroup() {
   return level_group_;
 }
 
+QGroupBox* MainWindow::BuildExportGroup() {
+  export_group_ = new QGroupBox("Export");
+  auto* layout = new QVBoxLayout(export_group_);
+  flows_box_ = new QCheckBox("Flows");
+  flows_box_->setObjectName("ExportFlows");
+  flows_box_->setToolTip(
+      "One row per amount that a cost pool sent; cleared, one row per value cube cell");
+  layout->addWidget(flows_box_);
+  return export_group_;
+}
+
 // The form's fields in reading order, then its buttons: the order in which
 // widgets were created would take Tab from the output file name straight to
 // Run Report, past every field of the right-hand column. Hidden groups are
@@ -268,8 +280,8 @@ void MainWindow::SetFormTabOrder() {
   order.insert(order.end(), range_edits_.begin(), range_edits_.end());
   order.insert(order.end(), option_boxes_.begin(), option_boxes_.end());
   order.insert(order.end(), rollup_edits_.begin(), rollup_edits_.end());
-  order.insert(order.end(),
-               {copy_from_edit_, copy_to_edit_, level_box_, run_reportbtn1_, open_chartbtn_});
+  order.insert(order.end(), {copy_from_edit_, copy_to_edit_, level_box_, flows_box_,
+                             run_reportbtn1_, open_chartbtn_});
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -295,6 +307,8 @@ void MainWindow::ClearReportArea() {
   rollup_group_->hide();
   copy_group_->hide();
   level_group_->hide();
+  export_group_->hide();
+  flows_box_->setChecked(false);
   run_reportbtn1_->setEnabled(false);
   open_chartbtn_->setEnabled(false);
 }
@@ -340,6 +354,7 @@ void MainWindow::ComboBox1Change() {
   rollup_group_->setVisible(form.show_rollup);
   copy_group_->setVisible(form.show_copy);
   level_group_->setVisible(form.show_level);
+  export_group_->setVisible(form.show_flows);
 }
 
 ReportFields MainWindow::Fields() const {
@@ -355,6 +370,7 @@ ReportFields MainWindow::Fields() const {
   fields.copy_from = ToBytes(copy_from_edit_->text());
   fields.copy_to = ToBytes(copy_to_edit_->text());
   fields.level = kChartLevels[static_cast<size_t>(std::max(0, level_box_->currentIndex()))].second;
+  fields.flows = flows_box_->isChecked();
   return fields;
 }
 

@@ -71,6 +71,7 @@ class MainWindow : public QMainWindow {
   QGroupBox* BuildRollupGroup();
   QGroupBox* BuildCopyGroup();
   QGroupBox* BuildLevelGroup();
+  QGroupBox* BuildExportGroup();
   void SetFormTabOrder();
   void BuildStatusLine();
   void ClearReportArea();
@@ -119,6 +120,8 @@ class MainWindow : public QMainWindow {
   QLineEdit* copy_to_edit_;
   QGroupBox* level_group_;
   QComboBox* level_box_;
+  QGroupBox* export_group_;
+  QCheckBox* flows_box_;
   QPushButton* open_chartbtn_;
   std::string chart_path_;  // the chart the last report wrote, if it was one
   QLabel* status_label_;

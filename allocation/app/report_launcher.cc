@@ -59,6 +59,9 @@ ReportForm ReportFormFor(std::string_view row) {
     form.show_rollup = true;
   } else if ((number >= 21 && number <= 25) || (number >= 31 && number <= 34)) {
     form.show_options = false;
+  } else if (number == kResultsExport) {
+    form.show_options = false;
+    form.show_flows = true;
   } else if (number == kCostFlowChart) {
     form.show_options = false;
     form.show_level = true;
@@ -77,6 +80,7 @@ std::string BuildReportRecord(const ReportFields& fields) {
     return record;
   }
   if (LeadingInt(code) == kCostFlowChart) return record + "," + fields.level;
+  if (LeadingInt(code) == kResultsExport) return record + (fields.flows ? ",F" : ",");
   for (size_t column = 0; column < fields.options.size(); ++column) {
     record += "," + OptionColumn(column, fields.options[column]);
   }

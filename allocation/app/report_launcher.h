@@ -26,6 +26,7 @@ struct ReportForm {
   bool show_rollup = false;    // "Rollup Dimensions"
   bool show_copy = false;      // "Copy Cost Pool"
   bool show_level = false;     // "Chart Level"
+  bool show_flows = false;     // "Export": the check box "Flows"
 };
 
 // The form for report list row `row`, which must not be empty.
@@ -42,14 +43,16 @@ struct ReportFields {
   std::array<std::string, 6> rollup;
   std::string copy_from;
   std::string copy_to;
-  std::string level;  // the chart's: "P" cost pools, "G" groups, empty by count
+  std::string level;   // the chart's: "P" cost pools, "G" groups, empty by count
+  bool flows = false;  // the export's: the flows rather than the cells
 };
 
 // The record that runs the chosen report: "CPY,from,to" for the copy,
 // "REP,26,..." with the roll-up fields for report 26, "REP,41,..." with the
-// chart's level for report 41, else "REP,<number>,..." with the option
-// columns ("-" for a cleared box, "+" for a ticked "Show VC", otherwise
-// empty). `fields.row` must not be empty.
+// chart's level for report 41, "REP,36,..." with "F" for the flows or
+// nothing for the cells for report 36, else "REP,<number>,..." with the
+// option columns ("-" for a cleared box, "+" for a ticked "Show VC",
+// otherwise empty). `fields.row` must not be empty.
 std::string BuildReportRecord(const ReportFields& fields);
 
 }  // namespace korav

@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <cstdio>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 #include "allocation/app/main_window.h"
+#include "allocation/app/window_module.h"
 #include "allocation/run/run_file.h"
 #include "allocation/run/run_outcome.h"
 #include "common/environment.h"
@@ -41,3 +43,10 @@ int RunWindowProgram(int argc, char** argv, RunPaths paths) {
 }
 
 }  // namespace korav
+
+// The module's entry, which the program finds by name (window_module.h).
+extern "C" __attribute__((visibility("default"))) int korava_run_window(int argc, char** argv,
+                                                                        korav::RunPaths* paths) {
+  return korav::RunWindowProgram(argc, argv, std::move(*paths));
+}
+static_assert(std::is_same_v<decltype(&korava_run_window), korav::WindowModuleEntry>);

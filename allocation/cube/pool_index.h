@@ -14,11 +14,11 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <new>
 
 #include "common/hash.h"
+#include "common/large_array.h"
 
 namespace korav {
 
@@ -103,9 +103,11 @@ class PoolIndex {
   }
 
   void Reset(size_t slots) {
-    // Zeroed by calloc, which takes fresh memory from the system as it
-    // comes, already zero, instead of clearing it again.
-    slots_.reset(static_cast<uint32_t*>(std::calloc(slots, sizeof(uint32_t))));
+    // Fresh memory from the system comes zero already, without clearing it
+    // again; a large table goes back to the system when it is given back.
+    const size_t bytes = slots * sizeof(uint32_t);
+    slots_ = std::unique_ptr<uint32_t[], Free>(static_cast<uint32_t*>(AllocateZeroed(bytes)),
+                                               Free{bytes});
     if (!slots_) throw std::bad_alloc();
     slot_count_ = slots;
     shift_ = 64 - std::countr_zero(slots);
@@ -142,7 +144,8 @@ class PoolIndex {
   }
 
   struct Free {
-    void operator()(uint32_t* slots) const { std::free(slots); }
+    size_t bytes;
+    void operator()(uint32_t* slots) const { FreeZeroed(slots, bytes); }
   };
   std::unique_ptr<uint32_t[], Free> slots_;
   size_t slot_count_ = 0;

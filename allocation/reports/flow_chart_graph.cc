@@ -5,7 +5,6 @@
 #include <map>
 #include <tuple>
 
-#include "allocation/model/share_threshold.h"
 #include "allocation/model/stage_order.h"
 #include "allocation/model/strong_components.h"
 #include "allocation/reports/report_output.h"
@@ -23,14 +22,6 @@ struct Selection {
   std::vector<int32_t> pools;  // rows in code order
   std::vector<std::vector<int32_t>> pools_of_group;
   std::vector<double> group_value;
-};
-
-// An amount moved from one pool to another.
-struct PoolFlow {
-  BandKind kind;
-  int32_t from;
-  int32_t to;
-  double amount;
 };
 
 // What every pool sent, and per pool row whether it is in a flow, what its
@@ -85,7 +76,8 @@ Selection SelectPools(const Engine& engine) {
 }
 
 // What each pool sent through its base lines and to its variance pool; a
-// pool that has not allocated sends nothing along its lines.
+// pool that has not allocated sends nothing along its lines. A variance that
+// rounds to 0.00 is no band, though it counts as sent.
 Flows CollectFlows(const Engine& engine) {
   const ModelTables& model = engine.model;
   const size_t slots = static_cast<size_t>(model.pools.count()) + 1;
@@ -93,34 +85,17 @@ Flows CollectFlows(const Engine& engine) {
               std::vector<bool>(slots, false),
               std::vector<double>(slots, 0.0),
               std::vector<double>(slots, 0.0)};
-  const auto add = [&flows](BandKind kind, int32_t from, int32_t to, double amount) {
-    flows.flows.push_back({kind, from, to, amount});
-    flows.in_a_flow[Slot(from)] = true;
-    flows.in_a_flow[Slot(to)] = true;
-  };
-  const bool budgets = engine.options.slots[kBudgetOption].IsSet;
-  for (int32_t row = 1; row <= model.pools.count(); ++row) {
-    const TmyCP& pool = model.pools[row];
-    if (pool.Base == 0) continue;
-    for (const int32_t index : model.bases[pool.Base].Lines) {
-      const TmyABL& line = model.base_lines[index];
-      if (line.Output == 0) continue;
-      if (!pool.Allocated) {
-        add(BandKind::kNotAllocated, row, line.Output, 0);
-        continue;
-      }
-      const double amount = line.Propn * pool.AllocValue;
-      if (std::fabs(amount) <= kShareThreshold) continue;
-      flows.moved_out[Slot(row)] += amount;
-      add(BandKind::kAllocation, row, line.Output, amount);
+  std::vector<PoolFlow> sent;
+  for (int32_t row = 1; row <= model.pools.count(); ++row) AppendPoolFlows(engine, row, sent);
+  for (const PoolFlow& flow : sent) {
+    if (flow.kind == FlowKind::kAllocation) flows.moved_out[Slot(flow.from)] += flow.amount;
+    if (flow.kind == FlowKind::kVariance) {
+      flows.variance_out[Slot(flow.from)] = flow.amount;
+      if (std::fabs(flow.amount) < kLeastAmount) continue;
     }
-    if (pool.Allocated && budgets && pool.BudgetMethod != 0 && pool.VariancePool != 0) {
-      const double variance = pool.Value - pool.AllocValue;
-      flows.variance_out[Slot(row)] = variance;
-      if (std::fabs(variance) >= kLeastAmount) {
-        add(BandKind::kVariance, row, pool.VariancePool, variance);
-      }
-    }
+    flows.flows.push_back(flow);
+    flows.in_a_flow[Slot(flow.from)] = true;
+    flows.in_a_flow[Slot(flow.to)] = true;
   }
   return flows;
 }

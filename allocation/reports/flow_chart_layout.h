@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "allocation/reports/page_style.h"
+#include "allocation/reports/pool_flows.h"
 #include "allocation/reports/stage_figures.h"
 #include "allocation/state/engine.h"
 
@@ -63,11 +64,8 @@ struct ChartBar {
   ChartLabel label;
 };
 
-enum class BandKind {
-  kAllocation,    // moved through the lines of the source's base
-  kVariance,      // the difference sent to the source's variance pool
-  kNotAllocated,  // a base line of a pool that has not allocated: nothing moved
-};
+// A band is of the kind of the flows it adds up.
+using BandKind = FlowKind;
 
 // The end of a band that is no bar of the chart.
 inline constexpr size_t kOutside = static_cast<size_t>(-1);

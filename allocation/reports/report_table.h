@@ -31,8 +31,10 @@ void WriteCubeAnalysisReport(Engine& engine);
 void WriteTransactionExtract(Engine& engine);
 void WriteCubeExtract(Engine& engine);
 void WriteDimensionExtract(Engine& engine);
+void WriteResultsExport(Engine& engine);
 void WriteCostFlowChart(Engine& engine);
 
+inline constexpr int kResultsExport = 36;
 inline constexpr int kCostFlowChart = 41;
 
 struct ReportEntry {
@@ -42,7 +44,7 @@ struct ReportEntry {
 };
 
 // Every report in number order. Number 0 is the cost pool copy.
-inline constexpr std::array<ReportEntry, 19> kReportTable{{
+inline constexpr std::array<ReportEntry, 20> kReportTable{{
     {0, "Copy", CopyCostPool},
     {11, "Dimension Report", WriteDimensionReport},
     {12, "Stage Report", WriteStageReport},
@@ -61,6 +63,7 @@ inline constexpr std::array<ReportEntry, 19> kReportTable{{
     {32, "Extract Selected Transactions", WriteTransactionExtract},
     {33, "Extract Value Cubes", WriteCubeExtract},
     {34, "Extract Dimensions", WriteDimensionExtract},
+    {kResultsExport, "Results Export", WriteResultsExport},
     {kCostFlowChart, "Cost Flow Chart", WriteCostFlowChart},
 }};
 

@@ -28,12 +28,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "allocation/host/run_host.h"
 #include "allocation/model/rounding_bound.h"
 #include "allocation/transactions/code_lookup.h"
 #include "allocation/transactions/code_tuples.h"
@@ -337,7 +339,17 @@ bool TransactionReader::ApplyTuple(const BatchLine& line, const Amount& amount,
   return true;
 }
 
+// A run counts its lines, and each pool, selection row and code its own, in
+// 32 bits: the line after the last that can be counted stops the run rather
+// than count on from a negative number.
 void TransactionReader::CountLine() {
+  if (engine_.transaction_count == std::numeric_limits<int32_t>::max()) {
+    throw RunAborted("Transactions: more than " + std::to_string(engine_.transaction_count) +
+                     " lines in one run cannot be counted; File=" + engine_.state.data_name +
+                     " Line=" + std::to_string(int64_t{engine_.state.record_number} + 1) +
+                     "; sum the ledger by tuple of codes first (scripts/preaggregate.py) or "
+                     "split it over several runs");
+  }
   ++engine_.state.record_number;
   ++engine_.transaction_count;
   if (++progress_ == engine_.state.progress_interval) {

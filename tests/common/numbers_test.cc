@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -123,6 +124,32 @@ TEST(FormatTest, NoFormWritesASignedZeroOrAFigureThatIsNotFinite) {
   AppendFixed(out, -0.04, 1);
   AppendFixed(out, nan, 1);
   EXPECT_EQ(out, "0.0#NUM!");
+}
+
+// The shortest text that reads back as the same double: 0.1 + 0.2 is the
+// double just above 0.3, 1/3 needs sixteen digits, and no figure is grouped
+// or rounded to cents.
+TEST(FormatTest, ShortestFormReadsBackAsTheSameDouble) {
+  const std::pair<double, const char*> cases[] = {
+      {62062.5, "62062.5"},
+      {0.1 + 0.2, "0.30000000000000004"},
+      {1.0 / 3.0, "0.3333333333333333"},
+      {-1234567.891, "-1234567.891"},
+      {1e20, "1e+20"},
+      {1e-7, "1e-07"},
+      {-0.0, "0"},
+      {std::numeric_limits<double>::quiet_NaN(), "#NUM!"},
+      {-std::numeric_limits<double>::infinity(), "#NUM!"},
+  };
+  for (const auto& [value, text] : cases) {
+    std::string out = "x";
+    AppendShortest(out, value);
+    EXPECT_EQ(out, "x" + std::string(text)) << text;
+    double read = 0;
+    if (std::isfinite(value)) {
+      EXPECT_TRUE(ParseDouble(text, read) && read == value) << text;
+    }
+  }
 }
 
 TEST(FormatTest, ZeroPaddedAsPrintfPadsThem) {

@@ -193,6 +193,7 @@ void MainWindowTest::creationLeavesTheWindowReady() {
   QVERIFY(Group("Rollup Dimensions")->isHidden());
   QVERIFY(Group("Copy Cost Pool")->isHidden());
   QVERIFY(Group("Chart Level")->isHidden());
+  QVERIFY(Group("Export")->isHidden());
   QVERIFY(!Group("Report Selection")->isHidden());
   QVERIFY(!Find<QPushButton>("OpenChartbtn")->isEnabled());
 
@@ -259,48 +260,52 @@ void MainWindowTest::choosingAReportShapesTheForm_data() {
   QTest::addColumn<QString>("row");
   QTest::addColumn<QString>("file");
   QTest::addColumn<QString>("label");
-  // Visible groups: selection, options, roll-up, copy, chart level.
+  // Visible groups: selection, options, roll-up, copy, chart level, export.
   QTest::addColumn<QString>("groups");
   QTest::newRow("copy") << "00 - Copy"
                         << "REP00a.csv"
                         << "STG Range"
-                        << "---+-";
+                        << "---+--";
   QTest::newRow("dimensions") << "11 - Dimension Report"
                               << "REP11a.csv"
                               << "DIM Nr Range"
-                              << "+----";
+                              << "+-----";
   QTest::newRow("stages") << "12 - Stage Report"
                           << "REP12a.csv"
                           << "STG Range"
-                          << "++---";
+                          << "++----";
   QTest::newRow("measures") << "14 - Measures Report"
                             << "REP14a.csv"
                             << "Measure Range"
-                            << "++---";
+                            << "++----";
   QTest::newRow("bases") << "16 - Allocation Base"
                          << "REP16a.csv"
                          << "AB Range"
-                         << "++---";
+                         << "++----";
   QTest::newRow("reconciliation") << "17 - Reconciliation Report"
                                   << "REP17a.csv"
                                   << "STG Range"
-                                  << "-----";
+                                  << "------";
   QTest::newRow("trace back") << "24 - Trace Back Report"
                               << "REP24a.csv"
                               << "STG Range"
-                              << "+----";
+                              << "+-----";
   QTest::newRow("rollup") << "26 - Rollup Report"
                           << "REP26a.csv"
                           << "STG Range"
-                          << "+-+--";
+                          << "+-+---";
   QTest::newRow("extract") << "34 - Extract Dimensions"
                            << "REP34a.csv"
                            << "STG Range"
-                           << "+----";
+                           << "+-----";
+  QTest::newRow("export") << "36 - Results Export"
+                          << "REP36a.csv"
+                          << "STG Range"
+                          << "+----+";
   QTest::newRow("chart") << "41 - Cost Flow Chart"
                          << "REP41a.html"
                          << "STG Range"
-                         << "+---+";
+                         << "+---+-";
 }
 
 void MainWindowTest::choosingAReportShapesTheForm() {
@@ -317,7 +322,7 @@ void MainWindowTest::choosingAReportShapesTheForm() {
   QVERIFY(selection->findChildren<QLabel*>().front()->text() == label);
   QString shown;
   for (const char* title : {"Report Selection", "Report Options", "Rollup Dimensions",
-                            "Copy Cost Pool", "Chart Level"}) {
+                            "Copy Cost Pool", "Chart Level", "Export"}) {
     shown += Group(title)->isHidden() ? '-' : '+';
   }
   QCOMPARE(shown, groups);
@@ -351,6 +356,19 @@ void MainWindowTest::reportRecordsFollowTheFields() {
   Find<QLineEdit>("Edit12")->setText("RENT");
   Find<QLineEdit>("Edit13")->setText("RENT2");
   QCOMPARE(BuildReportRecord(window_->Fields()), "CPY,RENT,RENT2");
+
+  // The export keeps the ranges; "Flows" asks for the flows in column 7.
+  Choose("36 - Results Export");
+  QCOMPARE(BuildReportRecord(window_->Fields()), "REP,36,REP36a.csv,2/3,,p*,");
+  Box("Flows")->setChecked(true);
+  QCOMPARE(BuildReportRecord(window_->Fields()), "REP,36,REP36a.csv,2/3,,p*,F");
+  Find<QLineEdit>("Edit3")->clear();
+  Find<QLineEdit>("Edit5")->clear();
+  QTest::mouseClick(Find<QPushButton>("RunReportbtn1"), Qt::LeftButton);
+  QCOMPARE(Find<QLabel>("Label8")->text(), "Report Complete");
+  const std::string flows = ReadFile(model_ / "out/REP36a.csv");
+  QVERIFY2(flows.rfind("Run Label,Stage,Sender,Sender Description,Base,Line,Receiver,", 0) == 0,
+           flows.c_str());
 }
 
 void MainWindowTest::reportRunWritesItsFileAndTheReportLogs() {

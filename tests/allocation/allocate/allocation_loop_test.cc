@@ -328,9 +328,8 @@ struct LargeLoop {
 class LargeLoopTest : public AllocationTest, public ::testing::WithParamInterface<LargeLoop> {
  protected:
   static std::string Code(int pool) {
-    char code[8];
-    std::snprintf(code, sizeof code, "R%03d", pool);
-    return code;
+    const std::string number = std::to_string(pool);
+    return "R" + std::string(number.size() < 3 ? 3 - number.size() : 0, '0') + number;
   }
 
   // Builds and allocates the ring; own[i] is pool i's own cost under X

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "allocation/loading/model_completion.h"
 #include "allocation/reports/report_output.h"
 #include "allocation/reports/report_table.h"
@@ -105,6 +107,51 @@ TEST_F(PoolReportsTest, CubeAnalysisListsPoolsWithEntries) {
   EXPECT_EQ(Lines(lines.begin() + 1, lines.end()),
             (Lines{",Code,Description,CPG,VC Count,Used KB", "CP,P,\"Pool\",G,1,0.03", "",
                    ",,,,1,0.03", ",,,,Dupe Key,0", ",,,,Alloc - Hash Seg,1,Data Seg,,1"}));
+}
+
+// The export's fields are RFC 4180 (quoted only where they must be), its
+// figures the shortest that read back as the same double. The run label
+// and the group's description hold commas and quotes to show it.
+TEST_F(PoolReportsTest, ResultsExportListsTheCubeCellsOfTheSelectedPools) {
+  Option("OO,12,\"2026-11, Actual\"");
+  engine_.model.groups[1].Description = "Group \"G\", main";
+  engine_.cube.Code[1] = 0;
+  engine_.cube.vcComposeKey();
+  engine_.cube.vcAdd(1.0 / 3.0);
+  const std::string pool = "\"2026-11, Actual\",S,Stage,G,\"Group \"\"G\"\", main\",P,Pool,";
+  const Lines expected = {
+      "Run Label,Stage,Stage Description,Group,Group Description,Pool,Pool Description,Account,"
+      "Value",
+      pool + "X,210",
+      pool + ",0.3333333333333333",
+  };
+  EXPECT_EQ(Report("REP,36", WriteResultsExport), expected);
+  EXPECT_EQ(Report("REP,36,,,,P,x", WriteResultsExport), expected);
+  EXPECT_EQ(Report("REP,36,,,,D*", WriteResultsExport).size(), 1u) << "the header alone";
+  const Lines errors = ErrorLines(Messages());
+  EXPECT_EQ(std::count(errors.begin(), errors.end(),
+                       Error("409 REP; Export kind not valid, the cells are written; give F for "
+                             "the flows or leave it empty for the cells; Kind=x")),
+            1);
+}
+
+// P allocated 200 of its 210: a share of 0.008 (0.00004 x 200) stays with
+// it, 150 goes to D2 through the base's second line, and the variance of 10
+// to V.
+TEST_F(PoolReportsTest, ResultsExportListsTheFlowsOutOfTheSelectedPools) {
+  Option("OO,1,");
+  engine_.model.pools[1].Allocated = true;
+  engine_.model.base_lines[1].Propn = 0.00004;
+  const Lines expected = {
+      "Run Label,Stage,Sender,Sender Description,Base,Line,Receiver,Receiver Description,"
+      "Proportion,Amount",
+      ",S,P,Pool,AB,2,D2,Dest two,0.75,150",
+      ",S,P,Pool,,variance,V,Variance,,10",
+  };
+  EXPECT_EQ(Report("REP,36,,,,,F", WriteResultsExport), expected);
+  engine_.model.pools[1].Allocated = false;
+  EXPECT_EQ(Report("REP,36,,,,,F", WriteResultsExport).size(), 1u)
+      << "a pool that has not allocated sent nothing";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <random>
 #include <stdexcept>
@@ -502,6 +503,26 @@ TEST_F(TransactionTest, AHostThatThrowsEndsTheReadingWithItsException) {
   EXPECT_THROW(Read(content), std::runtime_error);
   EXPECT_EQ(threads(), before);
   EXPECT_LT(engine_.transaction_count, 100001);
+}
+
+// The run's count of lines is a 32-bit number: the line after the last it
+// can count stops the run, naming its file and line, and the lines before
+// it are kept.
+TEST_F(TransactionTest, ALineBeyondTheCountableOnesStopsTheRun) {
+  Build();
+  engine_.transaction_count = std::numeric_limits<int32_t>::max() - 1;
+  std::string refusal;
+  try {
+    Read("1,A1,B1\n2,A1,B1\n");
+  } catch (const RunAborted& aborted) {
+    refusal = aborted.what();
+  }
+  EXPECT_EQ(refusal,
+            "Transactions: more than 2147483647 lines in one run cannot be counted; File=tx.csv "
+            "Line=2; sum the ledger by tuple of codes first (scripts/preaggregate.py) or split "
+            "it over several runs");
+  EXPECT_EQ(engine_.transaction_count, 2147483647);
+  EXPECT_DOUBLE_EQ(Pool("P").Value, 1);
 }
 
 // A decimal text of `units` with `decimals` decimals ("12.34" for 1234, 2).
