@@ -1,10 +1,19 @@
 // compare.csv and compare-effects.csv: plain tables for tools, quoted as the
-// Results Export is (see csv_records.h).
+// Results Export is (see plain_table.h).
+#include <initializer_list>
+#include <string_view>
+
 #include "allocation/compare/compare_files.h"
-#include "allocation/compare/csv_records.h"
+#include "allocation/reports/plain_table.h"
 
 namespace korav {
 namespace {
+
+void WriteRecord(OutputFile& file, std::initializer_list<std::string_view> fields) {
+  TableRow row;
+  for (const std::string_view field : fields) row.Text(field);
+  file.WriteLine(row.text());
+}
 
 std::string FigureText(const std::optional<Cents>& cents) {
   return cents ? CentsText(*cents) : std::string();
@@ -13,30 +22,28 @@ std::string FigureText(const std::optional<Cents>& cents) {
 }  // namespace
 
 void WriteChangeTable(const Comparison& comparison, OutputFile& file) {
-  file.WriteLine(
-      CsvRecord({"Stage", "Group", "Pool", "Pool Description", "A: " + comparison.a.label,
-                 "B: " + comparison.b.label, "Change", "Change %", "Note"}));
+  WriteRecord(file, {"Stage", "Group", "Pool", "Pool Description", "A: " + comparison.a.label,
+                     "B: " + comparison.b.label, "Change", "Change %", "Note"});
   for (const PoolChange& pool : comparison.pools) {
-    file.WriteLine(CsvRecord({pool.stage, pool.group, pool.code, pool.description,
-                              FigureText(pool.a), FigureText(pool.b), FigureText(pool.Change()),
-                              pool.ChangePercentText(), pool.Note()}));
+    WriteRecord(file, {pool.stage, pool.group, pool.code, pool.description, FigureText(pool.a),
+                       FigureText(pool.b), FigureText(pool.Change()), pool.ChangePercentText(),
+                       pool.Note()});
   }
 }
 
 void WriteEffectsTable(const Comparison& comparison, OutputFile& file) {
-  file.WriteLine(CsvRecord({"Pool", "Sender", "Cost Effect", "Share Effect", "Change"}));
+  WriteRecord(file, {"Pool", "Sender", "Cost Effect", "Share Effect", "Change"});
   for (const FinalPoolEffects& effects : comparison.finals) {
     const std::string& pool = comparison.pools[effects.pool].code;
     if (!effects.own) {
-      file.WriteLine(CsvRecord({pool, kNotBrokenDown, "", "", ""}));
+      WriteRecord(file, {pool, kNotBrokenDown, "", "", ""});
       continue;
     }
     for (const SenderRow& sender : effects.senders) {
-      file.WriteLine(
-          CsvRecord({pool, sender.code, CentsText(sender.printed.cost),
-                     CentsText(sender.printed.share), CentsText(sender.printed.change)}));
+      WriteRecord(file, {pool, sender.code, CentsText(sender.printed.cost),
+                         CentsText(sender.printed.share), CentsText(sender.printed.change)});
     }
-    file.WriteLine(CsvRecord({pool, kOwnTransactions, "", "", CentsText(*effects.own)}));
+    WriteRecord(file, {pool, kOwnTransactions, "", "", CentsText(*effects.own)});
   }
 }
 

@@ -95,6 +95,57 @@ std::vector<std::string> Lacking(const std::vector<std::string>& names,
   return lacking;
 }
 
+// The stages in the order cost flows through them: a stage whose pools send
+// to another stage's comes before it. Stages that no flow orders, or that
+// send to each other, keep the order in which B and then A show them.
+std::vector<std::string> StagesInFlowOrder(const FinishedRun& a, const FinishedRun& b) {
+  std::vector<std::string> stages = b.stages;
+  for (const std::string& stage : Lacking(a.stages, b.stages)) stages.push_back(stage);
+  const auto index = [&](const std::string& stage) {
+    return static_cast<size_t>(std::find(stages.begin(), stages.end(), stage) - stages.begin());
+  };
+  std::vector<std::set<size_t>> later(stages.size());
+  std::vector<size_t> earlier(stages.size(), 0);
+  for (const FinishedRun* run : {&a, &b}) {
+    for (const auto& [code, sender] : run->senders) {
+      const size_t from = index(run->pools.at(code).stage);
+      for (const auto& [receiver, inflow] : sender.receivers) {
+        const size_t to = index(run->pools.at(receiver).stage);
+        if (from < stages.size() && to < stages.size() && from != to &&
+            later[from].insert(to).second) {
+          ++earlier[to];
+        }
+      }
+    }
+  }
+  std::vector<std::string> ordered;
+  std::vector<bool> placed(stages.size(), false);
+  while (ordered.size() < stages.size()) {
+    size_t next = 0;
+    while (placed[next] || earlier[next] > 0) {
+      if (++next == stages.size()) {
+        // Stages that send to each other: the first not placed goes next.
+        next = static_cast<size_t>(std::find(placed.begin(), placed.end(), false) - placed.begin());
+        break;
+      }
+    }
+    placed[next] = true;
+    ordered.push_back(stages[next]);
+    for (const size_t to : later[next]) --earlier[to];
+  }
+  return ordered;
+}
+
+// The rows in stage flow order, those of no stage last; within a stage as
+// they came.
+void SortByStage(std::vector<PoolChange>& rows, const std::vector<std::string>& stages) {
+  const auto rank = [&](const PoolChange& row) {
+    return std::find(stages.begin(), stages.end(), row.stage) - stages.begin();
+  };
+  std::stable_sort(rows.begin(), rows.end(),
+                   [&](const PoolChange& x, const PoolChange& y) { return rank(x) < rank(y); });
+}
+
 void AddOneSided(Comparison& comparison, std::string kind, bool in_a,
                  std::vector<std::string> names) {
   if (!names.empty()) comparison.one_sided.push_back(OneSided{std::move(kind), in_a, names});
@@ -147,6 +198,7 @@ Comparison CompareFinishedRuns(const FinishedRun& a, const FinishedRun& b) {
     if (!b.pools.contains(code))
       comparison.pools.push_back(RowOf(code, FindPool(a, code), nullptr));
   }
+  SortByStage(comparison.pools, StagesInFlowOrder(a, b));
   const auto shared = [](const PoolChange& row) { return row.in_a && row.in_b; };
   if (std::none_of(comparison.pools.begin(), comparison.pools.end(), shared)) {
     throw RunAborted(a.folder + " and " + b.folder +

@@ -81,7 +81,9 @@ struct OneSided {
 struct Comparison {
   RunSide a;
   RunSide b;
-  std::vector<PoolChange> pools;  // in B's order, then A's pools that B lacks
+  // In the order cost flows through their stages; within a stage, B's pools
+  // as its exports list them, then those of A that B lacks.
+  std::vector<PoolChange> pools;
   // The final pools that both runs hold, in the order of `pools`.
   std::vector<FinalPoolEffects> finals;
   // What only one run shows: stages, dimensions, pools.

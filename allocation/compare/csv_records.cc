@@ -2,25 +2,6 @@
 
 namespace korav {
 
-std::string CsvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string field = "\"";
-  for (const char c : text) {
-    if (c == '"') field += '"';
-    field += c;
-  }
-  return field + "\"";
-}
-
-std::string CsvRecord(const std::vector<std::string>& fields) {
-  std::string record;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) record += ',';
-    record += CsvField(fields[i]);
-  }
-  return record;
-}
-
 bool CsvRecordReader::Next(std::vector<std::string>& fields) {
   fields.clear();
   fault_.clear();

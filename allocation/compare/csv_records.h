@@ -1,26 +1,17 @@
-// Records of the plain CSV tables that tools read and write: one header row,
-// fields separated by commas, a field that holds a comma, a double quote, CR
-// or LF between double quotes with each of its double quotes doubled (RFC
-// 4180), lines ending in CR LF. The Results Export (36) is written so, and so
-// are the comparison's tables.
+// Reading the records of the plain tables that tools exchange, as TableRow
+// (plain_table.h) writes them: fields separated by commas, a field that holds
+// a comma, a double quote, CR or LF between double quotes with each of its
+// double quotes doubled (RFC 4180). The Results Export (36) is written so.
 #ifndef KORAV_ALLOCATION_COMPARE_CSV_RECORDS_H_
 #define KORAV_ALLOCATION_COMPARE_CSV_RECORDS_H_
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "common/line_reader.h"
 
 namespace korav {
-
-// `text` as one field of a record: between double quotes, its quotes doubled,
-// when it holds a comma, double quote, CR or LF; else as it is.
-std::string CsvField(std::string_view text);
-
-// The fields joined into one record, each as CsvField makes it.
-std::string CsvRecord(const std::vector<std::string>& fields);
 
 // Reads the records of a file, whose quoted fields may span lines. Each line
 // is taken from a LineReader, so the file must be a regular file, a record
