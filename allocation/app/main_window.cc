@@ -21,12 +21,14 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cctype>
 #include <exception>
 #include <functional>
 #include <utility>
 #include <vector>
 
 #include "allocation/app/run_progress.h"
+#include "allocation/compare/compare_runs.h"
 #include "allocation/reports/report_table.h"
 #include "allocation/run/run_driver.h"
 #include "allocation/run/run_outcome.h"
@@ -126,6 +128,10 @@ QWidget* MainWindow::BuildRunArea() {
   button3_->setFixedWidth(button3_->fontMetrics().horizontalAdvance(">") + 24);
   run1btn_ = NamedButton("Run1btn", "Run");
   exit1btn_ = NamedButton("Exit1btn", "Exit");
+  compare_withbtn_ = NamedButton("CompareWithbtn", "Compare with\u2026");
+  compare_withbtn_->setToolTip(
+      "Compares another finished run (A) with this one (B): choose its output folder");
+  compare_withbtn_->setEnabled(false);
   label1_ = NamedLabel("Label1");
   label2_ = NamedLabel("Label2");
   layout->addWidget(new QLabel("Run File"), 0, 0);
@@ -133,11 +139,13 @@ QWidget* MainWindow::BuildRunArea() {
   layout->addWidget(button3_, 0, 2);
   layout->addWidget(run1btn_, 0, 3);
   layout->addWidget(exit1btn_, 0, 4);
-  layout->addWidget(label1_, 1, 1, 1, 4);
+  layout->addWidget(label1_, 1, 1, 1, 2);
+  layout->addWidget(compare_withbtn_, 1, 3, 1, 2);
   layout->addWidget(label2_, 2, 1, 1, 4);
   connect(button3_, &QPushButton::clicked, this, [this] { Button3Click(); });
   connect(run1btn_, &QPushButton::clicked, this, [this] { Run1btnClick(); });
   connect(exit1btn_, &QPushButton::clicked, this, [this] { Exit1btnClick(); });
+  connect(compare_withbtn_, &QPushButton::clicked, this, [this] { CompareWithbtnClick(); });
   return area;
 }
 
@@ -334,6 +342,7 @@ void MainWindow::Run1btnClick() {
   // One run per program start; further work goes through the report area.
   run1btn_->setEnabled(false);
   button3_->setEnabled(false);
+  compare_withbtn_->setEnabled(true);
 }
 
 void MainWindow::Button3Click() {
@@ -394,11 +403,38 @@ void MainWindow::RunReportbtn1Click() {
 }
 
 void MainWindow::OpenChartbtnClick() {
-  if (chart_path_.empty()) return;
-  const QUrl page = QUrl::fromLocalFile(QFile::decodeName(chart_path_.c_str()));
+  if (!chart_path_.empty()) OpenInBrowser(chart_path_);
+}
+
+void MainWindow::OpenInBrowser(const std::string& path) {
+  const QUrl page = QUrl::fromLocalFile(QFile::decodeName(path.c_str()));
   if (!QDesktopServices::openUrl(page)) {
-    boxes_.Error("No web browser could open " + chart_path_ +
+    boxes_.Error("No web browser could open " + path +
                  "; open the file in a browser of your choice");
+  }
+}
+
+void MainWindow::CompareWithbtnClick() {
+  // The runs of one model usually lie side by side: start beside this one's.
+  const std::string beside = DirectoryOf(DefaultCompareFolder(engine_.paths.output_directory));
+  const QString chosen = QFileDialog::getExistingDirectory(
+      this, "Compare with the run in folder (A; this run is B)", FromBytes(beside));
+  if (!chosen.isEmpty()) CompareWith(ToBytes(chosen));
+}
+
+void MainWindow::CompareWith(const std::string& run_a) {
+  CompareOutcome outcome;
+  const auto compare = [&] {
+    outcome = CompareRuns(CompareRequest{run_a, engine_.paths.output_directory, ""});
+  };
+  if (!RunBusy(compare, &MainWindow::CompareNotDone)) return;
+  std::string summary = outcome.summary;
+  summary.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(summary.front())));
+  status_label_->setText(FromBytes(summary));
+  std::string text = summary + ".";
+  for (const std::string& note : outcome.notes) text += "\n" + note;
+  if (boxes_.YesOrNo(text + "\n\nOpen " + outcome.page + " in your web browser?")) {
+    OpenInBrowser(outcome.page);
   }
 }
 
@@ -426,6 +462,12 @@ void MainWindow::ShowSummary(std::string_view log_suffix) {
   const MessageCounts& counts = engine_.log.own();
   status_label_->setText(FromBytes(
       RunSummary(counts.errors, counts.warnings, log_suffix, engine_.paths.output_directory)));
+}
+
+// Nothing was written; another folder can be chosen.
+void MainWindow::CompareNotDone(const std::string& message) {
+  status_label_->setText("Comparison not done");
+  boxes_.Error(message);
 }
 
 // The model stays as the report left it; other reports can still be run.

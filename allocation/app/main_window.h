@@ -2,8 +2,10 @@
 // the start and completion lines of the run (with the run's label), and
 // after the run the report
 // area, in which further reports run against the model the run left in
-// memory; a Cost Flow Chart, once written, opens in the user's browser. The
-// Help menu opens the help topics and the about box.
+// memory; a Cost Flow Chart, once written, opens in the user's browser.
+// After the run, "Compare with..." compares another finished run (as A)
+// with this one (as B) and offers the comparison's page. The Help menu opens
+// the help topics and the about box.
 //
 // A run, and each report, happens inside the handler of its button on the
 // window's one thread, as the engine is single-threaded; meanwhile the window
@@ -51,6 +53,12 @@ class MainWindow : public QMainWindow {
   void ComboBox1Change();
   void RunReportbtn1Click();
   void OpenChartbtnClick();
+  // Asks for the output folder of the run to compare this one with.
+  void CompareWithbtnClick();
+  // Compares the run whose output folder is `run_a` (as A) with this run (as
+  // B), into compare/ beside this run's output folder; says where the files
+  // are and offers to open compare.html.
+  void CompareWith(const std::string& run_a);
 
   // The report area's fields as they stand.
   ReportFields Fields() const;
@@ -86,6 +94,9 @@ class MainWindow : public QMainWindow {
   void SetBusy(bool busy);
   void EndProgram(const std::string& message);
   void ReportNotComplete(const std::string& message);
+  void CompareNotDone(const std::string& message);
+  // Opens the page at `path` in the user's web browser, or says it could not.
+  void OpenInBrowser(const std::string& path);
 
   MessageBoxes& boxes_;
   WindowRunHost host_;
@@ -102,6 +113,7 @@ class MainWindow : public QMainWindow {
   QPushButton* button3_;
   QPushButton* run1btn_;
   QPushButton* exit1btn_;
+  QPushButton* compare_withbtn_;
   QGroupBox* group_box1_;
   QComboBox* combo_box1_;
   QLineEdit* edit2_;

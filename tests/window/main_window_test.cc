@@ -77,6 +77,7 @@ class MainWindowTest : public QObject {
   void reportStatusCountsTheReportsOwnMessages();
   void tabGoesFromTheOutputNameToTheFormsNextField();
   void chartOpensInTheBrowserOnceWritten();
+  void compareWithAnotherRunOffersItsPage();
   void helpMenuOpensTopicsInOrder();
 
  private:
@@ -487,6 +488,39 @@ void MainWindowTest::chartOpensInTheBrowserOnceWritten() {
   Choose("12 - Stage Report");
   QTest::mouseClick(Find<QPushButton>("RunReportbtn1"), Qt::LeftButton);
   QVERIFY(!open->isEnabled());
+}
+
+// The run is compared with a copy of its own output folder (A), so every
+// change is 0.00; a folder that is no run is refused and nothing written.
+void MainWindowTest::compareWithAnotherRunOffersItsPage() {
+  auto* compare = Find<QPushButton>("CompareWithbtn");
+  QVERIFY(!compare->isEnabled());
+  RunTheModel();
+  QVERIFY(compare->isEnabled());
+
+  window_->CompareWith((model_ / "missing").string());
+  QCOMPARE(boxes_.shown, std::vector<std::string>{"error: " + (model_ / "missing").string() +
+                                                  " does not exist; give the output folder of a "
+                                                  "finished run (the $ODIR of its run file)"});
+  QCOMPARE(Find<QLabel>("StatusLine")->text(), "Comparison not done");
+  QVERIFY(!fs::exists(model_ / "compare"));
+
+  fs::copy(model_ / "out", model_ / "out-a", fs::copy_options::recursive);
+  boxes_.shown.clear();
+  boxes_.yes = true;
+  OpenedUrls opened;
+  window_->CompareWith((model_ / "out-a").string());
+  const std::string page = model_.string() + "/compare/compare.html";
+  QCOMPARE(boxes_.shown.size(), size_t{1});
+  QVERIFY2(boxes_.shown.front().rfind("yes/no: Compared A (2026-11 Actual) with B (2026-11 "
+                                      "Actual): ",
+                                      0) == 0,
+           boxes_.shown.front().c_str());
+  QVERIFY2(boxes_.shown.front().ends_with("\n\nOpen " + page + " in your web browser?"),
+           boxes_.shown.front().c_str());
+  QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(page))});
+  QVERIFY(ReadFile(model_ / "compare/compare.csv").find("P.BREAD,Bread,60770.38,60770.38,0.00") !=
+          std::string::npos);
 }
 
 void MainWindowTest::helpMenuOpensTopicsInOrder() {
