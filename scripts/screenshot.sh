@@ -3,8 +3,9 @@
 # Cost Pool Report from the report area into docs/korava-window.png, and the
 # editor on the demo model's cost pools into docs/korave-window.png, on Qt's
 # offscreen platform (no display needed); then the demo's Cost Flow Chart, as
-# headless Chromium shows it, into docs/cost-flow-chart.png. The run writes
-# into examples/demo/out/ as scripts/demo.sh does.
+# headless Chromium shows it, into docs/cost-flow-chart.png, and the
+# comparison of the demo with its what-if into docs/compare-page.png. The
+# runs write into examples/demo/ as scripts/demo.sh does.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" release
@@ -17,3 +18,7 @@ QT_QPA_PLATFORM=offscreen build/bin/korave-window-screenshot examples/demo/run.c
 echo "Wrote docs/korave-window.png"
 scripts/chart_picture.sh examples/demo/out/41.html docs/cost-flow-chart.png
 echo "Wrote docs/cost-flow-chart.png"
+build/bin/korava --quiet examples/demo/whatif.csv
+build/bin/korava --compare examples/demo/out examples/demo/out-whatif
+scripts/chart_picture.sh examples/demo/compare/compare.html docs/compare-page.png 1000,1120
+echo "Wrote docs/compare-page.png"
