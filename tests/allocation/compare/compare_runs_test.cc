@@ -134,7 +134,8 @@ TEST_F(CompareRunsTest, ChangesAndEffectsAsWorkedByHand) {
 }
 
 // B adds a department dimension, a stage S4 with pool Q and drops P2: what
-// both share is compared, the rest listed as one run's only.
+// both share is compared, the rest listed as one run's only. B's allocation
+// was not performed, which the notes say first.
 TEST_F(CompareRunsTest, RunsOfDifferentModelsAreComparedOnWhatTheyShare) {
   WriteRun("a", "2026-11 Actual", std::string(kCellsHeader) + kCellsA,
            std::string(kFlowsHeader) + kFlowsA);
@@ -143,11 +144,20 @@ TEST_F(CompareRunsTest, RunsOfDifferentModelsAreComparedOnWhatTheyShare) {
       "Department,Value\r\n"
       "b,S1,Inputs,G1,Resources,R,Resources,SAL,BAKE,100\r\n"
       "b,S4,Report,G4,Reporting,Q,Copy,SAL,BAKE,7\r\n";
-  WriteRun("b", "", cells_b, kFlowsHeader);
+  WriteRun("b", "", cells_b, kFlowsHeader, [](Json& manifest) {
+    manifest["reconciliation"] = {
+        {"status", "Allocation not performed"},
+        {"reason", "Requested Run Allocation if no errors; there are errors"}};
+    manifest["messages"]["errors"] = 2;
+  });
   const CompareOutcome outcome = Compare("out");
   const std::vector<std::string> notes = {
-      "2 stages only in A (2026-11 Actual): S2, S3", "1 stage only in B (b): S4",
-      "1 dimension only in B (b): Department", "3 pools only in A (2026-11 Actual): X, P1, P2",
+      "B (b): allocation not performed: Requested Run Allocation if no errors; there are errors",
+      "B (b): 2 errors logged; see .Job.csv in the run's folder",
+      "2 stages only in A (2026-11 Actual): S2, S3",
+      "1 stage only in B (b): S4",
+      "1 dimension only in B (b): Department",
+      "3 pools only in A (2026-11 Actual): X, P1, P2",
       "1 pool only in B (b): Q"};
   EXPECT_EQ(outcome.notes, notes);
   const std::vector<std::string> table = {
@@ -161,6 +171,25 @@ TEST_F(CompareRunsTest, RunsOfDifferentModelsAreComparedOnWhatTheyShare) {
   // No final pool lies in both runs.
   EXPECT_EQ(folder_.Lines("out/compare-effects.csv"),
             std::vector<std::string>{"Pool,Sender,Cost Effect,Share Effect,Change"});
+}
+
+// A figure of 1E+300 cannot be printed to the cent: it is left empty with a
+// note, its pool is not broken down, and nothing prints it.
+TEST_F(CompareRunsTest, FiguresBeyondTheCentAreNeverPrinted) {
+  WritePair();
+  std::string cells = std::string(kCellsHeader) + kCellsB;
+  cells.replace(cells.find("P2,Product two,SAL,65"), 21, "P2,Product two,SAL,1e300");
+  WriteRun("b", "2026-12 What-if", cells, std::string(kFlowsHeader) + kFlowsB);
+  Compare();
+  const std::vector<std::string> table = folder_.Lines("compare/compare.csv");
+  EXPECT_EQ(table.back(), "S3,G3,P2,Product two,44.00,,,,figure not finite or beyond 1E+30");
+  const std::vector<std::string> effects = folder_.Lines("compare/compare-effects.csv");
+  EXPECT_EQ(effects.back(), "P2,(not broken down: a figure is not finite or too large),,,");
+  EXPECT_EQ(effects[1], "P1,X,12.00,-13.00,-1.00");
+  const std::string page = folder_.Read("compare/compare.html");
+  for (const char* figure : {"inf", "nan", "e+300", "#NUM!", "00000000000000000000"}) {
+    EXPECT_EQ(page.find(figure), std::string::npos) << figure;
+  }
 }
 
 TEST_F(CompareRunsTest, WhatIsNoFinishedRunIsRefusedAndNothingIsWritten) {
