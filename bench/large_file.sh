@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times the transaction phase of a large transaction file: runs one or more
 # korava builds on the benchmark model with COUNT transactions (100,000,000
-# unless given; written once into DIR/model_COUNT, about 3.5 GB for 100
+# unless given; written once into DIR/model_COUNT, about 3.1 GB for 100
 # million lines), in turn, RUNS times each, and prints for each run and then
 # for the best run of each build one line
 #   large_file bin=DIR lines=COUNT transactions_s=SECONDS peak_mib=MIB
