@@ -180,7 +180,7 @@ int RunWithoutWindow(const CommandLine& command) {
 int CompareFromCommandLine(const std::vector<std::string>& folders) {
   if (folders.size() < 2 || folders.size() > 3) {
     PrintError(
-        "--compare takes the output folders of two runs and, if you like, an output folder: "
+        "--compare takes the output folders of two runs, then an output folder if wanted: "
         "korava --compare RUN_A RUN_B [OUTDIR]; see korava --help");
     return kExitCouldNotRun;
   }
