@@ -41,15 +41,15 @@ std::optional<PrintedEffects> PrintEffects(Cents pool_change, const std::vector<
   PrintedEffects printed;
   Cents own = pool_change;
   for (const Effect& effect : senders) {
-    const std::optional<Cents> change = CentsOf(effect.change);
     const std::optional<Cents> cost = CentsOf(effect.cost);
+    const std::optional<Cents> share = CentsOf(effect.share);
     PrintedEffect row;
-    if (!change || !cost || __builtin_sub_overflow(*change, *cost, &row.share) ||
-        __builtin_sub_overflow(own, *change, &own)) {
+    if (!cost || !share || __builtin_add_overflow(*cost, *share, &row.change) ||
+        __builtin_sub_overflow(own, row.change, &own)) {
       return std::nullopt;
     }
     row.cost = *cost;
-    row.change = *change;
+    row.share = *share;
     printed.senders.push_back(row);
   }
   printed.own = own;

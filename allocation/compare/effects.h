@@ -51,9 +51,9 @@ std::optional<Cents> CentsOf(double value);
 // `cents` with two decimals ("-1234.50", "0.00").
 std::string CentsText(Cents cents);
 
-// A pool's effects as printed: each sender's change is its flow's change
-// rounded to the cent, its cost effect likewise, and its share effect what
-// remains of its change, so that every row adds up as printed; what the
+// A pool's effects as printed: each sender's cost and share effect are
+// rounded to the cent, as every figure is, and its change is their sum, so
+// that every row adds up as printed; what the
 // pool's change holds beyond its senders' changes is the pool's own
 // transactions (and the rounding of the rows above it), so that the rows
 // add up to the pool's change to the cent.

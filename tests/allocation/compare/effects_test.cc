@@ -57,28 +57,34 @@ TEST(CentsTest, FiguresAreTheCentsReportsPrintAndNothingElse) {
   EXPECT_EQ(CentsText(-100), "-1.00");
 }
 
-// Each third of 1.00 prints as 0.33: the cent that the rows lack goes to the
-// pool's own transactions, so that its rows add up to 1.00 as printed.
+// Each third of 1.00 prints as 0.33, each sixth as 0.17: a row is the sum of
+// its printed effects, and the cent that the rows lack or have too many goes
+// to the pool's own transactions, so that its rows add up to 1.00 as printed.
 TEST(PrintEffectsTest, RowsAddUpToThePoolsChangeToTheCent) {
   const double third = 1.0 / 3;
   const std::optional<PrintedEffects> printed =
       PrintEffects(100, {{0.5 / 3, 0.5 / 3, third}, {third, 0, third}, {0, third, third}});
   ASSERT_TRUE(printed);
   ASSERT_EQ(printed->senders.size(), 3u);
-  // 0.1666... prints as 0.17; the share is what remains of the row's 0.33.
+  // 0.1666... prints as 0.17, so the first row's change is 0.34.
   EXPECT_EQ(printed->senders[0].cost, 17);
-  EXPECT_EQ(printed->senders[0].share, 16);
+  EXPECT_EQ(printed->senders[0].share, 17);
+  EXPECT_EQ(printed->senders[0].change, 34);
   EXPECT_EQ(printed->senders[1].cost, 33);
   EXPECT_EQ(printed->senders[1].share, 0);
   EXPECT_EQ(printed->senders[2].cost, 0);
   EXPECT_EQ(printed->senders[2].share, 33);
-  EXPECT_EQ(printed->own, 1);
+  EXPECT_EQ(printed->own, 0);
   Cents sum = printed->own;
   for (const PrintedEffect& row : printed->senders) {
     EXPECT_EQ(row.cost + row.share, row.change);
     sum += row.change;
   }
   EXPECT_EQ(sum, 100);
+  const std::optional<PrintedEffects> thirds =
+      PrintEffects(100, {{third, 0, third}, {third, 0, third}, {third, 0, third}});
+  ASSERT_TRUE(thirds);
+  EXPECT_EQ(thirds->own, 1);
 
   EXPECT_FALSE(PrintEffects(0, {{std::numeric_limits<double>::infinity(), 0, 1}}));
 }
