@@ -7,7 +7,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:?usage: fuzz/make_seeds.sh OUT}
-targets=(splitters model_file transaction_file run_file editor_parameters editor_data)
+targets=(splitters model_file transaction_file run_file editor_parameters editor_data compare_runs)
 for target in "${targets[@]}"; do
   rm -rf "${out:?}/$target"
   mkdir -p "$out/$target"
@@ -58,6 +58,8 @@ done
 
 cp "$root/editor/KORAVEParms.csv" "$out/editor_parameters/KORAVEParms.csv"
 cp "$root/editor/KORAVEParms.csv" "$out/splitters/KORAVEParms.csv"
+# The demo and its what-if compared: their exports, as the regression input holds them.
+cp "$root/fuzz/regressions/compare_runs/demo_and_whatif" "$out/compare_runs/"
 # A target without a seed starts from the empty input.
 for target in "${targets[@]}"; do
   [[ -n $(ls -A "$out/$target") ]] || printf '\n' >"$out/$target/empty"

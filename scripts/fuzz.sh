@@ -14,7 +14,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 build=$root/build-fuzz
-all_targets=(splitters model_file transaction_file run_file editor_parameters editor_data)
+all_targets=(splitters model_file transaction_file run_file editor_parameters editor_data compare_runs)
 targets=("$@")
 if (($# == 0)); then targets=("${all_targets[@]}"); fi
 
