@@ -43,6 +43,11 @@ std::string WithTrailingSeparator(std::string directory) {
   return directory;
 }
 
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
 namespace {
 
 FileIdentity IdentityFrom(const struct stat& status) {

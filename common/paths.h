@@ -30,6 +30,8 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 
 // `directory` with a "/" appended unless it is empty or already ends in one.
 std::string WithTrailingSeparator(std::string directory);
+// `path` without the "/" it ends in, however many; "/" itself stays.
+std::string WithoutTrailingSeparators(std::string path);
 
 // Which file a path or an open file is, whatever name reached it: its device
 // and inode. Two names of one file (a link, "a/../b") have one identity.

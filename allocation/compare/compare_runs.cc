@@ -29,11 +29,6 @@ class NoRetryHost : public RunHost {
 
 [[noreturn]] void Refuse(const std::string& text) { throw RunAborted(text); }
 
-std::string WithoutTrailingSeparators(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
 // The output folder, created when missing; never one of the runs' folders,
 // whose files it would mix with theirs.
 std::string PrepareOutputFolder(const std::string& path, const CompareRequest& request) {

@@ -111,8 +111,7 @@ Json ReadManifest(const std::string& path) {
 }
 
 std::string FolderName(const std::string& folder) {
-  std::string absolute = AbsolutePath(folder);
-  while (absolute.size() > 1 && absolute.back() == '/') absolute.pop_back();
+  const std::string absolute = WithoutTrailingSeparators(AbsolutePath(folder));
   return absolute.substr(absolute.find_last_of('/') + 1);
 }
 
