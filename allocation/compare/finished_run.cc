@@ -11,6 +11,8 @@
 #include "allocation/compare/csv_records.h"
 #include "allocation/host/run_host.h"
 #include "allocation/log/run_files.h"
+#include "allocation/reports/report_table.h"
+#include "allocation/reports/results_export.h"
 #include "allocation/run/run_manifest.h"
 #include "common/line_reader.h"
 #include "common/numbers.h"
@@ -22,19 +24,8 @@ namespace {
 
 using Json = nlohmann::json;
 
-constexpr int kResultsExport = 36;
 // Far beyond the manifest of any run, which names each file it read once.
 constexpr size_t kLargestManifest = size_t{64} << 20;
-
-constexpr std::array<std::string_view, 7> kCellsLeadingColumns = {
-    "Run Label",         "Stage", "Stage Description", "Group",
-    "Group Description", "Pool",  "Pool Description"};
-constexpr std::string_view kCellsValueColumn = "Value";
-constexpr std::array<std::string_view, 10> kFlowsColumns = {
-    "Run Label",  "Stage", "Sender",   "Sender Description",
-    "Base",       "Line",  "Receiver", "Receiver Description",
-    "Proportion", "Amount"};
-constexpr std::string_view kVarianceLine = "variance";
 
 constexpr std::string_view kRunAgain = "run the model again to write it anew";
 

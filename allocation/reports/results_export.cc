@@ -4,6 +4,8 @@
 // report ranges, or with column 7 "F" the flows out of them. Each row starts
 // with the run's label (option 12) so that the tables of several runs can
 // be put together.
+#include "allocation/reports/results_export.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,14 +76,11 @@ void WriteCells(Engine& engine) {
   const ModelTables& model = engine.model;
   ValueCube& cube = engine.cube;
   TableRow row;
-  for (const std::string_view name : {"Run Label", "Stage", "Stage Description", "Group",
-                                      "Group Description", "Pool", "Pool Description"}) {
-    row.Text(name);
-  }
+  for (const std::string_view name : kCellsLeadingColumns) row.Text(name);
   for (int d = 1; d <= model.dimension_count; ++d) {
     row.Text(model.dimensions[static_cast<size_t>(d)].Name);
   }
-  row.Text("Value");
+  row.Text(kCellsValueColumn);
   WriteRow(engine, row);
   TableRow pool_fields;
   for (const int32_t pool : SelectedPools(engine)) {
@@ -109,11 +108,7 @@ void WriteCells(Engine& engine) {
 void WriteFlows(Engine& engine) {
   const ModelTables& model = engine.model;
   TableRow row;
-  for (const std::string_view name :
-       {"Run Label", "Stage", "Sender", "Sender Description", "Base", "Line", "Receiver",
-        "Receiver Description", "Proportion", "Amount"}) {
-    row.Text(name);
-  }
+  for (const std::string_view name : kFlowsColumns) row.Text(name);
   WriteRow(engine, row);
   std::vector<PoolFlow> flows;
   for (const int32_t pool : SelectedPools(engine)) {
@@ -132,7 +127,11 @@ void WriteFlows(Engine& engine) {
       row.Text(sender.Code);
       row.Text(sender.Description);
       row.Text(variance ? std::string_view() : model.bases[sender.Base].Code);
-      row.Text(variance ? "variance" : std::to_string(flow.line));
+      if (variance) {
+        row.Text(kVarianceLine);
+      } else {
+        row.Text(std::to_string(flow.line));
+      }
       row.Text(receiver.Code);
       row.Text(receiver.Description);
       if (variance) {
