@@ -7,7 +7,8 @@
 // A slot is four bytes, as a chain head of the cube's own index is: the
 // entry number (below 2^26) and six more bits of its key's hash, so that a
 // probe reads an entry only when those match. The table is at most three
-// quarters full; growing reads the entries' keys again through the caller.
+// quarters full; the owner, which keeps the entries' keys, builds a full
+// table again at twice the size.
 #ifndef KORAV_ALLOCATION_CUBE_POOL_INDEX_H_
 #define KORAV_ALLOCATION_CUBE_POOL_INDEX_H_
 
@@ -74,15 +75,17 @@ class PoolIndex {
     }
   }
 
-  // Adds entry `entry`, whose key has `hash` and is not in the table yet.
-  // When the table grows it asks `keys` for the key hash of every entry it
-  // holds: keys.Hash(n), after keys.Prefetch(n) a few entries ahead.
-  template <typename Keys>
-  void Insert(uint64_t hash, int32_t entry, const Keys& keys) {
-    if ((count_ + 1) * 4 > slot_count_ * 3) Grow(keys);
+  // Whether one more entry would fill the table past three quarters; the
+  // owner then builds it again, larger, from its entries.
+  bool Full() const { return (count_ + 1) * 4 > slot_count_ * 3; }
+  // Adds entry `entry`, whose key has `hash` and is not in the table yet;
+  // the table must not be Full.
+  void Insert(uint64_t hash, int32_t entry) {
     ++count_;
     Place(hash, entry);
   }
+  // How many entries the table holds.
+  size_t Count() const { return count_; }
 
   size_t FootprintBytes() const { return slot_count_ * sizeof(uint32_t); }
 
@@ -112,35 +115,6 @@ class PoolIndex {
     slot_count_ = slots;
     shift_ = 64 - std::countr_zero(slots);
     count_ = 0;
-  }
-
-  template <typename Keys>
-  void Grow(const Keys& keys) {
-    const std::unique_ptr<uint32_t[], Free> old = std::move(slots_);
-    const size_t old_count = slot_count_;
-    const size_t count = count_;
-    Reset(old_count * 2);
-    count_ = count;
-    // The entries lie scattered: each is fetched kAhead filled slots ahead
-    // of its turn.
-    constexpr size_t kAhead = 16;
-    size_t ahead = 0;
-    for (size_t fetched = 0; ahead < old_count && fetched < kAhead; ++ahead) {
-      if (old[ahead] != 0) {
-        keys.Prefetch(EntryOf(old[ahead]));
-        ++fetched;
-      }
-    }
-    for (size_t i = 0; i < old_count; ++i) {
-      if (old[i] == 0) continue;
-      for (; ahead < old_count; ++ahead) {
-        if (old[ahead] != 0) {
-          keys.Prefetch(EntryOf(old[ahead++]));
-          break;
-        }
-      }
-      Place(keys.Hash(EntryOf(old[i])), EntryOf(old[i]));
-    }
   }
 
   struct Free {

@@ -51,7 +51,7 @@ double ValueCube::vcCreate(const ModelTables& model) {
   data_seg_count_ = 1;
   capacity_ = kEntriesPerSegment;
   hash_seg_count_ = 1;
-  slot_count_ = kSlotsPerSegment;
+  SetSlotCount(kSlotsPerSegment);
   entry_count_ = 0;
   used_slots_ = 0;
   chain_lengths_.fill(0);
@@ -224,29 +224,27 @@ bool ValueCube::FindInPool() {
 
 PoolIndex& ValueCube::IndexOf(int32_t pool, size_t coming) {
   PoolIndex& index = pool_indexes_[static_cast<size_t>(pool)];
-  if (index.Built()) return index;
+  if (!index.Built())
+    BuildPoolIndex(pool, pool_entries_[static_cast<size_t>(pool)].size() + coming);
+  return index;
+}
+
+void ValueCube::BuildPoolIndex(int32_t pool, size_t size) {
+  PoolIndex& index = pool_indexes_[static_cast<size_t>(pool)];
   const std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(pool)];
-  index.Build(entries.size() + coming);
+  index.Build(size);
+  // A pool's entries come in runs of numbers, one per transfer into it, so
+  // that reading them in list order mostly streams through the store.
   constexpr size_t kAhead = 16;
   for (size_t i = 0; i < entries.size(); ++i) {
     if (i + kAhead < entries.size()) PrefetchEntry(entries[i + kAhead]);
-    InsertInPool(index, KeyHashOf(entries[i]), entries[i]);
+    index.Insert(KeyHashOf(entries[i]), entries[i]);
   }
-  return index;
 }
 
 uint64_t ValueCube::KeyHashOf(int32_t n) const {
   const vcTEntry& entry = Entry(n);
   return PoolIndex::KeyHash(entry.Index1, entry.Index2);
-}
-
-void ValueCube::InsertInPool(PoolIndex& index, uint64_t hash, int32_t n) const {
-  struct Keys {
-    const ValueCube& cube;
-    uint64_t Hash(int32_t entry) const { return cube.KeyHashOf(entry); }
-    void Prefetch(int32_t entry) const { cube.PrefetchEntry(entry); }
-  };
-  index.Insert(hash, n, Keys{*this});
 }
 
 void ValueCube::vcAdd(double amount) {
@@ -266,23 +264,30 @@ void ValueCube::Store(double amount) {
   }
   if (entry_count_ == capacity_) AddDataSegment();
   const int32_t n = entry_count_++;
+  cur_entry_ = n;
+  std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(CurCP)];
   if (per_pool_) {
     // vcAdd came here after FindInPool hashed the key; the chain is made
     // when the chained index is rebuilt.
     MutableEntry(n) = vcTEntry{Index1, Index2, amount, CurCP, -1};
-    InsertInPool(pool_indexes_[static_cast<size_t>(CurCP)], cur_key_hash_, n);
+    entries.push_back(n);
+    PoolIndex& index = pool_indexes_[static_cast<size_t>(CurCP)];
+    if (index.Full()) {
+      BuildPoolIndex(CurCP, entries.size());
+    } else {
+      index.Insert(cur_key_hash_, n);
+    }
   } else {
     int32_t& head = Head(cur_hash_);
     MutableEntry(n) = vcTEntry{Index1, Index2, amount, CurCP, head};
+    entries.push_back(n);
     if (head == -1) ++used_slots_;
     head = n;
     // vcAdd came here after vcFind walked this slot's whole chain.
     --chain_lengths_[LengthBucket(walked_length_)];
     ++chain_lengths_[LengthBucket(walked_length_ + 1)];
   }
-  cur_entry_ = n;
-  pool_entries_[static_cast<size_t>(CurCP)].push_back(n);
-  if (int64_t{entry_count_} * 100 / slot_count_ >= kGrowthLoadPercent) GrowIndex();
+  if (entry_count_ >= grow_at_) GrowIndex();
 }
 
 void ValueCube::AddDataSegment() {
@@ -304,7 +309,7 @@ void ValueCube::GrowIndex() {
                      " entries; reduce the dimensions or split the model");
   }
   hash_seg_count_ *= 2;
-  slot_count_ = hash_seg_count_ * kSlotsPerSegment;
+  SetSlotCount(hash_seg_count_ * kSlotsPerSegment);
   // Without linked chains only the index's size is followed, so that it is
   // linked at the size, and refused at the point, that adding the entries
   // one by one would have reached.
@@ -344,7 +349,7 @@ void ValueCube::LinkChains() {
   // if the entries had been added to the larger index from the start.
   struct Link {
     ValueCube& cube;
-    std::vector<uint8_t> lengths;
+    LargeArray<uint8_t> lengths;
     void Prefetch(int32_t slot) {
       __builtin_prefetch(&cube.Head(slot));
       __builtin_prefetch(&lengths[static_cast<size_t>(slot)]);
@@ -355,23 +360,23 @@ void ValueCube::LinkChains() {
       head = n;
       Lengthen(lengths[static_cast<size_t>(slot)]);
     }
-  } link{*this, std::vector<uint8_t>(static_cast<size_t>(slot_count_), 0)};
+  } link{*this, MakeLargeArray<uint8_t>(static_cast<size_t>(slot_count_), 0)};
   ForEachSlot(link);
-  TallyChains(link.lengths);
+  TallyChains({link.lengths.get(), static_cast<size_t>(slot_count_)});
   chains_linked_ = true;
 }
 
 void ValueCube::CountChains() {
   struct Count {
-    std::vector<uint8_t> lengths;
+    LargeArray<uint8_t> lengths;
     void Prefetch(int32_t slot) { __builtin_prefetch(&lengths[static_cast<size_t>(slot)]); }
     void operator()(int32_t, int32_t slot) { Lengthen(lengths[static_cast<size_t>(slot)]); }
-  } count{std::vector<uint8_t>(static_cast<size_t>(slot_count_), 0)};
+  } count{MakeLargeArray<uint8_t>(static_cast<size_t>(slot_count_), 0)};
   ForEachSlot(count);
-  TallyChains(count.lengths);
+  TallyChains({count.lengths.get(), static_cast<size_t>(slot_count_)});
 }
 
-void ValueCube::TallyChains(const std::vector<uint8_t>& lengths) {
+void ValueCube::TallyChains(std::span<const uint8_t> lengths) {
   chain_lengths_.fill(0);
   for (const uint8_t length : lengths) ++chain_lengths_[length];
   used_slots_ = slot_count_ - chain_lengths_[0];

@@ -219,8 +219,9 @@ class ValueCube {
     const vcTEntry& entry = Entry(n);
     return entry.Index1 == Index1 && entry.Index2 == Index2;
   }
+  // Builds pool `pool`'s index afresh from its entries, sized for `size`.
+  void BuildPoolIndex(int32_t pool, size_t size);
   uint64_t KeyHashOf(int32_t n) const;
-  void InsertInPool(PoolIndex& index, uint64_t hash, int32_t n) const;
   bool FindInPool();
   // Packs codes[first..last] as a mixed-radix number.
   int64_t Pack(const int32_t* codes, int first, int last) const;
@@ -252,6 +253,12 @@ class ValueCube {
   void Store(double amount);
   void AddDataSegment();
   void GrowIndex();
+  // Sets the index's slot count and the entry count at which it is
+  // kGrowthLoadPercent used.
+  void SetSlotCount(int32_t slots) {
+    slot_count_ = slots;
+    grow_at_ = static_cast<int32_t>((int64_t{slots} * kGrowthLoadPercent + 99) / 100);
+  }
   // Calls visit(n, slot) for every entry n in number order with its slot,
   // after visit.Prefetch(slot) a few entries ahead.
   template <typename Visit>
@@ -262,7 +269,7 @@ class ValueCube {
   void LinkChains();
   // Counts the chains' lengths from the entries' keys, linked or not.
   void CountChains();
-  void TallyChains(const std::vector<uint8_t>& lengths);
+  void TallyChains(std::span<const uint8_t> lengths);
   static void Lengthen(uint8_t& length) {
     if (length <= kLongestCounted) ++length;
   }
@@ -281,6 +288,7 @@ class ValueCube {
   int32_t data_seg_count_ = 0;
   int32_t used_slots_ = 0;
   int32_t slot_count_ = 0;
+  int32_t grow_at_ = 0;
   int32_t hash_seg_count_ = 0;
   int32_t chained_count_ = 0;
   int32_t cur_hash_ = 0;
