@@ -467,6 +467,37 @@ void ValueCube::Gather(int32_t source) {
   }
   gathered_pool_ = source;
   codes_decomposed_ = false;
+  rekeyed_plan_valid_ = false;
+}
+
+int32_t ValueCube::RekeyedCode(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
+                               int32_t min_loc, int32_t map2, int d, int32_t code) const {
+  if (d == confidence_dimension) code = std::max(code, min_loc);
+  for (const int32_t row : {map1, map2}) {
+    // A code that is no value of the dimension is left for the key's
+    // composition to refuse.
+    if (row == 0 ||
+        static_cast<uint32_t>(code) >= static_cast<uint32_t>(radix_[static_cast<size_t>(d)]))
+      continue;
+    code = MappedCode(model, model.selections[row], d, code);
+  }
+  return code;
+}
+
+void ValueCube::PlanRekey(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
+                          int32_t min_loc, int32_t map2, RekeyPlan& plan) const {
+  for (int d = 1; d <= kMaxDimensions; ++d) {
+    std::vector<int32_t>& to = plan.to[static_cast<size_t>(d)];
+    to.clear();
+    if (d > dim_count_) continue;
+    const int32_t radix = radix_[static_cast<size_t>(d)];
+    bool changes = false;
+    for (int32_t code = 0; code < radix; ++code) {
+      to.push_back(RekeyedCode(model, confidence_dimension, map1, min_loc, map2, d, code));
+      changes = changes || to.back() != code;
+    }
+    if (!changes) to.clear();
+  }
 }
 
 void ValueCube::RekeyGathered(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
@@ -483,15 +514,49 @@ void ValueCube::RekeyGathered(const ModelTables& model, int32_t confidence_dimen
                   gathered_codes_.begin() + static_cast<ptrdiff_t>(i * stride));
     }
     codes_decomposed_ = true;
+    rekeyed_plan_valid_ = false;
+  }
+  // Each dimension's codes map on their own, so a transfer's re-keying is
+  // one table per dimension it changes; receivers whose dimension copies
+  // read alike share the keys re-keyed for the first of them.
+  PlanRekey(model, confidence_dimension, map1, min_loc, map2, next_plan_);
+  if (rekeyed_plan_valid_ && next_plan_ == rekeyed_plan_) return;
+  std::swap(next_plan_, rekeyed_plan_);
+  rekeyed_plan_valid_ = true;
+  // A changed code moves its key part by the difference of the codes times
+  // the code's place value; every step leaves a key of valid codes, so the
+  // wrapping arithmetic below ends where packing the codes would.
+  struct Change {
+    int d;
+    size_t part;
+    uint64_t place;
+    const int32_t* to;
+  };
+  std::array<Change, kMaxDimensions> changes{};
+  size_t change_count = 0;
+  for (int d = 1; d <= dim_count_; ++d) {
+    const std::vector<int32_t>& to = rekeyed_plan_.to[static_cast<size_t>(d)];
+    if (to.empty()) continue;
+    uint64_t place = 1;
+    const int last = d <= split_at_ ? split_at_ : dim_count_;
+    for (int e = d + 1; e <= last; ++e)
+      place *= static_cast<uint64_t>(radix_[static_cast<size_t>(e)]);
+    changes[change_count++] = Change{d, d <= split_at_ ? size_t{0} : size_t{1}, place, to.data()};
   }
   GrowTo(rekeyed_, count);
-  Codes codes{};
   for (size_t i = 0; i < count; ++i) {
-    std::copy_n(gathered_codes_.begin() + static_cast<ptrdiff_t>(i * stride), stride,
-                codes.begin());
-    RekeyCodes(model, confidence_dimension, map1, min_loc, map2, codes);
-    rekeyed_[i] =
-        Key{Pack(codes.data(), 1, split_at_), Pack(codes.data(), split_at_ + 1, dim_count_)};
+    const int32_t* codes = gathered_codes_.data() + i * stride;
+    std::array<uint64_t, 2> parts = {static_cast<uint64_t>(gathered_keys_[i].index1),
+                                     static_cast<uint64_t>(gathered_keys_[i].index2)};
+    for (size_t c = 0; c < change_count; ++c) {
+      const Change& change = changes[c];
+      const size_t d = static_cast<size_t>(change.d);
+      const int32_t to = change.to[codes[d]];
+      if (static_cast<uint32_t>(to) >= static_cast<uint32_t>(radix_[d])) RefuseCode(to, change.d);
+      parts[change.part] +=
+          static_cast<uint64_t>(static_cast<int64_t>(to) - codes[d]) * change.place;
+    }
+    rekeyed_[i] = Key{static_cast<int64_t>(parts[0]), static_cast<int64_t>(parts[1])};
   }
 }
 

@@ -232,6 +232,18 @@ class ValueCube {
   // to `min_loc`, then `map1` and `map2` applied.
   void RekeyCodes(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
                   int32_t min_loc, int32_t map2, Codes& codes) const;
+  // Per dimension 1..kMaxDimensions, the code each code of the dimension
+  // becomes when a transfer rebuilds keys; empty for a dimension it leaves
+  // alone.
+  struct RekeyPlan {
+    std::array<std::vector<int32_t>, kMaxDimensions + 1> to;
+    bool operator==(const RekeyPlan&) const = default;
+  };
+  void PlanRekey(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
+                 int32_t min_loc, int32_t map2, RekeyPlan& plan) const;
+  // Code `code` of dimension `d` as RekeyCodes rebuilds it.
+  int32_t RekeyedCode(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
+                      int32_t min_loc, int32_t map2, int d, int32_t code) const;
   // Code `code` of dimension `d` under selection row `row`'s rule for it.
   int32_t MappedCode(const ModelTables& model, const TmySEL& row, int d, int32_t code) const;
   // The cells of pool `source` as they stand, gathered when they were not.
@@ -324,6 +336,11 @@ class ValueCube {
   std::vector<int32_t> gathered_codes_;
   bool codes_decomposed_ = false;
   std::vector<Key> rekeyed_;
+  // The plan rekeyed_ was made by, when it holds the gathered cells' keys;
+  // and the next transfer's plan, built to be compared with it.
+  RekeyPlan rekeyed_plan_;
+  bool rekeyed_plan_valid_ = false;
+  RekeyPlan next_plan_;
 };
 
 }  // namespace korav

@@ -490,9 +490,11 @@ TEST(ValueCubeAllocation, PoolIndexesGiveWhatTheChainedIndexGives) {
   ModelTables model = SmallModel();
   model.pools = {};
   AddPools(model, 5);
-  model.selections.Size(1);
+  model.selections.Size(2);
   const int32_t to_top = model.selections.Append();  // FR and PAR merge into EU
   model.selections[to_top].DimCopy[1] = '1';
+  const int32_t alike = model.selections.Append();  // another row with the same rule
+  model.selections[alike].DimCopy[1] = '1';
   // A step without a source adds `factor` to the target's cell without codes.
   struct Step {
     int32_t source, target, map, confidence, min_loc;
@@ -508,6 +510,10 @@ TEST(ValueCubeAllocation, PoolIndexesGiveWhatTheChainedIndexGives) {
       {2, 3, 0, 0, 0, 0.9},
       {2, 2, to_top, 0, 0, 0.5},  // into itself, an earlier cell adding to a later one
       {5, 4, 0, 0, 0, 2.0},       // a pool with no cells
+      {1, 3, to_top, 0, 0, 0.2},  // one pool's cells re-keyed one way,
+      {1, 4, alike, 0, 0, 0.3},   // by another row alike,
+      {1, 3, 0, 2, 2, 0.4},       // another way,
+      {1, 4, to_top, 0, 0, 0.5},  // and the first way again
       {1, 4, 0, 0, 0, 0.0},       // nothing at all
   };
   const std::array<int32_t, 3> cells[] = {{2, 1, 1}, {3, 1, 1}, {1, 1, 1}, {4, 2, 0}, {5, 1, 1}};
