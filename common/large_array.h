@@ -17,21 +17,23 @@ namespace korav {
 
 // Memory for `bytes` bytes; nullptr when there is none. From 2 MiB (one
 // huge page) up it is aligned for huge pages, its size rounded up to whole
-// ones, and advised to use them; a smaller array is ordinary memory, aligned
-// as malloc aligns. Release it with FreeLarge.
+// ones (LargeArrayBytes), and advised to use them; a smaller array is
+// ordinary memory, aligned as malloc aligns. Release it with FreeLarge.
+inline constexpr size_t kHugePageBytes = size_t{2} << 20;
 void* AllocateLarge(size_t bytes);
+// The bytes that AllocateLarge(bytes) sets aside.
+inline constexpr size_t LargeArrayBytes(size_t bytes) {
+  return bytes < kHugePageBytes ? bytes
+                                : (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+}
 void FreeLarge(void* memory);
 
-// `bytes` bytes of zeroes, for a table that is built, filled and given back
-// while the run goes on; nullptr when there is none. From kOwnMappingBytes
-// up the memory is a mapping of its own, fresh from the system and so zero
-// already, and FreeZeroed gives it back to the system at once: given back
-// to the heap instead, tables of ever other sizes would leave it full of
-// holes that the run's peak memory still counts. Smaller ones come from
-// calloc. Release it with FreeZeroed and the same `bytes`.
-inline constexpr size_t kOwnMappingBytes = size_t{128} << 10;
-void* AllocateZeroed(size_t bytes);
-void FreeZeroed(void* memory, size_t bytes);
+// `bytes` bytes, a whole number of huge pages, in a mapping of their own
+// aligned and advised for huge pages; nullptr when there is none. Unlike
+// AllocateLarge's, the memory goes back to the system as soon as it is
+// given back with UnmapHugePages and the same `bytes`.
+void* MapHugePages(size_t bytes);
+void UnmapHugePages(void* memory, size_t bytes);
 
 struct LargeArrayDeleter {
   void operator()(void* memory) const { FreeLarge(memory); }

@@ -15,11 +15,12 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 
+#include "common/buddy_arena.h"
 #include "common/hash.h"
-#include "common/large_array.h"
 
 namespace korav {
 
@@ -36,12 +37,12 @@ class PoolIndex {
 
   // Whether the table holds anything, or has been given back.
   bool Built() const { return slot_count_ != 0; }
-  // An empty table sized for `count` entries, so that as many go in
-  // without the table growing.
-  void Build(size_t count) {
+  // An empty table in `arena`, which must outlive it, sized for `count`
+  // entries, so that as many go in before it is Full.
+  void Build(size_t count, BuddyArena& arena) {
     size_t slots = 8;
     while (slots * 3 < count * 4) slots *= 2;
-    Reset(slots);
+    Reset(slots, arena);
   }
   // Gives the table's memory back.
   void Clear() {
@@ -105,21 +106,21 @@ class PoolIndex {
     slots_[i] = (static_cast<uint32_t>(entry + 1) << kTagBits) | TagOf(hash);
   }
 
-  void Reset(size_t slots) {
-    // Fresh memory from the system comes zero already, without clearing it
-    // again; a large table goes back to the system when it is given back.
+  void Reset(size_t slots, BuddyArena& arena) {
     const size_t bytes = slots * sizeof(uint32_t);
-    slots_ = std::unique_ptr<uint32_t[], Free>(static_cast<uint32_t*>(AllocateZeroed(bytes)),
-                                               Free{bytes});
-    if (!slots_) throw std::bad_alloc();
+    void* memory = arena.Allocate(bytes);
+    if (memory == nullptr) throw std::bad_alloc();
+    std::memset(memory, 0, bytes);
+    slots_ = std::unique_ptr<uint32_t[], Free>(static_cast<uint32_t*>(memory), Free{&arena, bytes});
     slot_count_ = slots;
     shift_ = 64 - std::countr_zero(slots);
     count_ = 0;
   }
 
   struct Free {
+    BuddyArena* arena;
     size_t bytes;
-    void operator()(uint32_t* slots) const { FreeZeroed(slots, bytes); }
+    void operator()(uint32_t* slots) const { arena->Free(slots, bytes); }
   };
   std::unique_ptr<uint32_t[], Free> slots_;
   size_t slot_count_ = 0;

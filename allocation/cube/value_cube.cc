@@ -80,7 +80,11 @@ double ValueCube::vcCreate(const ModelTables& model) {
     radix_[static_cast<size_t>(d)] = count + 1;
     product *= count;
   }
-  pool_entries_.assign(static_cast<size_t>(model.pools.count()) + 1, {});
+  pool_indexes_.clear();
+  pool_entries_.clear();
+  pool_entries_.reserve(static_cast<size_t>(model.pools.count()) + 1);
+  for (int32_t pool = 0; pool <= model.pools.count(); ++pool)
+    pool_entries_.emplace_back(list_arena_);
   return product;
 }
 
@@ -231,8 +235,8 @@ PoolIndex& ValueCube::IndexOf(int32_t pool, size_t coming) {
 
 void ValueCube::BuildPoolIndex(int32_t pool, size_t size) {
   PoolIndex& index = pool_indexes_[static_cast<size_t>(pool)];
-  const std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(pool)];
-  index.Build(size);
+  const EntryList& entries = pool_entries_[static_cast<size_t>(pool)];
+  index.Build(size, index_arena_);
   // A pool's entries come in runs of numbers, one per transfer into it, so
   // that reading them in list order mostly streams through the store.
   constexpr size_t kAhead = 16;
@@ -265,7 +269,7 @@ void ValueCube::Store(double amount) {
   if (entry_count_ == capacity_) AddDataSegment();
   const int32_t n = entry_count_++;
   cur_entry_ = n;
-  std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(CurCP)];
+  EntryList& entries = pool_entries_[static_cast<size_t>(CurCP)];
   if (per_pool_) {
     // vcAdd came here after FindInPool hashed the key; the chain is made
     // when the chained index is rebuilt.
@@ -416,7 +420,7 @@ void ValueCube::AddInPool(std::span<const Key> keys, std::span<const double> val
   // A pool that has not received yet is sized for what it has and what
   // comes: most of a first transfer's cells are new to it.
   PoolIndex& index = IndexOf(target, keys.size());
-  std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(target)];
+  EntryList& entries = pool_entries_[static_cast<size_t>(target)];
   if (entries.empty()) entries.reserve(keys.size());
   // The cells go in blocks: the block's home slots are fetched, then the
   // entries those slots point to, then the cells are added in order, so
@@ -453,7 +457,7 @@ void ValueCube::AddInPool(std::span<const Key> keys, std::span<const double> val
 
 void ValueCube::Gather(int32_t source) {
   if (gathered_pool_ == source) return;
-  const std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(source)];
+  const EntryList& entries = pool_entries_[static_cast<size_t>(source)];
   gathered_count_ = entries.size();
   GrowTo(gathered_keys_, gathered_count_);
   GrowTo(gathered_values_, gathered_count_);
@@ -618,9 +622,9 @@ double ValueCube::vcSumSelected(const ModelTables& model, int32_t pool, const Tm
   return sum;
 }
 
-const std::vector<int32_t>& ValueCube::PoolEntries(int32_t pool) const {
-  static const std::vector<int32_t> kNone;
-  return HasPool(pool) ? pool_entries_[static_cast<size_t>(pool)] : kNone;
+std::span<const int32_t> ValueCube::PoolEntries(int32_t pool) const {
+  if (!HasPool(pool)) return {};
+  return pool_entries_[static_cast<size_t>(pool)].View();
 }
 
 void ValueCube::vcIterStart(int32_t pool) {
@@ -635,7 +639,7 @@ int32_t ValueCube::vcIterNext(const ModelTables& model, std::string& line) {
     n = ++iter_pos_;
   } else {
     if (!HasPool(iter_cp_)) return 0;
-    const std::vector<int32_t>& entries = pool_entries_[static_cast<size_t>(iter_cp_)];
+    const EntryList& entries = pool_entries_[static_cast<size_t>(iter_cp_)];
     if (static_cast<size_t>(iter_pos_ + 1) >= entries.size()) return 0;
     n = entries[static_cast<size_t>(++iter_pos_)];
   }
@@ -693,12 +697,12 @@ void ValueCube::vcIndexStats(JobLog& log) const {
 
 size_t ValueCube::FootprintBytes() const {
   size_t bytes = static_cast<size_t>(data_seg_count_) * kEntriesPerSegment * sizeof(vcTEntry) +
-                 pool_entries_.capacity() * sizeof(std::vector<int32_t>);
+                 pool_entries_.capacity() * sizeof(EntryList);
   if (chains_linked_) {
     bytes += static_cast<size_t>(hash_seg_count_) * kSlotsPerSegment * sizeof(int32_t);
   }
   for (const PoolIndex& index : pool_indexes_) bytes += index.FootprintBytes();
-  for (const std::vector<int32_t>& entries : pool_entries_) {
+  for (const EntryList& entries : pool_entries_) {
     bytes += entries.capacity() * sizeof(int32_t);
   }
   return bytes;

@@ -31,8 +31,10 @@
 #include <utility>
 #include <vector>
 
+#include "allocation/cube/entry_list.h"
 #include "allocation/cube/pool_index.h"
 #include "allocation/model/model_tables.h"
+#include "common/buddy_arena.h"
 #include "common/large_array.h"
 
 namespace korav {
@@ -161,7 +163,7 @@ class ValueCube {
 
   // The numbers of pool `pool`'s entries in creation order; empty for a
   // number that is not a cost pool of the model given to vcCreate.
-  const std::vector<int32_t>& PoolEntries(int32_t pool) const;
+  std::span<const int32_t> PoolEntries(int32_t pool) const;
 
   // Sets every pool's VCCount and VCTotal and counts ChainedCount, in one
   // scan of all entries. An entry of cost pool 0 means a caller fault: it is
@@ -315,8 +317,14 @@ class ValueCube {
   std::array<LargeArray<vcTEntry>, kMaxDataSegments> data_;
   // Looked up at random, so in large arrays (huge pages).
   std::array<LargeArray<int32_t>, kMaxHashSegments> hash_;
+  // The memory of the pools' entry lists and of their indexes, which grow
+  // and are given back in every size; declared before them, so that they
+  // outlive them. Apart, so that the indexes' chunks empty and go back to
+  // the system when the indexes are given back, while the lists stay.
+  BuddyArena list_arena_;
+  BuddyArena index_arena_;
   // Per cost pool number, its entry numbers in creation order.
-  std::vector<std::vector<int32_t>> pool_entries_;
+  std::vector<EntryList> pool_entries_;
   // Between BeginAllocation and EndAllocation: per cost pool number, its
   // index, and the hash of the key vcFind looked up last.
   bool per_pool_ = false;
