@@ -1,12 +1,17 @@
 // The numbers of one cost pool's entries in creation order, kept in blocks
-// of the value cube's arena: appending doubles the room when it is full, as
-// a vector does, so that the room is always a power of two.
+// of the value cube's arena. A transfer into a pool creates its new entries
+// one after another, so the numbers are kept as runs: an entry number,
+// followed by -k when the k numbers after it belong to the pool too. A pool
+// filled by transfers then takes a few words however many cells it holds,
+// and is read in order of the store.
+//
+// Numbers must be appended in increasing order. A cursor stays valid while
+// numbers are appended and reaches them when it gets there.
 #ifndef KORAV_ALLOCATION_CUBE_ENTRY_LIST_H_
 #define KORAV_ALLOCATION_CUBE_ENTRY_LIST_H_
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 
 #include "common/buddy_arena.h"
 
@@ -14,37 +19,93 @@ namespace korav {
 
 class EntryList {
  public:
+  // A list that stays empty.
+  EntryList() = default;
   // `arena` must outlive the list.
   explicit EntryList(BuddyArena& arena) : arena_(&arena) {}
   EntryList(EntryList&& other) noexcept;
   EntryList& operator=(EntryList&& other) noexcept;
   ~EntryList();
 
+  // Appends `n`, greater than every number in the list.
   void push_back(int32_t n) {
-    if (size_ == capacity_) Grow(size_ + 1);
-    data_[size_++] = n;
-  }
-  // Makes room for `count` numbers in all.
-  void reserve(size_t count) {
-    if (count > capacity_) Grow(count);
+    if (size_ != 0 && n == last_ + 1) {
+      if (words_[used_ - 1] < 0) {
+        --words_[used_ - 1];
+      } else {
+        PushWord(-1);
+      }
+    } else {
+      PushWord(n);
+    }
+    last_ = n;
+    ++size_;
   }
 
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  size_t capacity() const { return capacity_; }
-  int32_t operator[](size_t i) const { return data_[i]; }
-  const int32_t* begin() const { return data_; }
-  const int32_t* end() const { return data_ + size_; }
-  std::span<const int32_t> View() const { return {data_, size_}; }
+  // The bytes the list sets aside.
+  size_t CapacityBytes() const { return capacity_ * sizeof(int32_t); }
+
+  // Where a walk through the list stands: the word of the current run and
+  // how far into the run.
+  struct Cursor {
+    size_t word = 0;
+    int32_t step = 0;
+  };
+  // Sets `n` to the number at `cursor` and moves it on; false at the end.
+  bool Next(Cursor& cursor, int32_t& n) const {
+    while (cursor.word < used_) {
+      const size_t marker = cursor.word + 1;
+      const bool run = marker < used_ && words_[marker] < 0;
+      const int32_t more = run ? -words_[marker] : 0;
+      if (cursor.step <= more) {
+        n = words_[cursor.word] + cursor.step++;
+        return true;
+      }
+      // At the end the cursor stays on the last run, which may lengthen.
+      const size_t next_run = run ? marker + 1 : marker;
+      if (next_run >= used_) return false;
+      cursor = Cursor{next_run, 0};
+    }
+    return false;
+  }
+
+  // For range-for: the numbers in order.
+  class Iterator {
+   public:
+    explicit Iterator(const EntryList& list) : list_(&list) { ++*this; }
+    int32_t operator*() const { return n_; }
+    Iterator& operator++() {
+      done_ = !list_->Next(cursor_, n_);
+      return *this;
+    }
+    struct End {};
+    bool operator!=(End) const { return !done_; }
+
+   private:
+    const EntryList* list_;
+    Cursor cursor_;
+    int32_t n_ = 0;
+    bool done_ = false;
+  };
+  Iterator begin() const { return Iterator(*this); }
+  Iterator::End end() const { return {}; }
 
  private:
-  void Grow(size_t least);
+  void PushWord(int32_t word) {
+    if (used_ == capacity_) Grow();
+    words_[used_++] = word;
+  }
+  void Grow();
   void Release();
 
-  BuddyArena* arena_;
-  int32_t* data_ = nullptr;
-  size_t size_ = 0;
+  BuddyArena* arena_ = nullptr;
+  int32_t* words_ = nullptr;
+  size_t used_ = 0;
   size_t capacity_ = 0;
+  size_t size_ = 0;
+  int32_t last_ = -1;
 };
 
 }  // namespace korav

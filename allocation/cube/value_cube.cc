@@ -233,17 +233,25 @@ PoolIndex& ValueCube::IndexOf(int32_t pool, size_t coming) {
   return index;
 }
 
+template <typename Visit>
+void ValueCube::ForEachEntry(const EntryList& entries, Visit visit) const {
+  // Entries made by a transfer lie side by side, those of the transactions
+  // scattered over the store: each is fetched well ahead.
+  constexpr size_t kAhead = 16;
+  EntryList::Cursor ahead;
+  int32_t next = 0;
+  for (size_t i = 0; i < kAhead && entries.Next(ahead, next); ++i) PrefetchEntry(next);
+  for (const int32_t n : entries) {
+    if (entries.Next(ahead, next)) PrefetchEntry(next);
+    visit(n);
+  }
+}
+
 void ValueCube::BuildPoolIndex(int32_t pool, size_t size) {
   PoolIndex& index = pool_indexes_[static_cast<size_t>(pool)];
   const EntryList& entries = pool_entries_[static_cast<size_t>(pool)];
   index.Build(size, index_arena_);
-  // A pool's entries come in runs of numbers, one per transfer into it, so
-  // that reading them in list order mostly streams through the store.
-  constexpr size_t kAhead = 16;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i + kAhead < entries.size()) PrefetchEntry(entries[i + kAhead]);
-    index.Insert(KeyHashOf(entries[i]), entries[i]);
-  }
+  ForEachEntry(entries, [&](int32_t n) { index.Insert(KeyHashOf(n), n); });
 }
 
 uint64_t ValueCube::KeyHashOf(int32_t n) const {
@@ -402,10 +410,12 @@ void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimensio
   if (per_pool_ && source != target && HasPool(target)) {
     return AddInPool(keys, std::span<const double>(gathered_values_.data(), count), target, factor);
   }
+  const EntryList& own = pool_entries_[static_cast<size_t>(source)];
+  EntryList::Cursor cursor;
   for (size_t i = 0; i < count; ++i) {
-    const double value = source == target
-                             ? Entry(pool_entries_[static_cast<size_t>(source)][i]).Value
-                             : gathered_values_[i];
+    double value = gathered_values_[i];
+    int32_t n = 0;
+    if (source == target && own.Next(cursor, n)) value = Entry(n).Value;
     Index1 = keys[i].index1;
     Index2 = keys[i].index2;
     CurCP = target;
@@ -420,8 +430,6 @@ void ValueCube::AddInPool(std::span<const Key> keys, std::span<const double> val
   // A pool that has not received yet is sized for what it has and what
   // comes: most of a first transfer's cells are new to it.
   PoolIndex& index = IndexOf(target, keys.size());
-  EntryList& entries = pool_entries_[static_cast<size_t>(target)];
-  if (entries.empty()) entries.reserve(keys.size());
   // The cells go in blocks: the block's home slots are fetched, then the
   // entries those slots point to, then the cells are added in order, so
   // that the fetches of a block overlap.
@@ -461,14 +469,12 @@ void ValueCube::Gather(int32_t source) {
   gathered_count_ = entries.size();
   GrowTo(gathered_keys_, gathered_count_);
   GrowTo(gathered_values_, gathered_count_);
-  // The entries lie scattered over the store: each is fetched well ahead.
-  constexpr size_t kAhead = 16;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i + kAhead < entries.size()) PrefetchEntry(entries[i + kAhead]);
-    const vcTEntry& entry = Entry(entries[i]);
+  size_t i = 0;
+  ForEachEntry(entries, [&](int32_t n) {
+    const vcTEntry& entry = Entry(n);
     gathered_keys_[i] = Key{entry.Index1, entry.Index2};
-    gathered_values_[i] = entry.Value;
-  }
+    gathered_values_[i++] = entry.Value;
+  });
   gathered_pool_ = source;
   codes_decomposed_ = false;
   rekeyed_plan_valid_ = false;
@@ -622,14 +628,15 @@ double ValueCube::vcSumSelected(const ModelTables& model, int32_t pool, const Tm
   return sum;
 }
 
-std::span<const int32_t> ValueCube::PoolEntries(int32_t pool) const {
-  if (!HasPool(pool)) return {};
-  return pool_entries_[static_cast<size_t>(pool)].View();
+const EntryList& ValueCube::PoolEntries(int32_t pool) const {
+  static const EntryList kNone;
+  return HasPool(pool) ? pool_entries_[static_cast<size_t>(pool)] : kNone;
 }
 
 void ValueCube::vcIterStart(int32_t pool) {
   iter_cp_ = pool;
   iter_pos_ = -1;
+  iter_cursor_ = EntryList::Cursor{};
 }
 
 int32_t ValueCube::vcIterNext(const ModelTables& model, std::string& line) {
@@ -639,9 +646,7 @@ int32_t ValueCube::vcIterNext(const ModelTables& model, std::string& line) {
     n = ++iter_pos_;
   } else {
     if (!HasPool(iter_cp_)) return 0;
-    const EntryList& entries = pool_entries_[static_cast<size_t>(iter_cp_)];
-    if (static_cast<size_t>(iter_pos_ + 1) >= entries.size()) return 0;
-    n = entries[static_cast<size_t>(++iter_pos_)];
+    if (!pool_entries_[static_cast<size_t>(iter_cp_)].Next(iter_cursor_, n)) return 0;
   }
   const vcTEntry& entry = Entry(n);
   Index1 = entry.Index1;
@@ -703,7 +708,7 @@ size_t ValueCube::FootprintBytes() const {
   }
   for (const PoolIndex& index : pool_indexes_) bytes += index.FootprintBytes();
   for (const EntryList& entries : pool_entries_) {
-    bytes += entries.capacity() * sizeof(int32_t);
+    bytes += entries.CapacityBytes();
   }
   return bytes;
 }

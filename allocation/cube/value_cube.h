@@ -163,7 +163,7 @@ class ValueCube {
 
   // The numbers of pool `pool`'s entries in creation order; empty for a
   // number that is not a cost pool of the model given to vcCreate.
-  std::span<const int32_t> PoolEntries(int32_t pool) const;
+  const EntryList& PoolEntries(int32_t pool) const;
 
   // Sets every pool's VCCount and VCTotal and counts ChainedCount, in one
   // scan of all entries. An entry of cost pool 0 means a caller fault: it is
@@ -221,6 +221,9 @@ class ValueCube {
     const vcTEntry& entry = Entry(n);
     return entry.Index1 == Index1 && entry.Index2 == Index2;
   }
+  // Calls visit(n) for each entry number n of `entries` in order.
+  template <typename Visit>
+  void ForEachEntry(const EntryList& entries, Visit visit) const;
   // Builds pool `pool`'s index afresh from its entries, sized for `size`.
   void BuildPoolIndex(int32_t pool, size_t size);
   uint64_t KeyHashOf(int32_t n) const;
@@ -296,7 +299,8 @@ class ValueCube {
   int32_t split_at_ = 0;
   std::array<int32_t, kMaxDimensions + 1> radix_{};
   int32_t iter_cp_ = 0;
-  int32_t iter_pos_ = -1;  // entry number, or position in the pool's list
+  int32_t iter_pos_ = -1;          // entry number in a listing of all entries
+  EntryList::Cursor iter_cursor_;  // in a listing of one pool
   int32_t entry_count_ = 0;
   int32_t capacity_ = 0;
   int32_t data_seg_count_ = 0;

@@ -12,7 +12,6 @@
 // row with an empty code, so the level-1 rows add up to the pool's value.
 #include <algorithm>
 #include <array>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -67,7 +66,7 @@ class Rollup {
   // Fills the sorted list with pool `pool`'s entries keyed by the position of
   // their value at each break's level.
   void SortEntries(int32_t pool) {
-    const std::span<const int32_t> entries = cube_.PoolEntries(pool);
+    const EntryList& entries = cube_.PoolEntries(pool);
     sorted_.Init(static_cast<int32_t>(entries.size()), 0);
     for (const int32_t number : entries) {
       MakeCurrent(number);
