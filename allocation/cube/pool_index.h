@@ -55,10 +55,20 @@ class PoolIndex {
   // `hash`, or -1.
   template <typename SameKey>
   int32_t Find(uint64_t hash, SameKey same_key) const {
+    size_t empty = 0;
+    return Find(hash, same_key, empty);
+  }
+  // The same, setting `empty` to the slot where an entry of `hash` goes
+  // when there is none: InsertAt takes it while the table stays as it is.
+  template <typename SameKey>
+  int32_t Find(uint64_t hash, SameKey same_key, size_t& empty) const {
     const uint32_t tag = TagOf(hash);
     for (size_t i = Home(hash);; i = Next(i)) {
       const uint32_t slot = slots_[i];
-      if (slot == 0) return -1;
+      if (slot == 0) {
+        empty = i;
+        return -1;
+      }
       if ((slot & kTagMask) == tag && same_key(EntryOf(slot))) return EntryOf(slot);
     }
   }
@@ -82,8 +92,14 @@ class PoolIndex {
   // Adds entry `entry`, whose key has `hash` and is not in the table yet;
   // the table must not be Full.
   void Insert(uint64_t hash, int32_t entry) {
+    size_t i = Home(hash);
+    while (slots_[i] != 0) i = Next(i);
+    InsertAt(i, hash, entry);
+  }
+  // Adds entry `entry` of `hash` at the slot `empty` that Find gave.
+  void InsertAt(size_t empty, uint64_t hash, int32_t entry) {
     ++count_;
-    Place(hash, entry);
+    slots_[empty] = (static_cast<uint32_t>(entry + 1) << kTagBits) | TagOf(hash);
   }
   // How many entries the table holds.
   size_t Count() const { return count_; }
@@ -99,12 +115,6 @@ class PoolIndex {
   static int32_t EntryOf(uint32_t slot) { return static_cast<int32_t>(slot >> kTagBits) - 1; }
   size_t Home(uint64_t hash) const { return static_cast<size_t>(hash >> shift_); }
   size_t Next(size_t i) const { return (i + 1) & (slot_count_ - 1); }
-
-  void Place(uint64_t hash, int32_t entry) {
-    size_t i = Home(hash);
-    while (slots_[i] != 0) i = Next(i);
-    slots_[i] = (static_cast<uint32_t>(entry + 1) << kTagBits) | TagOf(hash);
-  }
 
   void Reset(size_t slots, BuddyArena& arena) {
     const size_t bytes = slots * sizeof(uint32_t);

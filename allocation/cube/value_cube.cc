@@ -274,25 +274,14 @@ void ValueCube::Store(double amount) {
     throw RunAborted("Value cube: cost pool number " + std::to_string(CurCP) +
                      " is not a cost pool of the model (internal error)");
   }
-  if (entry_count_ == capacity_) AddDataSegment();
-  const int32_t n = entry_count_++;
-  cur_entry_ = n;
-  EntryList& entries = pool_entries_[static_cast<size_t>(CurCP)];
   if (per_pool_) {
     // vcAdd came here after FindInPool hashed the key; the chain is made
     // when the chained index is rebuilt.
-    MutableEntry(n) = vcTEntry{Index1, Index2, amount, CurCP, -1};
-    entries.push_back(n);
-    PoolIndex& index = pool_indexes_[static_cast<size_t>(CurCP)];
-    if (index.Full()) {
-      BuildPoolIndex(CurCP, entries.size());
-    } else {
-      index.Insert(cur_key_hash_, n);
-    }
+    IndexNewEntry(NewEntry(amount, -1),
+                  [this](PoolIndex& index, int32_t n) { index.Insert(cur_key_hash_, n); });
   } else {
     int32_t& head = Head(cur_hash_);
-    MutableEntry(n) = vcTEntry{Index1, Index2, amount, CurCP, head};
-    entries.push_back(n);
+    const int32_t n = NewEntry(amount, head);
     if (head == -1) ++used_slots_;
     head = n;
     // vcAdd came here after vcFind walked this slot's whole chain.
@@ -300,6 +289,25 @@ void ValueCube::Store(double amount) {
     ++chain_lengths_[LengthBucket(walked_length_ + 1)];
   }
   if (entry_count_ >= grow_at_) GrowIndex();
+}
+
+int32_t ValueCube::NewEntry(double amount, int32_t next) {
+  if (entry_count_ == capacity_) AddDataSegment();
+  const int32_t n = entry_count_++;
+  cur_entry_ = n;
+  MutableEntry(n) = vcTEntry{Index1, Index2, amount, CurCP, next};
+  pool_entries_[static_cast<size_t>(CurCP)].push_back(n);
+  return n;
+}
+
+template <typename Insert>
+void ValueCube::IndexNewEntry(int32_t n, Insert insert) {
+  PoolIndex& index = pool_indexes_[static_cast<size_t>(CurCP)];
+  if (index.Full()) {
+    BuildPoolIndex(CurCP, pool_entries_[static_cast<size_t>(CurCP)].size());
+  } else {
+    insert(index, n);
+  }
 }
 
 void ValueCube::AddDataSegment() {
@@ -450,15 +458,18 @@ void ValueCube::AddInPool(std::span<const Key> keys, std::span<const double> val
       if (amount == 0.0) continue;
       Index1 = keys[first + i].index1;
       Index2 = keys[first + i].index2;
-      cur_key_hash_ = hashes[i];
-      const int32_t n =
-          index.Find(cur_key_hash_, [this](int32_t entry) { return IsCurrentKey(entry); });
-      if (n == -1) {
-        Store(amount);
-      } else {
-        cur_entry_ = n;
-        MutableEntry(n).Value += amount;
+      size_t empty = 0;
+      const int32_t found = index.Find(
+          hashes[i], [this](int32_t entry) { return IsCurrentKey(entry); }, empty);
+      if (found != -1) {
+        cur_entry_ = found;
+        MutableEntry(found).Value += amount;
+        continue;
       }
+      // As Store does, without asking the index again where the cell goes.
+      IndexNewEntry(NewEntry(amount, -1),
+                    [&](PoolIndex& same, int32_t n) { same.InsertAt(empty, hashes[i], n); });
+      if (entry_count_ >= grow_at_) GrowIndex();
     }
   }
 }

@@ -268,6 +268,13 @@ class ValueCube {
     return pool >= 0 && static_cast<size_t>(pool) < pool_entries_.size();
   }
   void Store(double amount);
+  // Creates the entry of the current key and CurCP with `amount` and chain
+  // link `next`, and lists it with its pool; returns its number.
+  int32_t NewEntry(double amount, int32_t next);
+  // Puts new entry `n` of pool CurCP into the pool's index: by
+  // insert(index, n), or by building the index again when it is full.
+  template <typename Insert>
+  void IndexNewEntry(int32_t n, Insert insert);
   void AddDataSegment();
   void GrowIndex();
   // Sets the index's slot count and the entry count at which it is
