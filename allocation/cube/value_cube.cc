@@ -487,7 +487,6 @@ void ValueCube::Gather(int32_t source) {
     gathered_values_[i++] = entry.Value;
   });
   gathered_pool_ = source;
-  codes_decomposed_ = false;
   rekeyed_plan_valid_ = false;
 }
 
@@ -524,19 +523,6 @@ void ValueCube::PlanRekey(const ModelTables& model, int32_t confidence_dimension
 void ValueCube::RekeyGathered(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
                               int32_t min_loc, int32_t map2) {
   const size_t count = gathered_count_;
-  const size_t stride = static_cast<size_t>(dim_count_) + 1;
-  if (!codes_decomposed_) {
-    GrowTo(gathered_codes_, count * stride);
-    for (size_t i = 0; i < count; ++i) {
-      Index1 = gathered_keys_[i].index1;
-      Index2 = gathered_keys_[i].index2;
-      vcDecomposeKey();
-      std::copy_n(Code.begin(), stride,
-                  gathered_codes_.begin() + static_cast<ptrdiff_t>(i * stride));
-    }
-    codes_decomposed_ = true;
-    rekeyed_plan_valid_ = false;
-  }
   // Each dimension's codes map on their own, so a transfer's re-keying is
   // one table per dimension it changes; receivers whose dimension copies
   // read alike share the keys re-keyed for the first of them.
@@ -544,13 +530,15 @@ void ValueCube::RekeyGathered(const ModelTables& model, int32_t confidence_dimen
   if (rekeyed_plan_valid_ && next_plan_ == rekeyed_plan_) return;
   std::swap(next_plan_, rekeyed_plan_);
   rekeyed_plan_valid_ = true;
-  // A changed code moves its key part by the difference of the codes times
+  // Only the codes of the dimensions that change are read from the key. A
+  // changed code moves its key part by the difference of the codes times
   // the code's place value; every step leaves a key of valid codes, so the
   // wrapping arithmetic below ends where packing the codes would.
   struct Change {
     int d;
     size_t part;
     uint64_t place;
+    uint64_t radix;
     const int32_t* to;
   };
   std::array<Change, kMaxDimensions> changes{};
@@ -562,20 +550,22 @@ void ValueCube::RekeyGathered(const ModelTables& model, int32_t confidence_dimen
     const int last = d <= split_at_ ? split_at_ : dim_count_;
     for (int e = d + 1; e <= last; ++e)
       place *= static_cast<uint64_t>(radix_[static_cast<size_t>(e)]);
-    changes[change_count++] = Change{d, d <= split_at_ ? size_t{0} : size_t{1}, place, to.data()};
+    changes[change_count++] =
+        Change{d, d <= split_at_ ? size_t{0} : size_t{1}, place,
+               static_cast<uint64_t>(radix_[static_cast<size_t>(d)]), to.data()};
   }
   GrowTo(rekeyed_, count);
   for (size_t i = 0; i < count; ++i) {
-    const int32_t* codes = gathered_codes_.data() + i * stride;
-    std::array<uint64_t, 2> parts = {static_cast<uint64_t>(gathered_keys_[i].index1),
-                                     static_cast<uint64_t>(gathered_keys_[i].index2)};
+    const std::array<uint64_t, 2> stored = {static_cast<uint64_t>(gathered_keys_[i].index1),
+                                            static_cast<uint64_t>(gathered_keys_[i].index2)};
+    std::array<uint64_t, 2> parts = stored;
     for (size_t c = 0; c < change_count; ++c) {
       const Change& change = changes[c];
-      const size_t d = static_cast<size_t>(change.d);
-      const int32_t to = change.to[codes[d]];
-      if (static_cast<uint32_t>(to) >= static_cast<uint32_t>(radix_[d])) RefuseCode(to, change.d);
-      parts[change.part] +=
-          static_cast<uint64_t>(static_cast<int64_t>(to) - codes[d]) * change.place;
+      const auto from = static_cast<int32_t>(stored[change.part] / change.place % change.radix);
+      const int32_t to = change.to[from];
+      if (static_cast<uint64_t>(static_cast<uint32_t>(to)) >= change.radix)
+        RefuseCode(to, change.d);
+      parts[change.part] += static_cast<uint64_t>(static_cast<int64_t>(to) - from) * change.place;
     }
     rekeyed_[i] = Key{static_cast<int64_t>(parts[0]), static_cast<int64_t>(parts[1])};
   }
@@ -602,7 +592,6 @@ void ValueCube::EndAllocation() {
   gathered_pool_ = 0;
   for (std::vector<Key>* keys : {&gathered_keys_, &rekeyed_}) *keys = std::vector<Key>();
   gathered_values_ = std::vector<double>();
-  gathered_codes_ = std::vector<int32_t>();
   // The chains are linked when a look-up needs them again; their figures
   // are counted now.
   CountChains();

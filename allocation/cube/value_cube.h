@@ -345,15 +345,11 @@ class ValueCube {
   std::vector<PoolIndex> pool_indexes_;
   uint64_t cur_key_hash_ = 0;
   // A transfer source's cells in entry order (gathered_pool_, 0 for none):
-  // their keys as stored, their values, their codes (DimCount + 1 per cell,
-  // as Code holds them, decomposed when a transfer first re-keys them) and
-  // their re-keyed keys.
+  // their keys as stored, their values and their re-keyed keys.
   int32_t gathered_pool_ = 0;
   size_t gathered_count_ = 0;  // the buffers below may be longer
   std::vector<Key> gathered_keys_;
   std::vector<double> gathered_values_;
-  std::vector<int32_t> gathered_codes_;
-  bool codes_decomposed_ = false;
   std::vector<Key> rekeyed_;
   // The plan rekeyed_ was made by, when it holds the gathered cells' keys;
   // and the next transfer's plan, built to be compared with it.
