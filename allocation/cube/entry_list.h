@@ -71,6 +71,24 @@ class EntryList {
     return false;
   }
 
+  // Calls visit(n) for every number in order, and ahead(m) for the first
+  // number m of the run kAhead runs further on, so that the caller can fetch
+  // what it will read there: the numbers of one run lie side by side.
+  template <size_t kAhead, typename Visit, typename Ahead>
+  void ForEach(Visit visit, Ahead ahead) const {
+    size_t look = 0;
+    for (size_t k = 0; k < kAhead && look < used_; ++k, look = NextRun(look)) ahead(words_[look]);
+    for (size_t word = 0; word < used_; word = NextRun(word)) {
+      if (look < used_) {
+        ahead(words_[look]);
+        look = NextRun(look);
+      }
+      const int32_t start = words_[word];
+      const int32_t end = start + 1 + (NextRun(word) == word + 2 ? -words_[word + 1] : 0);
+      for (int32_t n = start; n < end; ++n) visit(n);
+    }
+  }
+
   // For range-for: the numbers in order.
   class Iterator {
    public:
@@ -93,6 +111,10 @@ class EntryList {
   Iterator::End end() const { return {}; }
 
  private:
+  // The word where the run after the one at `word` starts.
+  size_t NextRun(size_t word) const {
+    return word + 1 < used_ && words_[word + 1] < 0 ? word + 2 : word + 1;
+  }
   void PushWord(int32_t word) {
     if (used_ == capacity_) Grow();
     words_[used_++] = word;

@@ -236,15 +236,8 @@ PoolIndex& ValueCube::IndexOf(int32_t pool, size_t coming) {
 template <typename Visit>
 void ValueCube::ForEachEntry(const EntryList& entries, Visit visit) const {
   // Entries made by a transfer lie side by side, those of the transactions
-  // scattered over the store: each is fetched well ahead.
-  constexpr size_t kAhead = 16;
-  EntryList::Cursor ahead;
-  int32_t next = 0;
-  for (size_t i = 0; i < kAhead && entries.Next(ahead, next); ++i) PrefetchEntry(next);
-  for (const int32_t n : entries) {
-    if (entries.Next(ahead, next)) PrefetchEntry(next);
-    visit(n);
-  }
+  // scattered over the store: each run is fetched well ahead.
+  entries.ForEach<16>(visit, [this](int32_t n) { PrefetchEntry(n); });
 }
 
 void ValueCube::BuildPoolIndex(int32_t pool, size_t size) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -29,6 +30,18 @@ TEST(EntryList, ReadsBackWhatWasAppended) {
     for (const int32_t n : numbers) list.push_back(n);
     EXPECT_EQ(Numbers(list), numbers);
     EXPECT_EQ(list.size(), numbers.size());
+    // The walk by runs visits the same numbers, and is told each run's start
+    // before it gets there.
+    std::vector<int32_t> visited;
+    std::vector<int32_t> told;
+    list.ForEach<2>([&](int32_t n) { visited.push_back(n); },
+                    [&](int32_t start) { told.push_back(start); });
+    EXPECT_EQ(visited, numbers);
+    for (size_t i = 0; i < numbers.size(); ++i) {
+      if (i == 0 || numbers[i] != numbers[i - 1] + 1) {
+        EXPECT_NE(std::find(told.begin(), told.end(), numbers[i]), told.end()) << numbers[i];
+      }
+    }
   }
   EntryList long_runs(arena);
   for (const int32_t n : runs) long_runs.push_back(n);
