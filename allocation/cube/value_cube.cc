@@ -434,7 +434,7 @@ void ValueCube::AddInPool(std::span<const Key> keys, std::span<const double> val
   // The cells go in blocks: the block's home slots are fetched, then the
   // entries those slots point to, then the cells are added in order, so
   // that the fetches of a block overlap.
-  constexpr size_t kBlock = 32;
+  constexpr size_t kBlock = 64;
   std::array<uint64_t, kBlock> hashes;
   for (size_t first = 0; first < keys.size(); first += kBlock) {
     const size_t size = std::min(kBlock, keys.size() - first);
