@@ -56,15 +56,12 @@ class EntryList {
   // Sets `n` to the number at `cursor` and moves it on; false at the end.
   bool Next(Cursor& cursor, int32_t& n) const {
     while (cursor.word < used_) {
-      const size_t marker = cursor.word + 1;
-      const bool run = marker < used_ && words_[marker] < 0;
-      const int32_t more = run ? -words_[marker] : 0;
-      if (cursor.step <= more) {
+      if (cursor.step <= MoreIn(cursor.word)) {
         n = words_[cursor.word] + cursor.step++;
         return true;
       }
       // At the end the cursor stays on the last run, which may lengthen.
-      const size_t next_run = run ? marker + 1 : marker;
+      const size_t next_run = NextRun(cursor.word);
       if (next_run >= used_) return false;
       cursor = Cursor{next_run, 0};
     }
@@ -84,7 +81,7 @@ class EntryList {
         look = NextRun(look);
       }
       const int32_t start = words_[word];
-      const int32_t end = start + 1 + (NextRun(word) == word + 2 ? -words_[word + 1] : 0);
+      const int32_t end = start + 1 + MoreIn(word);
       for (int32_t n = start; n < end; ++n) visit(n);
     }
   }
@@ -111,10 +108,12 @@ class EntryList {
   Iterator::End end() const { return {}; }
 
  private:
-  // The word where the run after the one at `word` starts.
-  size_t NextRun(size_t word) const {
-    return word + 1 < used_ && words_[word + 1] < 0 ? word + 2 : word + 1;
+  // How many numbers follow the first of the run that starts at `word`.
+  int32_t MoreIn(size_t word) const {
+    return word + 1 < used_ && words_[word + 1] < 0 ? -words_[word + 1] : 0;
   }
+  // The word where the run after the one at `word` starts.
+  size_t NextRun(size_t word) const { return MoreIn(word) > 0 ? word + 2 : word + 1; }
   void PushWord(int32_t word) {
     if (used_ == capacity_) Grow();
     words_[used_++] = word;

@@ -143,12 +143,10 @@ void ValueCube::MapCodes(const ModelTables& model, int32_t selection_row, Codes&
 
 void ValueCube::RekeyCodes(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
                            int32_t min_loc, int32_t map2, Codes& codes) const {
-  if (confidence_dimension >= 1 && confidence_dimension <= dim_count_) {
-    int32_t& code = codes[static_cast<size_t>(confidence_dimension)];
-    code = std::max(code, min_loc);
+  for (int d = 1; d <= dim_count_; ++d) {
+    int32_t& code = codes[static_cast<size_t>(d)];
+    code = RekeyedCode(model, confidence_dimension, map1, min_loc, map2, d, code);
   }
-  MapCodes(model, map1, codes);
-  MapCodes(model, map2, codes);
 }
 
 int64_t ValueCube::Pack(const int32_t* codes, int first, int last) const {

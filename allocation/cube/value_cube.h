@@ -246,7 +246,8 @@ class ValueCube {
   };
   void PlanRekey(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
                  int32_t min_loc, int32_t map2, RekeyPlan& plan) const;
-  // Code `code` of dimension `d` as RekeyCodes rebuilds it.
+  // Code `code` of dimension `d` rebuilt as a transfer rebuilds keys: the
+  // confidence code raised to `min_loc`, then `map1` and `map2` applied.
   int32_t RekeyedCode(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
                       int32_t min_loc, int32_t map2, int d, int32_t code) const;
   // Code `code` of dimension `d` under selection row `row`'s rule for it.
