@@ -333,7 +333,7 @@ template <typename Visit>
 void ValueCube::ForEachSlot(Visit& visit) {
   // The slots of the next kAhead entries are worked out, and what `visit`
   // touches there fetched, ahead of their turn.
-  constexpr int32_t kAhead = 16;
+  constexpr int32_t kAhead = 32;
   std::array<int32_t, kAhead> slots{};
   const auto fetch = [&](int32_t n) {
     if (n >= entry_count_) return;
