@@ -64,6 +64,7 @@ double ValueCube::vcCreate(const ModelTables& model) {
   iter_pos_ = -1;
   per_pool_ = false;
   chains_linked_ = true;
+  figures_counted_ = true;
   pool_indexes_.clear();
   gathered_pool_ = 0;
   Index1 = 0;
@@ -377,12 +378,17 @@ void ValueCube::LinkChains() {
   chains_linked_ = true;
 }
 
-void ValueCube::CountChains() {
+template <typename Also>
+void ValueCube::CountChains(Also also) {
   struct Count {
     LargeArray<uint8_t> lengths;
+    Also& also;
     void Prefetch(int32_t slot) { __builtin_prefetch(&lengths[static_cast<size_t>(slot)]); }
-    void operator()(int32_t, int32_t slot) { Lengthen(lengths[static_cast<size_t>(slot)]); }
-  } count{MakeLargeArray<uint8_t>(static_cast<size_t>(slot_count_), 0)};
+    void operator()(int32_t n, int32_t slot) {
+      Lengthen(lengths[static_cast<size_t>(slot)]);
+      also(n);
+    }
+  } count{MakeLargeArray<uint8_t>(static_cast<size_t>(slot_count_), 0), also};
   ForEachSlot(count);
   TallyChains({count.lengths.get(), static_cast<size_t>(slot_count_)});
 }
@@ -391,6 +397,7 @@ void ValueCube::TallyChains(std::span<const uint8_t> lengths) {
   chain_lengths_.fill(0);
   for (const uint8_t length : lengths) ++chain_lengths_[length];
   used_slots_ = slot_count_ - chain_lengths_[0];
+  figures_counted_ = true;
 }
 
 void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimension, int32_t source,
@@ -407,7 +414,10 @@ void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimensio
   // The walk ends with the cells that were there at the start. A target that
   // is no pool's goes the same way, to be refused as vcAdd refuses it.
   if (per_pool_ && source != target && HasPool(target)) {
-    return AddInPool(keys, std::span<const double>(gathered_values_.data(), count), target, factor);
+    const std::span<const uint64_t> hashes =
+        KeyHashes(rekey ? HashedKeys::kRekeyed : HashedKeys::kGathered, keys);
+    return AddInPool(keys, hashes, std::span<const double>(gathered_values_.data(), count), target,
+                     factor);
   }
   const EntryList& own = pool_entries_[static_cast<size_t>(source)];
   EntryList::Cursor cursor;
@@ -422,8 +432,18 @@ void ValueCube::vcTransfer(const ModelTables& model, int32_t confidence_dimensio
   }
 }
 
-void ValueCube::AddInPool(std::span<const Key> keys, std::span<const double> values, int32_t target,
-                          double factor) {
+std::span<const uint64_t> ValueCube::KeyHashes(HashedKeys which, std::span<const Key> keys) {
+  if (hashed_keys_ != which) {
+    GrowTo(key_hashes_, keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+      key_hashes_[i] = PoolIndex::KeyHash(keys[i].index1, keys[i].index2);
+    hashed_keys_ = which;
+  }
+  return {key_hashes_.data(), keys.size()};
+}
+
+void ValueCube::AddInPool(std::span<const Key> keys, std::span<const uint64_t> hashes,
+                          std::span<const double> values, int32_t target, double factor) {
   Changing(target);
   CurCP = target;
   // A pool that has not received yet is sized for what it has and what
@@ -433,15 +453,12 @@ void ValueCube::AddInPool(std::span<const Key> keys, std::span<const double> val
   // entries those slots point to, then the cells are added in order, so
   // that the fetches of a block overlap.
   constexpr size_t kBlock = 64;
-  std::array<uint64_t, kBlock> hashes;
   for (size_t first = 0; first < keys.size(); first += kBlock) {
     const size_t size = std::min(kBlock, keys.size() - first);
-    for (size_t i = 0; i < size; ++i) {
-      hashes[i] = PoolIndex::KeyHash(keys[first + i].index1, keys[first + i].index2);
-      index.PrefetchHome(hashes[i]);
-    }
-    for (size_t i = 0; i < size; ++i) {
-      const int32_t candidate = index.Candidate(hashes[i]);
+    const std::span<const uint64_t> block = hashes.subspan(first, size);
+    for (const uint64_t hash : block) index.PrefetchHome(hash);
+    for (const uint64_t hash : block) {
+      const int32_t candidate = index.Candidate(hash);
       if (candidate != -1) PrefetchEntry(candidate);
     }
     for (size_t i = 0; i < size; ++i) {
@@ -451,7 +468,7 @@ void ValueCube::AddInPool(std::span<const Key> keys, std::span<const double> val
       Index2 = keys[first + i].index2;
       size_t empty = 0;
       const int32_t found = index.Find(
-          hashes[i], [this](int32_t entry) { return IsCurrentKey(entry); }, empty);
+          block[i], [this](int32_t entry) { return IsCurrentKey(entry); }, empty);
       if (found != -1) {
         cur_entry_ = found;
         MutableEntry(found).Value += amount;
@@ -459,7 +476,7 @@ void ValueCube::AddInPool(std::span<const Key> keys, std::span<const double> val
       }
       // As Store does, without asking the index again where the cell goes.
       IndexNewEntry(NewEntry(amount, -1),
-                    [&](PoolIndex& same, int32_t n) { same.InsertAt(empty, hashes[i], n); });
+                    [&](PoolIndex& same, int32_t n) { same.InsertAt(empty, block[i], n); });
       if (entry_count_ >= grow_at_) GrowIndex();
     }
   }
@@ -479,6 +496,7 @@ void ValueCube::Gather(int32_t source) {
   });
   gathered_pool_ = source;
   rekeyed_plan_valid_ = false;
+  hashed_keys_ = HashedKeys::kNone;
 }
 
 int32_t ValueCube::RekeyedCode(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
@@ -521,6 +539,7 @@ void ValueCube::RekeyGathered(const ModelTables& model, int32_t confidence_dimen
   if (rekeyed_plan_valid_ && next_plan_ == rekeyed_plan_) return;
   std::swap(next_plan_, rekeyed_plan_);
   rekeyed_plan_valid_ = true;
+  if (hashed_keys_ == HashedKeys::kRekeyed) hashed_keys_ = HashedKeys::kNone;
   // Only the codes of the dimensions that change are read from the key. A
   // changed code moves its key part by the difference of the codes times
   // the code's place value; every step leaves a key of valid codes, so the
@@ -583,9 +602,11 @@ void ValueCube::EndAllocation() {
   gathered_pool_ = 0;
   for (std::vector<Key>* keys : {&gathered_keys_, &rekeyed_}) *keys = std::vector<Key>();
   gathered_values_ = std::vector<double>();
-  // The chains are linked when a look-up needs them again; their figures
-  // are counted now.
-  CountChains();
+  key_hashes_ = std::vector<uint64_t>();
+  hashed_keys_ = HashedKeys::kNone;
+  // The chains are linked when a look-up needs them again, their figures
+  // counted by the scan of all entries that follows an allocation.
+  figures_counted_ = false;
 }
 
 void ValueCube::ReleasePoolIndex(int32_t pool) {
@@ -661,23 +682,29 @@ void ValueCube::vcTotals(ModelTables& model, JobLog& log) {
     model.pools[row].VCCount = 0;
     model.pools[row].VCTotal = 0.0;
   }
-  // Every chain ends in one entry without a next: the others are chained.
-  chained_count_ = entry_count_ - used_slots_;
-  for (int32_t n = 0; n < entry_count_; ++n) {
+  const auto add = [&](int32_t n) {
     const vcTEntry& entry = Entry(n);
     if (entry.CP == 0) {
       log.WriteDirect(JobLog::File::kJob, " >>>>,,Internal error VC CP Code Nr is zero " +
                                               std::to_string(n) + " " + std::to_string(entry.CP) +
                                               "," + FormatGeneral(entry.Value));
-      continue;
+      return;
     }
     TmyCP& pool = model.pools[entry.CP];
     ++pool.VCCount;
     pool.VCTotal += entry.Value;
+  };
+  if (figures_counted_) {
+    for (int32_t n = 0; n < entry_count_; ++n) add(n);
+  } else {
+    CountChains(add);
   }
+  // Every chain ends in one entry without a next: the others are chained.
+  chained_count_ = entry_count_ - used_slots_;
 }
 
-void ValueCube::vcIndexStats(JobLog& log) const {
+void ValueCube::vcIndexStats(JobLog& log) {
+  if (!figures_counted_) CountChains([](int32_t) {});
   const std::string indent = "         ";
   log.WriteDirect(JobLog::File::kTrace, indent + "Total Indexes," + std::to_string(slot_count_));
   log.WriteDirect(JobLog::File::kTrace, indent + "Indexes Used," + std::to_string(used_slots_));

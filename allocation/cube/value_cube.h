@@ -11,9 +11,9 @@
 //
 // While the allocation runs (BeginAllocation to EndAllocation) cells are
 // found through one small index per cost pool instead (pool_index.h). The
-// chained index gives its memory back then; its figures are counted when the
-// allocation ends and its chains linked when a look-up needs them again,
-// both as if every entry had gone into it one by one.
+// chained index gives its memory back then; its figures are counted by the
+// next scan of all entries (vcTotals) and its chains linked when a look-up
+// needs them again, both as if every entry had gone into it one by one.
 //
 // The operations work on the current-key fields (Index1, Index2, Code, CurCP),
 // which are scratch state: callers set codes, compose, set the pool and add,
@@ -136,10 +136,11 @@ class ValueCube {
   void vcTransferKey(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
                      int32_t min_loc, int32_t map2);
 
-  // Switches to one index per pool for the allocation, and back. The chained
-  // index's figures are counted at EndAllocation, which must come before
-  // vcIndexStats or ChainedCount tell of the index; its chains are linked
-  // again by the first look-up after it.
+  // Switches to one index per pool for the allocation, and back. After
+  // EndAllocation the chained index's figures are counted by vcTotals or
+  // vcIndexStats, whichever comes first, and must be before UsedSlots or
+  // ChainedCount tell of the index; its chains are linked again by the
+  // first look-up.
   void BeginAllocation();
   void EndAllocation();
   // Gives back the index of pool `pool`, which sends its cells now and is
@@ -166,13 +167,14 @@ class ValueCube {
   const EntryList& PoolEntries(int32_t pool) const;
 
   // Sets every pool's VCCount and VCTotal and counts ChainedCount, in one
-  // scan of all entries. An entry of cost pool 0 means a caller fault: it is
-  // reported to the job log and counted in no pool.
+  // scan of all entries, which counts the chained index's figures too when
+  // an allocation left them to count. An entry of cost pool 0 means a
+  // caller fault: it is reported to the job log and counted in no pool.
   void vcTotals(ModelTables& model, JobLog& log);
   // Writes the hash index's slot count, used slots and chain lengths to the
-  // trace log. The chain lengths are kept up to date as entries are added,
-  // so this costs no scan of the index.
-  void vcIndexStats(JobLog& log) const;
+  // trace log. The chain lengths are kept up to date as entries are added
+  // outside an allocation, so this costs no scan of the index then.
+  void vcIndexStats(JobLog& log);
 
   int32_t DimCount() const { return dim_count_; }
   int32_t SplitAt() const { return split_at_; }
@@ -256,8 +258,13 @@ class ValueCube {
   void Gather(int32_t source);
   // vcTransfer between two pools while each has its own index: the cells
   // under `keys`, whose values are `values`, times `factor`, into `target`.
-  void AddInPool(std::span<const Key> keys, std::span<const double> values, int32_t target,
-                 double factor);
+  void AddInPool(std::span<const Key> keys, std::span<const uint64_t> hashes,
+                 std::span<const double> values, int32_t target, double factor);
+  // Which of the gathered cells' key sets key_hashes_ holds the hashes of.
+  enum class HashedKeys { kNone, kGathered, kRekeyed };
+  // The PoolIndex hashes of `keys`, the key set `which`, worked out once
+  // for all the receivers of that set.
+  std::span<const uint64_t> KeyHashes(HashedKeys which, std::span<const Key> keys);
   // The gathered cells' keys rebuilt as vcTransferKey rebuilds one key.
   void RekeyGathered(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
                      int32_t min_loc, int32_t map2);
@@ -292,8 +299,10 @@ class ValueCube {
   // and inserts every entry, newest first in each chain, counting the
   // chains' lengths afresh.
   void LinkChains();
-  // Counts the chains' lengths from the entries' keys, linked or not.
-  void CountChains();
+  // Counts the chains' lengths from the entries' keys, linked or not,
+  // calling also(n) for every entry n in number order on the way.
+  template <typename Also>
+  void CountChains(Also also);
   void TallyChains(std::span<const uint8_t> lengths);
   static void Lengthen(uint8_t& length) {
     if (length <= kLongestCounted) ++length;
@@ -340,9 +349,11 @@ class ValueCube {
   // Between BeginAllocation and EndAllocation: per cost pool number, its
   // index, and the hash of the key vcFind looked up last.
   bool per_pool_ = false;
-  // Whether the chained index's heads and Next fields are in place; its
-  // figures (UsedSlots, chain lengths) are current either way.
+  // Whether the chained index's heads and Next fields are in place; and
+  // whether its figures (UsedSlots, chain lengths) are current, which they
+  // are but from EndAllocation to the next count.
   bool chains_linked_ = true;
+  bool figures_counted_ = true;
   std::vector<PoolIndex> pool_indexes_;
   uint64_t cur_key_hash_ = 0;
   // A transfer source's cells in entry order (gathered_pool_, 0 for none):
@@ -357,6 +368,8 @@ class ValueCube {
   RekeyPlan rekeyed_plan_;
   bool rekeyed_plan_valid_ = false;
   RekeyPlan next_plan_;
+  HashedKeys hashed_keys_ = HashedKeys::kNone;
+  std::vector<uint64_t> key_hashes_;
 };
 
 }  // namespace korav
