@@ -688,6 +688,13 @@ int32_t ValueCube::vcIterNext(const ModelTables& model, std::string& line) {
   return entry.CP;
 }
 
+void ValueCube::ReportEntryWithoutPool(int32_t n, JobLog& log) const {
+  const vcTEntry& entry = Entry(n);
+  log.WriteDirect(JobLog::File::kJob, " >>>>,,Internal error VC CP Code Nr is zero " +
+                                          std::to_string(n) + " " + std::to_string(entry.CP) + "," +
+                                          FormatGeneral(entry.Value));
+}
+
 void ValueCube::vcTotals(ModelTables& model, JobLog& log) {
   for (int32_t row = 1; row <= model.pools.count(); ++row) {
     model.pools[row].VCCount = 0;
@@ -695,12 +702,7 @@ void ValueCube::vcTotals(ModelTables& model, JobLog& log) {
   }
   const auto add = [&](int32_t n) {
     const vcTEntry& entry = Entry(n);
-    if (entry.CP == 0) {
-      log.WriteDirect(JobLog::File::kJob, " >>>>,,Internal error VC CP Code Nr is zero " +
-                                              std::to_string(n) + " " + std::to_string(entry.CP) +
-                                              "," + FormatGeneral(entry.Value));
-      return;
-    }
+    if (entry.CP == 0) return ReportEntryWithoutPool(n, log);
     TmyCP& pool = model.pools[entry.CP];
     ++pool.VCCount;
     pool.VCTotal += entry.Value;

@@ -299,6 +299,9 @@ class ValueCube {
   // and inserts every entry, newest first in each chain, counting the
   // chains' lengths afresh.
   void LinkChains();
+  // Tells the job log of entry `n`, whose cost pool number is 0; kept apart
+  // from the scan of all entries, which it would otherwise weigh down.
+  [[gnu::cold, gnu::noinline]] void ReportEntryWithoutPool(int32_t n, JobLog& log) const;
   // Counts the chains' lengths from the entries' keys, linked or not,
   // calling also(n) for every entry n in number order on the way.
   template <typename Also>
