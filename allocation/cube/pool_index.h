@@ -64,8 +64,16 @@ class PoolIndex {
   // when there is none: InsertAt takes it while the table stays as it is.
   template <typename SameKey>
   int32_t Find(uint64_t hash, SameKey same_key, size_t& empty) const {
+    return FindFrom(Home(hash), hash, same_key, empty);
+  }
+  // The same, starting at the slot `stop` that FirstStop(hash) gave: the
+  // slots before it on the probe stay as they were while the table only
+  // gains entries, so a walk may resume there until the table is built
+  // again.
+  template <typename SameKey>
+  int32_t FindFrom(size_t stop, uint64_t hash, SameKey same_key, size_t& empty) const {
     const uint32_t tag = TagOf(hash);
-    for (size_t i = Home(hash);; i = Next(i)) {
+    for (size_t i = stop;; i = Next(i)) {
       const uint32_t slot = slots_[i];
       if (slot == 0) {
         empty = i;
@@ -77,16 +85,16 @@ class PoolIndex {
 
   // Asks the processor to fetch the slot where the probe of `hash` starts.
   void PrefetchHome(uint64_t hash) const { __builtin_prefetch(&slots_[Home(hash)]); }
-  // The first entry on the probe of `hash` whose slot matches the hash's
-  // tag, -1 for none: the entry that Find will most likely read.
-  int32_t Candidate(uint64_t hash) const {
+  // The first slot on the probe of `hash` that is empty or holds an entry
+  // with the hash's tag: where a look-up of `hash` reads its first entry.
+  size_t FirstStop(uint64_t hash) const {
     const uint32_t tag = TagOf(hash);
-    for (size_t i = Home(hash);; i = Next(i)) {
-      const uint32_t slot = slots_[i];
-      if (slot == 0) return -1;
-      if ((slot & kTagMask) == tag) return EntryOf(slot);
-    }
+    size_t i = Home(hash);
+    while (slots_[i] != 0 && (slots_[i] & kTagMask) != tag) i = Next(i);
+    return i;
   }
+  // The entry in slot `i`, -1 when it is empty.
+  int32_t EntryAt(size_t i) const { return EntryOf(slots_[i]); }
 
   // Whether one more entry would fill the table past half; the
   // owner then builds it again, larger, from its entries.

@@ -293,13 +293,14 @@ int32_t ValueCube::NewEntry(double amount, int32_t next) {
 }
 
 template <typename Insert>
-void ValueCube::IndexNewEntry(int32_t n, Insert insert) {
+bool ValueCube::IndexNewEntry(int32_t n, Insert insert) {
   PoolIndex& index = pool_indexes_[static_cast<size_t>(CurCP)];
   if (index.Full()) {
     BuildPoolIndex(CurCP, pool_entries_[static_cast<size_t>(CurCP)].size());
-  } else {
-    insert(index, n);
+    return true;
   }
+  insert(index, n);
+  return false;
 }
 
 void ValueCube::AddDataSegment() {
@@ -461,33 +462,40 @@ void ValueCube::AddInPool(std::span<const Key> keys, std::span<const uint64_t> h
   // comes: most of a first transfer's cells are new to it.
   PoolIndex& index = IndexOf(target, keys.size());
   // The cells go in blocks: the block's home slots are fetched, then the
-  // entries those slots point to, then the cells are added in order, so
-  // that the fetches of a block overlap.
+  // entries where their probes first stop, then the cells are added in
+  // order, each probe resuming where it stopped, so that the fetches of a
+  // block overlap and no probe walks its slots twice.
   constexpr size_t kBlock = 64;
+  std::array<size_t, kBlock> stops;
   for (size_t first = 0; first < keys.size(); first += kBlock) {
     const size_t size = std::min(kBlock, keys.size() - first);
     const std::span<const uint64_t> block = hashes.subspan(first, size);
     for (const uint64_t hash : block) index.PrefetchHome(hash);
-    for (const uint64_t hash : block) {
-      const int32_t candidate = index.Candidate(hash);
+    for (size_t i = 0; i < size; ++i) {
+      stops[i] = index.FirstStop(block[i]);
+      const int32_t candidate = index.EntryAt(stops[i]);
       if (candidate != -1) PrefetchEntry(candidate);
     }
+    bool rebuilt = false;
     for (size_t i = 0; i < size; ++i) {
       const double amount = values[first + i] * factor;
       if (amount == 0.0) continue;
       Index1 = keys[first + i].index1;
       Index2 = keys[first + i].index2;
+      const auto same = [this](int32_t entry) { return IsCurrentKey(entry); };
       size_t empty = 0;
-      const int32_t found = index.Find(
-          block[i], [this](int32_t entry) { return IsCurrentKey(entry); }, empty);
+      const int32_t found = rebuilt ? index.Find(block[i], same, empty)
+                                    : index.FindFrom(stops[i], block[i], same, empty);
       if (found != -1) {
         cur_entry_ = found;
         MutableEntry(found).Value += amount;
         continue;
       }
       // As Store does, without asking the index again where the cell goes.
-      IndexNewEntry(NewEntry(amount, -1),
-                    [&](PoolIndex& same, int32_t n) { same.InsertAt(empty, block[i], n); });
+      const auto insert = [&](PoolIndex& same_index, int32_t n) {
+        same_index.InsertAt(empty, block[i], n);
+      };
+      if (IndexNewEntry(NewEntry(amount, -1), insert)) rebuilt = true;
       if (entry_count_ >= grow_at_) GrowIndex();
     }
   }

@@ -280,9 +280,10 @@ class ValueCube {
   // link `next`, and lists it with its pool; returns its number.
   int32_t NewEntry(double amount, int32_t next);
   // Puts new entry `n` of pool CurCP into the pool's index: by
-  // insert(index, n), or by building the index again when it is full.
+  // insert(index, n), or by building the index again when it is full, and
+  // then returns true.
   template <typename Insert>
-  void IndexNewEntry(int32_t n, Insert insert);
+  bool IndexNewEntry(int32_t n, Insert insert);
   void AddDataSegment();
   void GrowIndex();
   // Sets the index's slot count and the entry count at which it is

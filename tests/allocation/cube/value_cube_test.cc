@@ -515,8 +515,16 @@ TEST(ValueCubeAllocation, PoolIndexesGiveWhatTheChainedIndexGives) {
       {1, 3, 0, 2, 2, 0.4},       // another way,
       {1, 4, to_top, 0, 0, 0.5},  // and the first way again
       {1, 4, 0, 0, 0, 0.0},       // nothing at all
+      {0, 5, 0, 0, 0, 0.25},      // a pool's index made for one cell,
+      {1, 5, 0, 0, 0, 0.5},       // built again twice within one block of cells,
+      {1, 5, 0, 0, 0, 0.5},       // and every cell found in it afterwards
   };
-  const std::array<int32_t, 3> cells[] = {{2, 1, 1}, {3, 1, 1}, {1, 1, 1}, {4, 2, 0}, {5, 1, 1}};
+  std::vector<std::array<int32_t, 3>> cells;
+  for (int32_t region = 1; region <= 5; ++region) {
+    for (int32_t product = 1; product <= 2; ++product) {
+      for (int32_t x = 0; x <= 1; ++x) cells.push_back({region, product, x});
+    }
+  }
   ReferenceCube reference;
   for (const auto& codes : cells) {
     reference.Add(1, {0, codes[0], codes[1], codes[2]}, 0.1 * (codes[0] + 10 * codes[1]));
