@@ -56,11 +56,14 @@ void BuddyArena::Free(void* memory, size_t bytes) {
   PushFree(chunk, block, order);
 }
 
+std::vector<BuddyArena::Chunk>::iterator BuddyArena::ChunkAt(const std::byte* base) {
+  return std::find_if(chunks_.begin(), chunks_.end(),
+                      [base](const Chunk& chunk) { return chunk.memory.get() == base; });
+}
+
 BuddyArena::Chunk& BuddyArena::ChunkOf(const std::byte* block) {
   const auto address = reinterpret_cast<uintptr_t>(block);
-  const auto base = reinterpret_cast<std::byte*>(address & ~(uintptr_t{kChunkBytes} - 1));
-  return *std::find_if(chunks_.begin(), chunks_.end(),
-                       [base](const Chunk& chunk) { return chunk.memory.get() == base; });
+  return *ChunkAt(reinterpret_cast<std::byte*>(address & ~(uintptr_t{kChunkBytes} - 1)));
 }
 
 bool BuddyArena::AddChunk() {
@@ -74,11 +77,7 @@ bool BuddyArena::AddChunk() {
   return true;
 }
 
-void BuddyArena::ReleaseChunk(const std::byte* base) {
-  const auto chunk = std::find_if(chunks_.begin(), chunks_.end(),
-                                  [base](const Chunk& c) { return c.memory.get() == base; });
-  chunks_.erase(chunk);
-}
+void BuddyArena::ReleaseChunk(const std::byte* base) { chunks_.erase(ChunkAt(base)); }
 
 void BuddyArena::PushFree(Chunk& chunk, std::byte* block, int order) {
   FreeBlock*& head = free_[static_cast<size_t>(order - kSmallestOrder)];

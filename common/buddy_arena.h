@@ -9,9 +9,8 @@
 // Blocks come uninitialised. A request above a chunk is a large array of
 // its own. Chunks are mappings of their own: at most one with no block in
 // use is kept, others go back to the system as they empty, and all of them
-// when the arena is destroyed,
-// after its user has given back (or stopped using) every block. One thread
-// at a time.
+// when the arena is destroyed, after its user has given back (or stopped
+// using) every block. One thread at a time.
 #ifndef KORAV_COMMON_BUDDY_ARENA_H_
 #define KORAV_COMMON_BUDDY_ARENA_H_
 
@@ -69,6 +68,9 @@ class BuddyArena {
   };
 
   static int OrderOf(size_t bytes);
+  // The chunk that starts at `base`, which must be one of the arena's.
+  std::vector<Chunk>::iterator ChunkAt(const std::byte* base);
+  // The chunk that holds `block`.
   Chunk& ChunkOf(const std::byte* block);
   // False when the system has no memory for another chunk.
   bool AddChunk();

@@ -81,7 +81,6 @@ double ValueCube::vcCreate(const ModelTables& model) {
     radix_[static_cast<size_t>(d)] = count + 1;
     product *= count;
   }
-  pool_indexes_.clear();
   pool_entries_.clear();
   pool_entries_.reserve(static_cast<size_t>(model.pools.count()) + 1);
   for (int32_t pool = 0; pool <= model.pools.count(); ++pool)
@@ -130,15 +129,11 @@ int32_t ValueCube::MappedCode(const ModelTables& model, const TmySEL& row, int d
 }
 
 void ValueCube::vcApplyMapping(const ModelTables& model, int32_t selection_row) {
-  MapCodes(model, selection_row, Code);
-}
-
-void ValueCube::MapCodes(const ModelTables& model, int32_t selection_row, Codes& codes) const {
   if (selection_row == 0) return;
   const TmySEL& row = model.selections[selection_row];
   for (int d = 1; d <= dim_count_; ++d) {
     const size_t i = static_cast<size_t>(d);
-    codes[i] = MappedCode(model, row, d, codes[i]);
+    Code[i] = MappedCode(model, row, d, Code[i]);
   }
 }
 

@@ -233,8 +233,6 @@ class ValueCube {
   // Packs codes[first..last] as a mixed-radix number.
   int64_t Pack(const int32_t* codes, int first, int last) const;
   using Codes = std::array<int32_t, kMaxDimensions + 1>;  // 1..DimCount, as Code
-  // Applies selection row `selection_row`'s rules (0: none) to `codes`.
-  void MapCodes(const ModelTables& model, int32_t selection_row, Codes& codes) const;
   // Rebuilds `codes` as a transfer rebuilds a key: the confidence code raised
   // to `min_loc`, then `map1` and `map2` applied.
   void RekeyCodes(const ModelTables& model, int32_t confidence_dimension, int32_t map1,
